@@ -1,0 +1,24 @@
+// Helpers for rendering whole graphs in benchmarks.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <functional>
+
+#include "engine/NodeGraph.h"
+#include "engine/NodeRegistry.h"
+
+// Builds a graph of side×side whose Store is fed by `build`'s result, and
+// renders it once per iteration, reporting pixels per second.
+void RenderGraphBenchmark(benchmark::State& state,
+                          const std::function<Node*(NodeGraph&, const NodeRegistry&)>& build);
+
+// Adds a node of the given type and returns it.
+Node* AddNodeOfType(NodeGraph& graph, const NodeRegistry& registry, uint8_t typeId);
+
+// Connects `from`'s output to input pin `pin` of `to`.
+void Feed(NodeGraph& graph, Node* from, Node* to, int pin = 0);
+
+// Side lengths every node benchmark runs at.
+#define SWATCHER_SIDES Arg(256)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond)

@@ -1,0 +1,40 @@
+#include "engine/Diagnostics.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "platform/DebugSink.h"
+#include "platform/PerfCounter.h"
+
+namespace {
+constexpr size_t kLineCapacity = 2048;
+int64_t g_timerStart = 0;
+}  // namespace
+
+void DebugLog(const char* format, ...) {
+    char buffer[kLineCapacity];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(buffer, sizeof buffer - 2, format, args);
+    va_end(args);
+    std::string line = n < 0 ? std::string() : std::string(buffer);
+    line += "\r\n";
+    platform::WriteDebugLine(line);
+}
+
+void StartTimer() { g_timerStart = platform::QueryPerformanceCounter(); }
+
+int32_t ElapsedMilliseconds(int64_t start, int64_t now, int64_t frequency) {
+    if (frequency <= 0) return 0;
+    // Unsigned wrap-around keeps the multiplication defined for any reading.
+    uint64_t ticks = static_cast<uint64_t>(now) - static_cast<uint64_t>(start);
+    int64_t ms = static_cast<int64_t>(ticks * 1000u) / frequency;
+    return static_cast<int32_t>(static_cast<uint32_t>(ms));
+}
+
+void StopTimer(const char* label) {
+    int64_t now = platform::QueryPerformanceCounter();
+    int32_t ms = ElapsedMilliseconds(g_timerStart, now, platform::QueryPerformanceFrequency());
+    DebugLog("%s took %i ms.", label, ms);
+}

@@ -1,0 +1,98 @@
+#include "engine/Node.h"
+
+#include <cstring>
+
+#include "engine/RenderListener.h"
+
+Image* NullImage = nullptr;
+
+namespace {
+NullRenderListener g_nullListener;
+RenderListener* g_listener = &g_nullListener;
+}  // namespace
+
+void SetRenderListener(RenderListener* listener) {
+    g_listener = listener ? listener : &g_nullListener;
+}
+
+RenderListener& GetRenderListener() { return *g_listener; }
+
+Pin::Pin(Node* o, const std::string& n) : owner(o), name(n.substr(0, Param::kMaxNameLength)) {}
+
+bool Pin::IsOutputPin() const { return owner->outputPin.get() == this; }
+
+Node::Node(const std::string& n, uint8_t type, int width, int height)
+    : name(n.substr(0, kMaxNameLength)), typeId(type) {
+    outputPin = std::make_unique<Pin>(this, "Output");
+    image = Image::Create(width, height);
+    // Nodes are built at 1 x 1 or at the size of an existing image; keep an
+    // image even if that one could not be had.
+    if (!image) image = Image::Create(1, 1);
+}
+
+Node::~Node() = default;
+
+void Node::AddInput(const std::string& pinName) {
+    inputPins.push_back(std::make_unique<Pin>(this, pinName));
+}
+
+void Node::AddParam(std::unique_ptr<Param> p) { params.push_back(std::move(p)); }
+
+void Node::AddInt(const char* n, int16_t min, int16_t max, int16_t v) {
+    AddParam(std::make_unique<IntParam>(n, min, max, v));
+}
+
+void Node::AddChoice(const char* n, std::initializer_list<const char*> options) {
+    AddParam(std::make_unique<ChoiceParam>(n, options));
+}
+
+void Node::AddText(const char* n, const char* text) {
+    AddParam(std::make_unique<TextParam>(n, text));
+}
+
+void Node::CopyParamsFrom(const Node& source) {
+    for (size_t i = 0; i < params.size() && i < source.params.size(); ++i) {
+        if (source.params[i]->isNumeric)
+            params[i]->SetValue(source.params[i]->GetValue());
+        else
+            params[i]->SetText(source.params[i]->GetText());
+    }
+}
+
+bool Node::ResizeImage(int width, int height) {
+    auto fresh = Image::Create(width, height);
+    if (!fresh) return false;
+    image = std::move(fresh);
+    return true;
+}
+
+void Node::GatherInputs() {
+    visited = 1;
+    inputImages.clear();
+    for (const auto& pin : inputPins) {
+        if (pin->cables.empty()) {
+            inputImages.push_back(NullImage);
+            continue;
+        }
+        Node* upstream = pin->cables.front()->OtherEnd(pin.get())->owner;
+        if (!upstream->visited) upstream->Update();
+        inputImages.push_back(upstream->image.get());
+    }
+}
+
+void Node::NodeDone() { GetRenderListener().NodeDone(); }
+
+StoreNode::StoreNode(int width, int height) : Node("Store", kTypeId, width, height) {
+    AddInput("Source");
+}
+
+std::unique_ptr<Node> StoreNode::Clone() const { return CloneAs<StoreNode>(); }
+
+void StoreNode::Update() {
+    GatherInputs();
+    const Image* source = inputImages[0];
+    // Sizes always agree inside a graph; the guard keeps a stray image harmless.
+    if (source && source->pixelCount == image->pixelCount)
+        std::memcpy(image->pixels, source->pixels, image->byteCount());
+    NodeDone();
+}

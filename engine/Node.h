@@ -1,0 +1,104 @@
+// Pins, cables and the node base class every node type derives from.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Image.h"
+#include "engine/Param.h"
+
+class Node;
+class Cable;
+
+class Pin {
+public:
+    Pin(Node* owner, const std::string& name);
+
+    // Identity alone decides: a pin is an output pin exactly when it is its
+    // owner's outputPin.
+    bool IsOutputPin() const;
+
+    Node* const owner;
+    std::vector<Cable*> cables;  // attached cables in attach order; not owned
+    const std::string name;
+};
+
+class Cable {
+public:
+    Cable(Pin* first, Pin* second) : first(first), second(second) {}
+
+    // The end opposite to `pin` (second when pin is first, else first).
+    Pin* OtherEnd(const Pin* pin) const { return pin == first ? second : first; }
+
+    Pin* const first;   // where the drawing began
+    Pin* const second;  // where it was finished
+};
+
+// The all-zero image of the texture size that unconnected inputs read. The
+// graph owns it and points this at it whenever it creates or renders.
+extern Image* NullImage;
+
+class Node {
+public:
+    static constexpr size_t kMaxNameLength = 63;
+
+    virtual ~Node();
+    virtual std::unique_ptr<Node> Clone() const = 0;
+    virtual void Update() = 0;
+
+    // Replaces the image by a zero-filled one of the given size. On failure
+    // (logged) the old image stays and false is returned.
+    bool ResizeImage(int width, int height);
+
+    // Brings every upstream node up to date (unless visited) and fills
+    // inputImages, one per input pin.
+    void GatherInputs();
+
+    std::vector<std::unique_ptr<Pin>> inputPins;
+    std::vector<const Image*> inputImages;
+    std::unique_ptr<Pin> outputPin;
+    std::vector<std::unique_ptr<Param>> params;
+    const std::string name;
+    const uint8_t typeId;
+    uint8_t visited = 0;
+    std::unique_ptr<Image> image;
+
+    Param& param(size_t i) { return *params[i]; }
+    const Param& param(size_t i) const { return *params[i]; }
+    int16_t value(size_t i) const { return params[i]->GetValue(); }
+
+protected:
+    Node(const std::string& name, uint8_t typeId, int width, int height);
+
+    // Constructor helpers: pins and params in the node type's order.
+    void AddInput(const std::string& pinName);
+    void AddParam(std::unique_ptr<Param> p);
+    void AddInt(const char* name, int16_t min, int16_t max, int16_t value);
+    void AddChoice(const char* name, std::initializer_list<const char*> options);
+    void AddText(const char* name, const char* text);
+
+    // The common clone: a new T of this node's image size with the parameter
+    // values copied (numbers by value, texts by text).
+    template <class T>
+    std::unique_ptr<Node> CloneAs() const {
+        auto clone = std::make_unique<T>(image->width, image->height);
+        clone->CopyParamsFrom(*this);
+        return clone;
+    }
+
+    // Tells the render listener that this node has finished.
+    static void NodeDone();
+
+private:
+    void CopyParamsFrom(const Node& source);
+};
+
+class StoreNode : public Node {
+public:
+    static constexpr uint8_t kTypeId = 1;
+    StoreNode(int width, int height);
+    std::unique_ptr<Node> Clone() const override;
+    void Update() override;
+};

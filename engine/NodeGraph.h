@@ -1,0 +1,55 @@
+// The document: every node (the Store node first), every cable, and the
+// texture size that all images share.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Node.h"
+
+class NodeRegistry;
+class Stream;
+
+class NodeGraph {
+public:
+    NodeGraph(int width, int height);
+    ~NodeGraph();
+    NodeGraph(const NodeGraph&) = delete;
+    NodeGraph& operator=(const NodeGraph&) = delete;
+
+    // Appends the node and gives it a zero-filled image of the texture size.
+    // Returns null (and drops the node) when that image cannot be allocated.
+    Node* AddNode(std::unique_ptr<Node> node);
+    void RemoveNode(Node* node);  // callers ensure: not the Store, no cables
+
+    Cable* Connect(Pin* first, Pin* second);  // checks nothing
+    void RemoveCable(Cable* cable);
+
+    // Every image is replaced by a zero-filled one of the new size. Either
+    // all images are replaced or, when memory runs out, none is (false).
+    bool SetTextureSize(int width, int height);
+
+    int NodeIndex(const Node* node) const;
+    static int PinIndex(const Node* node, const Pin* pin);
+    int CountUpstream();
+    void Render();
+
+    StoreNode* store() const { return static_cast<StoreNode*>(nodes.front().get()); }
+    const Image& texture() const { return *nodes.front()->image; }
+
+    // Texture file graph section. Save refuses (before writing anything) a
+    // document the format cannot hold. Load reads and validates the whole
+    // section first and replaces this document only when it is good.
+    bool Save(Stream& stream, std::string* error) const;
+    bool Load(Stream& stream, const NodeRegistry& registry, std::string* error);
+
+    std::vector<std::unique_ptr<Node>> nodes;
+    std::vector<std::unique_ptr<Cable>> cables;
+    int width;
+    int height;
+
+private:
+    void DestroyCables();
+    std::unique_ptr<Image> nullImage_;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class BrightnessContrast : public Node {
+public:
+    static constexpr uint8_t kTypeId = 5;
+    BrightnessContrast(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<BrightnessContrast>(); }
+    void Update() override;
+};

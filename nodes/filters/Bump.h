@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class Bump : public Node {
+public:
+    static constexpr uint8_t kTypeId = 18;
+    Bump(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<Bump>(); }
+    void Update() override;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class DisplacementMap : public Node {
+public:
+    static constexpr uint8_t kTypeId = 12;
+    DisplacementMap(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<DisplacementMap>(); }
+    void Update() override;
+};

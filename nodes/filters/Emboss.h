@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class Emboss : public Node {
+public:
+    static constexpr uint8_t kTypeId = 6;
+    Emboss(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<Emboss>(); }
+    void Update() override;
+};

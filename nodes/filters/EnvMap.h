@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class EnvMap : public Node {
+public:
+    static constexpr uint8_t kTypeId = 14;
+    EnvMap(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<EnvMap>(); }
+    void Update() override;
+};

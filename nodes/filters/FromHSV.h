@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class FromHSV : public Node {
+public:
+    static constexpr uint8_t kTypeId = 17;
+    FromHSV(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<FromHSV>(); }
+    void Update() override;
+};

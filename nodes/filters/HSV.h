@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class HSV : public Node {
+public:
+    static constexpr uint8_t kTypeId = 8;
+    HSV(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<HSV>(); }
+    void Update() override;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class Mixer : public Node {
+public:
+    static constexpr uint8_t kTypeId = 3;
+    Mixer(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<Mixer>(); }
+    void Update() override;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class SineFilter : public Node {
+public:
+    static constexpr uint8_t kTypeId = 10;
+    SineFilter(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<SineFilter>(); }
+    void Update() override;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class ToHSV : public Node {
+public:
+    static constexpr uint8_t kTypeId = 16;
+    ToHSV(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<ToHSV>(); }
+    void Update() override;
+};

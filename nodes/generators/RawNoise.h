@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class RawNoise : public Node {
+public:
+    static constexpr uint8_t kTypeId = 2;
+    RawNoise(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<RawNoise>(); }
+    void Update() override;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "engine/Node.h"
+
+class SubPlasma : public Node {
+public:
+    static constexpr uint8_t kTypeId = 9;
+    SubPlasma(int width, int height);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<SubPlasma>(); }
+    void Update() override;
+};

@@ -1,0 +1,46 @@
+#include "platform/DebugSink.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+
+namespace platform {
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* f) const {
+        if (f && f != stderr) std::fclose(f);
+    }
+};
+
+LogSink MakeDefaultSink() {
+    const char* target = std::getenv("SWATCHER_LOG");
+    if (!target || !*target) return [](const std::string&) {};
+    FILE* f = std::string(target) == "stderr" ? stderr : std::fopen(target, "ab");
+    if (!f) return [](const std::string&) {};
+    std::shared_ptr<FILE> file(f, FileCloser());
+    return [file](const std::string& line) {
+        std::fwrite(line.data(), 1, line.size(), file.get());
+        std::fflush(file.get());
+    };
+}
+
+LogSink& CurrentSink() {
+    static LogSink sink = MakeDefaultSink();
+    return sink;
+}
+
+}  // namespace
+
+void WriteDebugLine(const std::string& line) { CurrentSink()(line); }
+
+void SetLogSink(LogSink sink) { CurrentSink() = sink ? std::move(sink) : MakeDefaultSink(); }
+
+void LogToStderr() {
+    SetLogSink([](const std::string& line) {
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    });
+}
+
+}  // namespace platform

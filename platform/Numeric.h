@@ -1,0 +1,43 @@
+// Float-to-integer conversions and rounding points shared by every node type.
+//
+// Intermediates are long double (x87 extended precision, 64-bit significand);
+// a value is rounded to double or float only where it is held as one.
+#pragma once
+
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+
+namespace platform {
+
+// Rounds an extended value to single precision (a value "stored as float").
+inline float single(long double x) { return static_cast<float>(x); }
+
+// Rounds an extended value to double precision (a value "stored as double").
+inline double dbl(long double x) { return static_cast<double>(x); }
+
+// Converts through a 64-bit integer and keeps its low 32 bits, as the x87
+// conversion does: NaN and values outside the 64-bit range give 0.
+inline int64_t ToInt64OrZero(long double integral) {
+    // 2^63 is exactly representable; anything at or beyond it is out of range.
+    constexpr long double kLimit = 9223372036854775808.0L;
+    if (!(integral >= -kLimit && integral < kLimit)) return 0;
+    return static_cast<int64_t>(integral);
+}
+
+inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+
+// Truncation toward zero (the default conversion of every node type).
+inline int32_t TruncToInt(long double x) { return Low32(ToInt64OrZero(std::truncl(x))); }
+
+// Round to nearest, ties to even.
+inline int32_t RoundHalfEvenToInt(long double x) {
+    // nearbyintl honours the current rounding mode, which stays round-to-nearest.
+    return Low32(ToInt64OrZero(std::nearbyintl(x)));
+}
+
+// The floating-point state every render runs under: round to nearest,
+// exceptions masked (the default on this platform; restated for safety).
+inline void ResetFloatingPoint() { std::fesetround(FE_TONEAREST); }
+
+}  // namespace platform
