@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "engine/NodeGraph.h"
+#include "engine/NodeRegistry.h"
+#include "engine/Stream.h"
+#include "engine/TextureFile.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using Bytes_ = std::vector<uint8_t>;
+
+// The documented example: Store plus Raw Noise at its defaults, one cable
+// from Raw Noise's output to the Store, boxes at (10,10) and (150,10).
+const Bytes_ kRawNoiseFile = {0x40, 0x00, 0x40, 0x00, 0x02, 0x01, 0x01, 0x02, 0x64,
+                              0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0xFF, 0x00, 0x00,
+                              0x02, 0x0A, 0x00, 0x0A, 0x00, 0x96, 0x00, 0x0A, 0x00};
+
+class TextureFileTest : public ::testing::Test {
+protected:
+    Bytes_ Save(const std::vector<BoxPos>& layout) {
+        MemoryStream out;
+        EXPECT_TRUE(graph.Save(out, nullptr));
+        WriteLayoutSection(out, layout);
+        return out.data();
+    }
+
+    // Loads bytes into the graph; returns the error ("" on success).
+    std::string Load(const Bytes_& bytes, std::vector<BoxPos>* layout = nullptr) {
+        MemoryStream in(bytes);
+        std::string error;
+        if (!graph.Load(in, registry, &error)) return error.empty() ? "?" : error;
+        auto boxes = ReadLayoutSection(in, graph.nodes.size());
+        if (layout) *layout = boxes;
+        return "";
+    }
+
+    Bytes_ GraphBytes() {
+        MemoryStream out;
+        graph.Save(out, nullptr);
+        return out.data();
+    }
+
+    NodeRegistry registry;
+    NodeGraph graph{64, 64};
+    std::string dir = TempDir();
+};
+
+}  // namespace
+
+TEST_F(TextureFileTest, StoreOnlyDocument) {
+    EXPECT_EQ(Save({{10, 10}}), (Bytes_{0x40, 0, 0x40, 0, 1, 0, 1, 1, 10, 0, 10, 0}));
+}
+
+TEST_F(TextureFileTest, WorkedExampleSavesAndLoadsByteForByte) {
+    Node* noise = graph.AddNode(registry.CreateNode(2));
+    graph.Connect(noise->outputPin.get(), graph.nodes[0]->inputPins[0].get());
+    EXPECT_EQ(Save({{10, 10}, {150, 10}}), kRawNoiseFile);
+
+    std::vector<BoxPos> layout;
+    ASSERT_EQ(Load(kRawNoiseFile, &layout), "");
+    ASSERT_EQ(graph.nodes.size(), 2u);
+    EXPECT_EQ(graph.nodes[1]->name, "Raw Noise");
+    ASSERT_EQ(graph.cables.size(), 1u);
+    EXPECT_TRUE(graph.cables[0]->first->IsOutputPin());
+    EXPECT_EQ(layout, (std::vector<BoxPos>{{10, 10}, {150, 10}}));
+    EXPECT_EQ(Save(layout), kRawNoiseFile);
+}
+
+TEST_F(TextureFileTest, CablesKeepTheirDrawingDirection) {
+    Node* noise = graph.AddNode(registry.CreateNode(2));
+    // Drawn from the Store's input to the generator's output.
+    graph.Connect(graph.nodes[0]->inputPins[0].get(), noise->outputPin.get());
+    Bytes_ bytes = GraphBytes();
+    EXPECT_EQ(Bytes_(bytes.end() - 4, bytes.end()), (Bytes_{0, 0, 1, 0xFF}));
+    ASSERT_EQ(Load(bytes), "");
+    EXPECT_FALSE(graph.cables[0]->first->IsOutputPin());
+}
+
+TEST_F(TextureFileTest, ValuesAreClampedAndTextsEndAtZero) {
+    Bytes_ bytes = {4, 0, 4, 0, 2, 0, 1,
+                    13, 0x7F, 0, 0x7F, 0, 0x10, 0, 0x90, 0x01, 3, 'a', 0, 'b', 9, 0, 0};
+    ASSERT_EQ(Load(bytes), "");
+    Node& text = *graph.nodes[1];
+    EXPECT_EQ(text.param(4).GetText(), "a");
+    EXPECT_EQ(text.value(5), 3);  // choice index 9 clamped to the last option
+    EXPECT_EQ(text.param(6).GetText(), "");
+    EXPECT_EQ(GraphBytes(), (Bytes_{4, 0, 4, 0, 2, 0, 1, 13, 0x7F, 0, 0x7F, 0, 0x10, 0, 0x90, 0x01,
+                                    1, 'a', 3, 0, 0}));
+}
+
+TEST_F(TextureFileTest, MissingOrShortLayoutGivesDefaultPlaces) {
+    Bytes_ graphOnly(kRawNoiseFile.begin(), kRawNoiseFile.begin() + 18);
+    std::vector<BoxPos> layout;
+    ASSERT_EQ(Load(graphOnly, &layout), "");
+    EXPECT_EQ(layout, (std::vector<BoxPos>{{30, 30}, {30, 30}}));
+
+    Bytes_ oneBox = graphOnly;
+    oneBox.insert(oneBox.end(), {3, 5, 0, 6, 0, 7});  // claims three boxes, holds one and a half
+    ASSERT_EQ(Load(oneBox, &layout), "");
+    EXPECT_EQ(layout, (std::vector<BoxPos>{{5, 6}, {30, 30}}));
+
+    Bytes_ extra = graphOnly;
+    extra.insert(extra.end(), {3, 1, 0, 2, 0, 3, 0, 4, 0, 0xFB, 0xFF, 0xFB, 0xFF});
+    ASSERT_EQ(Load(extra, &layout), "");
+    EXPECT_EQ(layout, (std::vector<BoxPos>{{1, 2}, {3, 4}}));
+}
+
+TEST_F(TextureFileTest, MalformedFilesAreRejectedAndTheDocumentSurvives) {
+    Node* noise = graph.AddNode(registry.CreateNode(2));
+    graph.Connect(noise->outputPin.get(), graph.nodes[0]->inputPins[0].get());
+    noise->param(0).SetValue(42);
+    const Bytes_ before = GraphBytes();
+
+    auto with = [](std::initializer_list<std::pair<size_t, uint8_t>> edits) {
+        Bytes_ b = kRawNoiseFile;
+        for (auto [at, v] : edits) b[at] = v;
+        return b;
+    };
+    const std::vector<std::pair<Bytes_, std::string>> cases = {
+        {Bytes_{}, "too short"},
+        {Bytes_(kRawNoiseFile.begin(), kRawNoiseFile.begin() + 11), "parameter \"Gate\""},
+        {Bytes_(kRawNoiseFile.begin(), kRawNoiseFile.begin() + 16), "ends inside cable 0"},
+        {Bytes_(kRawNoiseFile.begin(), kRawNoiseFile.begin() + 7), "ends before node 1"},
+        {with({{7, 11}}), "unknown type id 11"},
+        {with({{7, 0}}), "unknown type id 0"},
+        {with({{14, 2}}), "names node 2"},
+        {with({{17, 1}}), "input pin 1"},
+        {with({{15, 0}}), "input pin 0 of node 1"},  // Raw Noise has no inputs
+        {with({{0, 0}, {1, 0}}), "invalid texture size 0 x 64"},
+        {with({{2, 0xFF}, {3, 0xFF}}), "invalid texture size 64 x -1"},
+        {with({{0, 0x01}, {1, 0x20}}), "at most 8192 x 8192"},
+        {with({{4, 0}}), "no nodes"},
+        {Bytes_{4, 0, 4, 0, 1, 0, 13, 0, 0, 0, 0, 0, 0, 0, 0, 200, 'x'}, "parameter \"Text\""},
+    };
+    for (const auto& [bytes, message] : cases) {
+        std::string error = Load(bytes);
+        EXPECT_NE(error.find(message), std::string::npos) << "got: " << error;
+        EXPECT_EQ(GraphBytes(), before) << message;
+        EXPECT_EQ(graph.width, 64);
+    }
+}
+
+TEST_F(TextureFileTest, DocumentsTheFormatCannotHoldAreRefusedBeforeWriting) {
+    const std::string path = dir + "/doc.mtf";
+    WriteFileBytes(path, kRawNoiseFile);
+    std::string error;
+
+    Node* text = graph.AddNode(registry.CreateNode(13));
+    text->param(4).SetText(std::string(256, 'x'));
+    EXPECT_FALSE(SaveTextureFile(path, graph, {}, &error));
+    EXPECT_NE(error.find("longer than 255"), std::string::npos) << error;
+    text->param(4).SetText(std::string(255, 'x'));
+    EXPECT_TRUE(SaveTextureFile(dir + "/ok.mtf", graph, {}, &error)) << error;
+
+    for (int i = 0; i < 254; ++i) graph.AddNode(registry.CreateNode(2));
+    EXPECT_FALSE(SaveTextureFile(path, graph, {}, &error));
+    EXPECT_NE(error.find("at most 255 nodes"), std::string::npos) << error;
+    EXPECT_EQ(ReadFileBytes(path), kRawNoiseFile);  // the old file is intact
+}
+
+TEST_F(TextureFileTest, TooManyCablesAreRefused) {
+    Node* noise = graph.AddNode(registry.CreateNode(2));
+    Node* blur = graph.AddNode(registry.CreateNode(4));
+    for (int i = 0; i < 256; ++i) graph.Connect(noise->outputPin.get(), blur->inputPins[0].get());
+    MemoryStream out;
+    std::string error;
+    EXPECT_FALSE(graph.Save(out, &error));
+    EXPECT_NE(error.find("at most 255 cables"), std::string::npos);
+    EXPECT_TRUE(out.data().empty());
+}
+
+TEST_F(TextureFileTest, FilesRoundTripThroughTheFileSystem) {
+    Node* noise = graph.AddNode(registry.CreateNode(2));
+    Node* blur = graph.AddNode(registry.CreateNode(4));
+    blur->param(1).SetValue(9);
+    graph.Connect(noise->outputPin.get(), blur->inputPins[0].get());
+    graph.Connect(blur->outputPin.get(), graph.nodes[0]->inputPins[0].get());
+    const std::string path = dir + "/round.mtf";
+    std::string error;
+    const std::vector<BoxPos> layout = {{10, 10}, {-20, 300}, {150, 10}};
+    ASSERT_TRUE(SaveTextureFile(path, graph, layout, &error)) << error;
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0044, 0044u);  // readable like any other file
+
+    NodeGraph loaded(2, 2);
+    std::vector<BoxPos> loadedLayout;
+    ASSERT_TRUE(LoadTextureFile(path, loaded, registry, &loadedLayout, &error)) << error;
+    EXPECT_EQ(loadedLayout, layout);
+    MemoryStream a, b;
+    graph.Save(a, nullptr);
+    loaded.Save(b, nullptr);
+    EXPECT_EQ(a.data(), b.data());
+}
+
+TEST_F(TextureFileTest, UnopenableFilesAreReportedNotFatal) {
+    std::string error;
+    EXPECT_FALSE(LoadTextureFile(dir + "/missing.mtf", graph, registry, nullptr, &error));
+    EXPECT_NE(error.find("missing.mtf"), std::string::npos);
+    EXPECT_FALSE(SaveTextureFile(dir + "/no/such/dir/x.mtf", graph, {}, &error));
+    EXPECT_NE(error.find("x.mtf"), std::string::npos);
+    EXPECT_EQ(graph.nodes.size(), 1u);
+}
