@@ -136,9 +136,9 @@ void BlendGlyph(const FT_Bitmap& bitmap, int left, int top, uint8_t* coverage, i
         const int y = top + row;
         if (y < 0 || y >= height) continue;
         // A negative pitch stores the rows bottom up.
-        const uint8_t* src = bitmap.buffer + static_cast<ptrdiff_t>(
-                                                 pitch >= 0 ? row : rows - 1 - row) *
-                                                 std::abs(pitch);
+        const uint8_t* src =
+            bitmap.buffer +
+            static_cast<ptrdiff_t>(pitch >= 0 ? row : rows - 1 - row) * std::abs(pitch);
         uint8_t* dst = coverage + static_cast<size_t>(y) * width;
         for (int col = 0; col < static_cast<int>(bitmap.width); ++col) {
             const int x = left + col;
@@ -154,7 +154,9 @@ long SyntheticBoldWidening(FT_Face face) {
     return std::max(64L, (em / 24 + 32) & ~63L);
 }
 
-uint8_t Scale(uint8_t level, uint8_t coverage) { return (level * coverage + 127) / 255; }
+uint8_t Scale(uint8_t level, uint8_t coverage) {
+    return (level * coverage + 127) / 255;
+}
 
 }  // namespace
 
@@ -191,8 +193,8 @@ bool TextFont::Open(const std::string& file, int index, int cellHeight) {
     // Symbol fonts have no Unicode map; their own map then stays selected.
     FT_Select_Charmap(ft, FT_ENCODING_UNICODE);
     cellHeight_ = cellHeight;
-    ascent_ = static_cast<int>(std::lround(static_cast<double>(cellHeight) * ascent /
-                                           (ascent + descent)));
+    ascent_ = static_cast<int>(
+        std::lround(static_cast<double>(cellHeight) * ascent / (ascent + descent)));
     face_ = std::move(face);
     return true;
 }
@@ -214,8 +216,7 @@ TextExtent TextFont::Measure(const std::string& text) const {
     return {static_cast<int>(std::min((pen + 32) >> 6, kMaxTextWidth)), cellHeight_};
 }
 
-void TextFont::Rasterise(const std::string& text, uint8_t* coverage, int width,
-                         int height) const {
+void TextFont::Rasterise(const std::string& text, uint8_t* coverage, int width, int height) const {
     if (empty()) return;
     long pen = 0;  // 26.6 pixels; glyph origins on whole pixels
     for (unsigned char c : text) {

@@ -10,8 +10,7 @@ namespace {
 
 enum Slot { kPosX, kPosY, kHeight, kWeight, kText, kColor, kFont };
 
-constexpr platform::Rgb kTextColours[] = {
-    {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+constexpr platform::Rgb kTextColours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
 
 }  // namespace
 

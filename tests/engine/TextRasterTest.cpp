@@ -1,8 +1,8 @@
-#include "platform/TextRaster.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "platform/TextRaster.h"
 
 using platform::Rgb;
 using platform::TextFont;

@@ -1,5 +1,3 @@
-#include "nodes/generators/ND_TEXT.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +6,7 @@
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"
 #include "engine/Stream.h"
+#include "nodes/generators/ND_TEXT.h"
 #include "platform/TextRaster.h"
 #include "support/TestSupport.h"
 
