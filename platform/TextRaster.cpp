@@ -51,6 +51,14 @@ FT_Library Library() {
     return library;
 }
 
+// Our own configuration (not fontconfig's shared one), so that it can be
+// released at exit without pulling it from under other users of fontconfig.
+FcConfig* Config() {
+    static const std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)> config(
+        FcInitLoadConfigAndFonts(), &FcConfigDestroy);
+    return config.get();
+}
+
 double OpenTypeWeightOf(const FcPattern* font) {
     FcValue v;
     if (FcPatternGet(font, FC_WEIGHT, 0, &v) != FcResultMatch) return 400;
@@ -76,18 +84,18 @@ Candidate CandidateOf(const FcPattern* font) {
 // nearest weight; an unknown family gets the configured default.
 std::vector<Candidate> FindCandidates(const std::string& name, int weight) {
     std::vector<Candidate> found;
-    static const bool ready = FcInit();
-    FcPattern* pattern = ready ? FcPatternCreate() : nullptr;
+    FcConfig* config = Config();
+    FcPattern* pattern = config ? FcPatternCreate() : nullptr;
     if (!pattern) return found;
     // Added as a value, not parsed, so names with ':' or '-' stay whole.
     if (!name.empty())
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
     FcPatternAddDouble(pattern, FC_WEIGHT, FcWeightFromOpenTypeDouble(weight));
     FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result;
-    if (FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result)) {
+    if (FcFontSet* fonts = FcFontSort(config, pattern, FcFalse, nullptr, &result)) {
         for (int i = 0; i < fonts->nfont && found.size() < kMaxCandidates; ++i) {
             Candidate c = CandidateOf(fonts->fonts[i]);
             if (!c.file.empty()) found.push_back(std::move(c));
