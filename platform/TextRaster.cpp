@@ -209,7 +209,10 @@ bool TextFont::Open(const std::string& file, int index, int cellHeight) {
 
 long TextFont::LoadGlyph(unsigned char c) const {
     FT_Face ft = face_->ft;
-    const FT_UInt glyph = FT_Get_Char_Index(ft, CodePointOf(c));
+    FT_UInt glyph = FT_Get_Char_Index(ft, CodePointOf(c));
+    // Symbol fonts keep their characters at 0xF000 + byte.
+    if (!glyph && ft->charmap && ft->charmap->encoding == FT_ENCODING_MS_SYMBOL)
+        glyph = FT_Get_Char_Index(ft, 0xF000u | c);
     if (FT_Load_Glyph(ft, glyph, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return -1;
     FT_GlyphSlot slot = ft->glyph;
     if (emboldenX_ && slot->format == FT_GLYPH_FORMAT_OUTLINE)
