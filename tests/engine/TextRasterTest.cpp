@@ -61,15 +61,6 @@ TEST(TextFont, WidthIsTheSumOfAdvances) {
     EXPECT_GT(DrawnCoverage(TextFont::Choose("Arial", 16, 400), "\x80"), 0);
 }
 
-TEST(TextFont, BoldFaceIsWiderAndHeavier) {
-    auto regular = TextFont::Choose("Arial", 16, 400);
-    auto bold = TextFont::Choose("Arial", 16, 700);
-    EXPECT_FALSE(bold->emboldened());  // the family has a bold face
-    EXPECT_GT(bold->Measure("blaat!").width, regular->Measure("blaat!").width);
-    EXPECT_GT(DrawnCoverage(std::move(bold), "blaat!"),
-              DrawnCoverage(std::move(regular), "blaat!"));
-}
-
 TEST(TextFont, FamilyWithoutBoldIsEmboldened) {
     // A family installed with a regular face only.
     const std::string name = "DejaVu Math TeX Gyre";

@@ -151,12 +151,6 @@ TEST_F(TextNode, BoldGivesHeavierStrokes) {
     EXPECT_GT(Coverage(*node.image, 0), regular * 11 / 10);
 }
 
-TEST_F(TextNode, UnknownFontStillDraws) {
-    node.param(kFont).SetText("No such face at all");
-    node.Update();
-    EXPECT_GT(Coverage(*node.image, 0), 0);
-}
-
 TEST(TextNodeLimits, TextsAreCutTo255CharactersForDrawing) {
     ND_TEXT node(2000, 16);
     node.param(kPosX).SetValue(0);
