@@ -1,6 +1,18 @@
 #include "nodes/generators/ND_TEXT.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
 #include "engine/Diagnostics.h"
+
+namespace {
+
+enum Slot { kPosX, kPosY, kHeight, kWeight, kText, kColor, kFont };
+
+constexpr platform::Rgb kTextColours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+
+}  // namespace
 
 ND_TEXT::ND_TEXT(int width, int height) : Node("Text", kTypeId, width, height) {
     AddInt("Pos X", 0, 255, 127);
@@ -10,10 +22,63 @@ ND_TEXT::ND_TEXT(int width, int height) : Node("Text", kTypeId, width, height) {
     AddText("Text", "blaat!");
     AddChoice("Color", kChannelOptions);
     AddText("Font", "Arial");
+    PrepareSurface();
+}
+
+std::string ND_TEXT::WorkingCopy(size_t slot) const {
+    const std::string text = param(slot).GetText();
+    // A C string copy: it ends at the first NUL, if any.
+    return std::string(text.c_str(), std::min(std::strlen(text.c_str()), kMaxWorkingLength));
+}
+
+void ND_TEXT::PrepareSurface() {
+    surface = std::make_unique<platform::TextSurface>();
+    surface->SelectFont(
+        platform::TextFont::Choose(WorkingCopy(kFont), value(kHeight), value(kWeight)));
+    const platform::TextExtent extent = surface->MeasureText(WorkingCopy(kText));
+    textWidth = extent.width;
+    textHeight = extent.height;
+    // A text too large for a bitmap is drawn as nothing.
+    if (!surface->CreateBitmap(textWidth, textHeight)) textWidth = textHeight = 0;
+    surface->SetTextColor(kTextColours[std::clamp<int>(value(kColor), 0, 3)]);
+}
+
+void ND_TEXT::CopyRectangle(int x0, int y0, int x1, int y1) {
+    for (int y = y0; y <= y1; ++y) {
+        uint8_t* p = image->pixel(x0, y);
+        for (int x = x0; x <= x1; ++x, p += 4) {
+            const platform::Rgb c = surface->GetPixel(x - x0, y - y0);
+            p[0] = c.r;
+            p[1] = c.g;
+            p[2] = c.b;
+            p[3] = 255;
+        }
+    }
 }
 
 void ND_TEXT::Update() {
     StartTimer();
-    StopTimer("ND_TEXT::Update");
+    ReleaseSurface();
+    PrepareSurface();
+    surface->DrawText(WorkingCopy(kText));
+
+    const int w = image->width;
+    const int h = image->height;
+    int x0 = value(kPosX) * w / 255;
+    int y0 = value(kPosY) * h / 255;
+    int x1 = x0 + textWidth - 1;
+    int y1 = y0 + textHeight - 1;
+    if (x0 >= w || y0 >= h || x1 < 0 || y1 < 0) {
+        // Wholly outside: nothing copied, but the render's progress still completes.
+        x1 = x0 - 1;
+        y1 = y0 - 1;
+    } else {
+        x1 = std::min(x1, w - 1);
+        y1 = std::min(y1, h - 1);
+        CopyRectangle(x0, y0, x1, y1);
+    }
     NodeDone();
+    char label[64];
+    std::snprintf(label, sizeof label, "ND_TEXT (%i by %i)", x1 - x0, y1 - y0);
+    StopTimer(label);
 }
