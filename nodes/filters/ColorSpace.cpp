@@ -5,8 +5,8 @@
 
 #include "platform/Numeric.h"
 
+using colorspace::Trunc;
 using platform::single;
-using platform::TruncToInt;
 
 void RGBToHSV(float r, float g, float b, float& h, float& s, float& v) {
     const float max = std::max({r, g, b});
@@ -36,43 +36,42 @@ void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
     while (hue < 0) hue += 360;
     while (hue >= 360) hue -= 360;
     if (s == 0) {
-        r = g = b = TruncToInt(v);
+        r = g = b = Trunc(v);
     } else {
         const long double hh = static_cast<long double>(hue) * 0.016666666666666666;
         // floor takes its argument as a double.
         const double sectorStart = std::floor(platform::dbl(hh));
-        const int32_t sector = TruncToInt(single(sectorStart));
+        const int32_t sector = Trunc(single(sectorStart));
         const float f = single(static_cast<long double>(single(hh)) - sectorStart);
         const long double p = (1 - static_cast<long double>(s)) * v;
         const float q = single((1 - static_cast<long double>(f) * s) * v);
         const float t = single((1 - (1 - static_cast<long double>(f)) * s) * v);
         const float pSingle = single(p);
-        auto put = [&](long double red, long double green, long double blue) {
-            r = TruncToInt(red);
-            g = TruncToInt(green);
-            b = TruncToInt(blue);
-        };
+        long double red, green, blue;
         switch (sector) {
             case 0:
-                put(v, t, p);
+                red = v, green = t, blue = p;
                 break;
             case 1:
-                put(q, v, p);
+                red = q, green = v, blue = p;
                 break;
             case 2:
-                put(pSingle, v, t);
+                red = pSingle, green = v, blue = t;
                 break;
             case 3:
-                put(pSingle, q, v);
+                red = pSingle, green = q, blue = v;
                 break;
             case 4:
-                put(t, pSingle, v);
+                red = t, green = pSingle, blue = v;
                 break;
             // The reduction above keeps hh below 6, so no other sector occurs.
             default:
-                put(v, pSingle, q);
+                red = v, green = pSingle, blue = q;
                 break;
         }
+        r = Trunc(red);
+        g = Trunc(green);
+        b = Trunc(blue);
     }
     r = std::min(r, 255);
     g = std::min(g, 255);

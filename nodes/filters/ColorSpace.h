@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "platform/Numeric.h"
+
 namespace colorspace {
 
 // Single-precision values of 1/255, 360/255 and 255/360: the byte scalings.
@@ -21,6 +23,19 @@ inline constexpr int kComponentOrder[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 2, 0},
                                               {1, 0, 2}, {2, 1, 0}, {2, 0, 1}};
 inline constexpr std::initializer_list<const char*> kOrderOptions = {"HSV", "HVS", "SVH",
                                                                      "SHV", "VSH", "VHS"};
+
+// platform::TruncToInt without its rounding-mode switches, which dominate the
+// cost of the conversions: the same result for every argument.
+inline int32_t Trunc(long double x) {
+    // Far enough inside the int32 range that rounding to double stays inside.
+    constexpr long double kLimit = 1073741824.0L;
+    if (!(x > -kLimit && x < kLimit)) return platform::TruncToInt(x);
+    // Rounding to double may carry x across an integer; step back if it did.
+    int32_t n = static_cast<int32_t>(static_cast<double>(x));
+    if (x >= 0 && n > x) --n;
+    if (x < 0 && n < x) ++n;
+    return n;
+}
 
 }  // namespace colorspace
 
