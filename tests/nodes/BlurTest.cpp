@@ -120,10 +120,4 @@ TEST(Blur, RunningSumsMatchThePlainWindows) {
             }
 }
 
-TEST(Blur, LogsItsTime) {
-    LogCapture log;
-    RenderBlur(2, 2, Pixels(16, 0), 1, 1);
-    EXPECT_EQ(log.Matching("Blur::Update took ").size(), 1u);
-}
-
 }  // namespace

@@ -56,10 +56,4 @@ TEST(HSV, LimitsValueAndSaturation) {
               Px({{0, 84, 255, 0x5A}, {255, 85, 0, 0x5A}, {255, 0, 4, 0x5A}}));
 }
 
-TEST(HSV, LogsItsTime) {
-    LogCapture log;
-    Adjust(Px({{1, 2, 3, 4}}), 0, 0, 0);
-    EXPECT_EQ(log.Matching("HSV::Update took ").size(), 1u);
-}
-
 }  // namespace

@@ -61,10 +61,4 @@ TEST(Mixer, SaturRaisesSaturationByTheLengthOfB) {
     EXPECT_EQ(Mix(kSatur, 255, 555, Px({{90, 90, 90, 9}}), kWhite), Px({{90, 90, 90, 0}}));
 }
 
-TEST(Mixer, LogsItsTimeInEveryMode) {
-    LogCapture log;
-    for (int16_t type : {kAdd, kHue, kSatur, kMul}) Mix(type, 100, 100, kWhite, kWhite);
-    EXPECT_EQ(log.Matching("Mixer::Update took ").size(), 4u);
-}
-
 }  // namespace
