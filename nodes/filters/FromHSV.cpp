@@ -1,15 +1,35 @@
 #include "nodes/filters/FromHSV.h"
 
 #include "engine/Diagnostics.h"
+#include "nodes/filters/ColorSpace.h"
+#include "platform/Numeric.h"
+
+using platform::single;
 
 FromHSV::FromHSV(int width, int height) : Node("HSV -> RGB", kTypeId, width, height) {
     AddInput("Source");
-    AddChoice("Load as", {"HSV", "HVS", "SVH", "SHV", "VSH", "VHS"});
+    AddChoice("Load as", colorspace::kOrderOptions);
 }
 
 void FromHSV::Update() {
     GatherInputs();
     StartTimer();
+    const int* order = colorspace::kComponentOrder[value(0)];
+    const uint8_t* src = inputImages[0]->bytes();
+    uint8_t* dst = image->bytes();
+    for (int32_t i = 0; i < image->pixelCount; ++i, src += 4, dst += 4) {
+        float components[3];
+        for (int k = 0; k < 3; ++k) components[order[k]] = src[k];
+        const float h = single(components[0] * static_cast<long double>(colorspace::k360Over255));
+        const float s = single(components[1] * static_cast<long double>(colorspace::kOneOver255));
+        int32_t r, g, b;
+        HSVToRGB(h, s, components[2], r, g, b);
+        dst[0] = static_cast<uint8_t>(r);
+        dst[1] = static_cast<uint8_t>(g);
+        dst[2] = static_cast<uint8_t>(b);
+        dst[3] = 0;
+    }
+    // Shares its label with the forward conversion.
     StopTimer("ToHSV::Update");
     NodeDone();
 }

@@ -1,6 +1,12 @@
 #include "nodes/filters/HSV.h"
 
+#include <algorithm>
+
 #include "engine/Diagnostics.h"
+#include "nodes/filters/ColorSpace.h"
+#include "platform/Numeric.h"
+
+using platform::single;
 
 HSV::HSV(int width, int height) : Node("Adjust HSV", kTypeId, width, height) {
     AddInput("Source");
@@ -12,6 +18,25 @@ HSV::HSV(int width, int height) : Node("Adjust HSV", kTypeId, width, height) {
 void HSV::Update() {
     GatherInputs();
     StartTimer();
+    const float dh = single(value(0));
+    const float ds = single(value(1) * static_cast<long double>(colorspace::kOneOver255));
+    const float dv = single(value(2));
+    const uint8_t* src = inputImages[0]->bytes();
+    uint8_t* dst = image->bytes();
+    for (int32_t i = 0; i < image->pixelCount; ++i, src += 4, dst += 4) {
+        float h, s, v;
+        RGBToHSV(src[0], src[1], src[2], h, s, v);
+        // A grey's hue of -1 is shifted too: with Saturation it turns reddish.
+        h = single(static_cast<long double>(h) + dh);
+        s = std::clamp(single(static_cast<long double>(s) + ds), 0.0f, 1.0f);
+        v = std::clamp(single(static_cast<long double>(v) + dv), 0.0f, 255.0f);
+        int32_t r, g, b;
+        HSVToRGB(h, s, v, r, g, b);
+        // The fourth byte keeps what the image held.
+        dst[0] = static_cast<uint8_t>(r);
+        dst[1] = static_cast<uint8_t>(g);
+        dst[2] = static_cast<uint8_t>(b);
+    }
     StopTimer("HSV::Update");
     NodeDone();
 }

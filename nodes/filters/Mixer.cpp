@@ -1,6 +1,83 @@
 #include "nodes/filters/Mixer.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "engine/Diagnostics.h"
+#include "nodes/filters/ColorSpace.h"
+#include "platform/Numeric.h"
+
+using platform::single;
+
+namespace {
+
+enum Mode { kAdd = 0, kHue = 1, kSaturation = 2, kMultiply = 3 };
+
+// "Add" and "Mul" work on the raw bytes, fourth byte included; the amplitudes
+// act as fractions of 256.
+void AddBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+              uint32_t ampB) {
+    for (size_t j = 0; j < count; ++j) {
+        const uint32_t sum = ((a[j] * ampA) >> 8) + ((b[j] * ampB) >> 8);
+        d[j] = static_cast<uint8_t>(std::min(sum, 255u));
+    }
+}
+
+void MultiplyBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+                   uint32_t ampB) {
+    for (size_t j = 0; j < count; ++j) {
+        const uint32_t product = (((a[j] * ampA) >> 8) * ((b[j] * ampB) >> 8)) >> 8;
+        d[j] = static_cast<uint8_t>(std::min(product, 255u));
+    }
+}
+
+// The HSV modes: A's colour, scaled by ampA/255, goes through RGBToHSV;
+// `adjust` changes h or s by an amount taken from m, the length of B's colour
+// vector; HSVToRGB gives the colour bytes and the fourth byte becomes 0.
+template <class Adjust>
+void AdjustHSV(const Image& a, const Image& b, Image& d, uint32_t ampA, Adjust adjust) {
+    const uint8_t* pa = a.bytes();
+    const uint8_t* pb = b.bytes();
+    uint8_t* pd = d.bytes();
+    for (int32_t i = 0; i < d.pixelCount; ++i, pa += 4, pb += 4, pd += 4) {
+        const uint32_t red = pa[0] * ampA / 255, green = pa[1] * ampA / 255,
+                       blue = pa[2] * ampA / 255;
+        const uint32_t squares = pb[0] * pb[0] + pb[1] * pb[1] + pb[2] * pb[2];
+        const float m = single(std::sqrt(static_cast<long double>(squares)));
+        float h, s, v;
+        RGBToHSV(red, green, blue, h, s, v);
+        adjust(h, s, m);
+        int32_t r, g, bl;
+        HSVToRGB(h, s, v, r, g, bl);
+        pd[0] = static_cast<uint8_t>(r);
+        pd[1] = static_cast<uint8_t>(g);
+        pd[2] = static_cast<uint8_t>(bl);
+        pd[3] = 0;
+    }
+}
+
+// Hue rotation in degrees per unit of m.
+void RotateHue(const Image& a, const Image& b, Image& d, uint32_t ampA, uint32_t ampB) {
+    const float k =
+        single(static_cast<double>(ampB) * colorspace::kOneOver255 * colorspace::k360Over255);
+    AdjustHSV(a, b, d, ampA, [k](float& h, float&, float m) {
+        double hue = h + static_cast<double>(m) * k;
+        while (hue >= 360) hue -= 360;
+        h = single(hue);
+    });
+}
+
+// Saturation gain per unit of m; greys have no hue to saturate and stay grey.
+void Saturate(const Image& a, const Image& b, Image& d, uint32_t ampA, uint32_t ampB) {
+    const float k =
+        single(static_cast<double>(ampB) * colorspace::kOneOver255 * colorspace::kOneOver255);
+    AdjustHSV(a, b, d, ampA, [k](float& h, float& s, float m) {
+        if (h == colorspace::kNoHue) return;
+        s = single(std::clamp(s + static_cast<double>(m) * k, 0.0, 1.0));
+    });
+}
+
+}  // namespace
 
 Mixer::Mixer(int width, int height) : Node("Mixer", kTypeId, width, height) {
     AddInput("Source A");
@@ -13,6 +90,24 @@ Mixer::Mixer(int width, int height) : Node("Mixer", kTypeId, width, height) {
 void Mixer::Update() {
     GatherInputs();
     StartTimer();
+    const uint32_t ampA = static_cast<uint32_t>(value(0));
+    const uint32_t ampB = static_cast<uint32_t>(value(1));
+    const Image& a = *inputImages[0];
+    const Image& b = *inputImages[1];
+    switch (value(2)) {
+        case kAdd:
+            AddBytes(a.bytes(), b.bytes(), image->bytes(), image->byteCount(), ampA, ampB);
+            break;
+        case kMultiply:
+            MultiplyBytes(a.bytes(), b.bytes(), image->bytes(), image->byteCount(), ampA, ampB);
+            break;
+        case kHue:
+            RotateHue(a, b, *image, ampA, ampB);
+            break;
+        case kSaturation:
+            Saturate(a, b, *image, ampA, ampB);
+            break;
+    }
     StopTimer("Mixer::Update");
     NodeDone();
 }

@@ -1,15 +1,32 @@
 #include "nodes/filters/ToHSV.h"
 
 #include "engine/Diagnostics.h"
+#include "nodes/filters/ColorSpace.h"
+#include "platform/Numeric.h"
+
+using platform::single;
 
 ToHSV::ToHSV(int width, int height) : Node("RGB -> HSV", kTypeId, width, height) {
     AddInput("Source");
-    AddChoice("Store as", {"HSV", "HVS", "SVH", "SHV", "VSH", "VHS"});
+    AddChoice("Store as", colorspace::kOrderOptions);
 }
 
 void ToHSV::Update() {
     GatherInputs();
     StartTimer();
+    const int* order = colorspace::kComponentOrder[value(0)];
+    const uint8_t* src = inputImages[0]->bytes();
+    uint8_t* dst = image->bytes();
+    for (int32_t i = 0; i < image->pixelCount; ++i, src += 4, dst += 4) {
+        float h, s, v;
+        RGBToHSV(src[0], src[1], src[2], h, s, v);
+        // A grey's hue of -1 truncates to an H byte of 0.
+        const float components[3] = {single(h * static_cast<long double>(colorspace::k255Over360)),
+                                     single(s * 255.0L), v};
+        for (int k = 0; k < 3; ++k)
+            dst[k] = static_cast<uint8_t>(colorspace::Trunc(components[order[k]]));
+        dst[3] = 0;
+    }
     StopTimer("ToHSV::Update");
     NodeDone();
 }

@@ -1,0 +1,46 @@
+// Conversions between RGB and hue, saturation, value, shared by the HSV nodes
+// and the mixer. Their rounding points are part of every image they make.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "platform/Numeric.h"
+
+namespace colorspace {
+
+// Single-precision values of 1/255, 360/255 and 255/360: the byte scalings.
+inline constexpr float kOneOver255 = 1.0f / 255.0f;
+inline constexpr float k360Over255 = 360.0f / 255.0f;
+inline constexpr float k255Over360 = 255.0f / 360.0f;
+
+// Hue held for a grey colour, whose hue is undefined.
+inline constexpr float kNoHue = -1.0f;
+
+// The "Store as" / "Load as" options of the HSV image nodes: for each option,
+// the component (0 hue, 1 saturation, 2 value) held by bytes 0, 1 and 2.
+inline constexpr int kComponentOrder[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 2, 0},
+                                              {1, 0, 2}, {2, 1, 0}, {2, 0, 1}};
+inline constexpr std::initializer_list<const char*> kOrderOptions = {"HSV", "HVS", "SVH",
+                                                                     "SHV", "VSH", "VHS"};
+
+// platform::TruncToInt without its rounding-mode switches, which dominate the
+// cost of the conversions: the same result for every argument.
+inline int32_t Trunc(long double x) {
+    // Far enough inside the int32 range that rounding to double stays inside.
+    constexpr long double kLimit = 1073741824.0L;
+    if (!(x > -kLimit && x < kLimit)) return platform::TruncToInt(x);
+    // Rounding to double may carry x across an integer; step back if it did.
+    int32_t n = static_cast<int32_t>(static_cast<double>(x));
+    if (x >= 0 && n > x) --n;
+    if (x < 0 && n < x) ++n;
+    return n;
+}
+
+}  // namespace colorspace
+
+// h in [0, 360) or kNoHue when s = 0; s in [0, 1]; v = the largest component.
+void RGBToHSV(float r, float g, float b, float& h, float& s, float& v);
+
+// Any h (reduced here); components truncated and limited to at most 255.
+void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b);

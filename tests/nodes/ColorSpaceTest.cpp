@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "nodes/filters/ColorSpace.h"
+
+namespace {
+
+std::array<float, 3> ToHsv(float r, float g, float b) {
+    std::array<float, 3> hsv;
+    RGBToHSV(r, g, b, hsv[0], hsv[1], hsv[2]);
+    return hsv;
+}
+
+std::array<int32_t, 3> ToRgb(float h, float s, float v) {
+    std::array<int32_t, 3> rgb;
+    HSVToRGB(h, s, v, rgb[0], rgb[1], rgb[2]);
+    return rgb;
+}
+
+using Hsv = std::array<float, 3>;
+using Rgb = std::array<int32_t, 3>;
+
+TEST(ColorSpace, ByteScalingsAreTheSinglePrecisionValues) {
+    EXPECT_EQ(double{colorspace::kOneOver255}, 0.003921568859368563);
+    EXPECT_EQ(double{colorspace::k360Over255}, 1.4117647409439087);
+    EXPECT_EQ(double{colorspace::k255Over360}, 0.7083333134651184);
+}
+
+TEST(ColorSpace, TruncMatchesThePlatformConversion) {
+    const long double inf = std::numeric_limits<long double>::infinity();
+    std::vector<long double> values = {0.0L, -0.0L, 0.5L,  -0.7L, 255.0L, 1e9L,         -1e9L,
+                                       3e9L, -3e9L, 1e30L, inf,   -inf,   std::nanl("")};
+    for (long double n : {1.0L, 2.0L, 254.0L, 255.0L, 1073741824.0L, 2147483648.0L}) {
+        for (long double x : {n, -n}) {
+            values.push_back(std::nextafterl(x, 0.0L));  // rounds to x as a double
+            values.push_back(std::nextafterl(x, 2 * x));
+        }
+    }
+    for (long double x : values) EXPECT_EQ(colorspace::Trunc(x), platform::TruncToInt(x)) << x;
+}
+
+TEST(ColorSpace, RGBToHSVOfGreysAndPrimaries) {
+    EXPECT_EQ(ToHsv(0, 0, 0), (Hsv{-1, 0, 0}));
+    EXPECT_EQ(ToHsv(77, 77, 77), (Hsv{-1, 0, 77}));
+    EXPECT_EQ(ToHsv(255, 0, 0), (Hsv{0, 1, 255}));
+    EXPECT_EQ(ToHsv(0, 255, 0), (Hsv{120, 1, 255}));
+    EXPECT_EQ(ToHsv(0, 0, 255), (Hsv{240, 1, 255}));
+    EXPECT_EQ(ToHsv(255, 0, 255)[0], 300);
+    // Red wins a tie with green: yellow is computed from red's formula.
+    EXPECT_EQ(ToHsv(255, 255, 0), (Hsv{60, 1, 255}));
+    // Hues below 0 are brought into [0, 360).
+    EXPECT_FLOAT_EQ(ToHsv(255, 0, 1)[0], 360 - 60.0f / 255);
+}
+
+TEST(ColorSpace, HSVToRGBReducesHueAndLimits) {
+    EXPECT_EQ(ToRgb(-1, 0, 200), (Rgb{200, 200, 200}));
+    EXPECT_EQ(ToRgb(420, 1, 255), (Rgb{255, 255, 0}));
+    EXPECT_EQ(ToRgb(60, 1, 255), (Rgb{255, 255, 0}));
+    EXPECT_EQ(ToRgb(-120, 1, 255), (Rgb{0, 0, 255}));
+    EXPECT_EQ(ToRgb(0, 1, 300), (Rgb{255, 0, 0}));
+    EXPECT_EQ(ToRgb(-1, 0, 300.5f), (Rgb{255, 255, 255}));
+}
+
+TEST(ColorSpace, HSVToRGBTakesTheSectorFromTheDoubleFloor) {
+    // 120 x 0.016666666666666666 lies half a double step below 2 and rounds
+    // to 2 where floor takes it: sector 2, whose p is rounded to single
+    // (253.99999994 becomes 254) rather than sector 1 with p truncated to 253.
+    EXPECT_EQ(ToRgb(120, colorspace::kOneOver255, 255), (Rgb{254, 255, 254}));
+}
+
+}  // namespace
