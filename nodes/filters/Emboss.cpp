@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "engine/Diagnostics.h"
 #include "platform/Numeric.h"
@@ -17,11 +18,18 @@ int Relief(const uint8_t* const left[3], const uint8_t* const right[3], int c) {
     return std::clamp(sum, 0, 255);
 }
 
-// The relief's strength, 128 for a flat area, at most 255.
-int Strength(const int relief[3]) {
-    const int sum = relief[0] * relief[0] + relief[1] * relief[1] + relief[2] * relief[2];
-    const long double scaled = sqrtl(sum) * static_cast<long double>(kInverseRootOfThree);
-    return std::min(platform::TruncToInt(scaled), 255);
+// The relief's strength n for every sum of squares of three levels: 128 for
+// a flat area, at most 255. It depends on nothing else, so it is built once.
+const std::vector<uint8_t>& StrengthTable() {
+    static const std::vector<uint8_t> table = [] {
+        std::vector<uint8_t> strengths(3 * 255 * 255 + 1);
+        for (size_t sum = 0; sum < strengths.size(); ++sum) {
+            const long double scaled = sqrtl(sum) * static_cast<long double>(kInverseRootOfThree);
+            strengths[sum] = static_cast<uint8_t>(std::min(platform::TruncToInt(scaled), 255));
+        }
+        return strengths;
+    }();
+    return table;
 }
 
 // Darkens (v < 128) or lightens (v >= 128) the source level a.
@@ -43,30 +51,32 @@ void Emboss::Update() {
     GatherInputs();
     StartTimer();
     const int shade = value(0);
-    const Image& source = *inputImages[0];
+    const std::vector<uint8_t>* strengths = shade > 0 ? &StrengthTable() : nullptr;
+    const uint8_t* source = inputImages[0]->bytes();
+    uint8_t* target = image->bytes();
     const int w = image->width;
     const int h = image->height;
+    const size_t stride = 4 * static_cast<size_t>(w);
     for (int y = 0; y < h; ++y) {
-        const int rows[3] = {y == 0 ? h - 1 : y - 1, y, y + 1 == h ? 0 : y + 1};
+        const uint8_t* rows[3] = {source + stride * (y == 0 ? h - 1 : y - 1), source + stride * y,
+                                  source + stride * (y + 1 == h ? 0 : y + 1)};
         for (int x = 0; x < w; ++x) {
-            const int xl = x == 0 ? w - 1 : x - 1;
-            const int xr = x + 1 == w ? 0 : x + 1;
-            const uint8_t* left[3];
-            const uint8_t* right[3];
-            for (int j = 0; j < 3; ++j) {
-                left[j] = source.pixel(xl, rows[j]);
-                right[j] = source.pixel(xr, rows[j]);
-            }
+            const int xl = 4 * (x == 0 ? w - 1 : x - 1);
+            const int xr = 4 * (x + 1 == w ? 0 : x + 1);
+            const uint8_t* left[3] = {rows[0] + xl, rows[1] + xl, rows[2] + xl};
+            const uint8_t* right[3] = {rows[0] + xr, rows[1] + xr, rows[2] + xr};
             int result[3];
             for (int c = 0; c < 3; ++c) result[c] = Relief(left, right, c);
-            if (shade > 0) {
-                const int d = ((shade / 2) * (Strength(result) - 128)) / 128;
-                const uint8_t* centre = source.pixel(x, y);
+            const uint8_t* centre = rows[1] + 4 * x;
+            if (strengths) {
+                const int sum =
+                    result[0] * result[0] + result[1] * result[1] + result[2] * result[2];
+                const int d = ((shade / 2) * ((*strengths)[sum] - 128)) / 128;
                 for (int c = 0; c < 3; ++c) result[c] = Shaded(centre[c], 128 + d);
             }
-            uint8_t* out = image->pixel(x, y);
+            uint8_t* out = target + stride * y + 4 * x;
             for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(result[c]);
-            out[3] = source.pixel(x, y)[0];
+            out[3] = centre[0];  // read after the colour bytes are written
         }
     }
     StopTimer("Emboss::Update");
