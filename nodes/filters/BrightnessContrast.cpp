@@ -20,7 +20,8 @@ struct Scale {
 };
 
 // One byte of the result. Plain double arithmetic: the division by L and the
-// multiplication by L^e are each rounded to double before truncation.
+// multiplication by L^e are each rounded to double before truncation. At mid
+// grey L is 0 and 0 / 0 has no value, which truncates to 0.
 int ScaledLevel(int deviation, const Scale& scale, int brightness) {
     const double scaled = (deviation / scale.length) * scale.power;
     return std::clamp(platform::TruncToInt(scaled) + brightness + 127, 0, 255);
