@@ -1,6 +1,45 @@
 #include "nodes/filters/EnvMap.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "engine/Diagnostics.h"
+#include "platform/Numeric.h"
+
+namespace {
+
+constexpr double kPerLevel = 0.00392156862745098;  // the double nearest 1/255
+constexpr double kRadiusBias = 0.0001;
+constexpr double kAttenuationStep = 0.01;
+
+struct Spot {
+    int rmax;    // half the larger side; 0 for a 1 x 1 image
+    double a;    // attenuation
+    double k;    // slope
+    double inv;  // 1 / rmax
+};
+
+Spot MakeSpot(int width, int height, int radius, int attenuation) {
+    Spot spot;
+    spot.rmax = std::max(width, height) / 2;
+    const double rr = platform::dbl(static_cast<long double>(radius) * kPerLevel + kRadiusBias);
+    spot.a = platform::dbl(static_cast<long double>(attenuation - 512) * kAttenuationStep);
+    spot.k = platform::dbl((static_cast<long double>(spot.a) * rr * rr + 255) / rr);
+    spot.inv = spot.rmax == 0 ? 0 : platform::dbl(1.0L / spot.rmax);
+    return spot;
+}
+
+// The level at squared distance `squares` from the centre, limited to 0 ... 255.
+int SpotLevel(const Spot& spot, int squares) {
+    // With rmax 0 the distance scale 1 / rmax has no value (0 x infinity at the
+    // only pixel), which converts to 0.
+    if (spot.rmax == 0) return 0;
+    const long double dist = sqrtl(squares);
+    const long double t = 255 - (dist * spot.inv) * spot.k;
+    return std::clamp(platform::TruncToInt(t * spot.a), 0, 255);
+}
+
+}  // namespace
 
 EnvMap::EnvMap(int width, int height) : Node("Environment map", kTypeId, width, height) {
     AddInt("Radius", 0, 512, 255);
@@ -10,6 +49,18 @@ EnvMap::EnvMap(int width, int height) : Node("Environment map", kTypeId, width, 
 
 void EnvMap::Update() {
     StartTimer();
+    const int channel = value(2);
+    const Spot spot = MakeSpot(image->width, image->height, value(0), value(1));
+    const int cx = image->width / 2;
+    const int cy = image->height / 2;
+    for (int y = 0; y < image->height; ++y) {
+        for (int x = 0; x < image->width; ++x) {
+            const int n = SpotLevel(spot, (x - cx) * (x - cx) + (y - cy) * (y - cy));
+            uint8_t* out = image->pixel(x, y);
+            for (int c = 0; c < 3; ++c) out[c] = (channel == 3 || channel == c) ? n : 0;
+            out[3] = 255;
+        }
+    }
     StopTimer("EnvMap::Update");
     NodeDone();
 }

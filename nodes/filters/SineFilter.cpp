@@ -1,6 +1,32 @@
 #include "nodes/filters/SineFilter.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+
 #include "engine/Diagnostics.h"
+#include "platform/Numeric.h"
+
+namespace {
+
+constexpr double kRadiansPerHundredthDegree = 0.0001745329210988851;
+constexpr double kRadiansPerDegree = 0.0174532925;
+
+using LevelTable = std::array<uint8_t, 256>;
+
+// The output level of every input level for one channel: the result depends on
+// nothing else, so the sine runs 256 times per channel instead of per pixel.
+LevelTable SineLevels(float step, float phase, float amp, float luminance) {
+    LevelTable table;
+    for (int level = 0; level < 256; ++level) {
+        const double angle = platform::dbl(static_cast<long double>(level) * step + phase);
+        const float y = platform::single(sinl(angle) * amp + luminance);
+        table[level] = static_cast<uint8_t>(platform::TruncToInt(std::clamp(y, 0.0f, 255.0f)));
+    }
+    return table;
+}
+
+}  // namespace
 
 SineFilter::SineFilter(int width, int height) : Node("Sine filter", kTypeId, width, height) {
     AddInput("Source");
@@ -15,6 +41,21 @@ SineFilter::SineFilter(int width, int height) : Node("Sine filter", kTypeId, wid
 void SineFilter::Update() {
     GatherInputs();
     StartTimer();
+    const float luminance = platform::single(value(0));
+    const float amp = platform::single(value(1));
+    const float step =
+        platform::single(static_cast<long double>(value(2)) * kRadiansPerHundredthDegree);
+    LevelTable levels[3];
+    for (int k = 0; k < 3; ++k) {
+        const float phase =
+            platform::single(static_cast<long double>(value(3 + k)) * kRadiansPerDegree);
+        levels[k] = SineLevels(step, phase, amp, luminance);
+    }
+    const uint8_t* source = inputImages[0]->bytes();
+    uint8_t* target = image->bytes();
+    // Byte 3 is left as it is.
+    for (int i = 0; i < image->pixelCount; ++i, source += 4, target += 4)
+        for (int k = 0; k < 3; ++k) target[k] = levels[k][source[k]];
     StopTimer("SineFilter::Update");
     NodeDone();
 }
