@@ -28,7 +28,20 @@ inline int64_t ToInt64OrZero(long double integral) {
 inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 
 // Truncation toward zero (the default conversion of every node type).
-inline int32_t TruncToInt(long double x) { return Low32(ToInt64OrZero(std::truncl(x))); }
+inline int32_t TruncToInt(long double x) {
+    // Fast path: a direct long double -> integer conversion switches the x87
+    // rounding mode twice, which dominates per-pixel code. Going through a
+    // double is exact far inside the int32 range, up to one step across an
+    // integer that the correction below takes back.
+    constexpr long double kFastLimit = 1073741824.0L;
+    if (x > -kFastLimit && x < kFastLimit) {
+        int32_t n = static_cast<int32_t>(static_cast<double>(x));
+        if (x >= 0 && n > x) --n;
+        if (x < 0 && n < x) ++n;
+        return n;
+    }
+    return Low32(ToInt64OrZero(std::truncl(x)));
+}
 
 // Round to nearest, ties to even.
 inline int32_t RoundHalfEvenToInt(long double x) {

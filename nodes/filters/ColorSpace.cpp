@@ -5,7 +5,7 @@
 
 #include "platform/Numeric.h"
 
-using colorspace::Trunc;
+using platform::TruncToInt;
 using platform::single;
 
 void RGBToHSV(float r, float g, float b, float& h, float& s, float& v) {
@@ -36,12 +36,12 @@ void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
     while (hue < 0) hue += 360;
     while (hue >= 360) hue -= 360;
     if (s == 0) {
-        r = g = b = Trunc(v);
+        r = g = b = TruncToInt(v);
     } else {
         const long double hh = static_cast<long double>(hue) * 0.016666666666666666;
         // floor takes its argument as a double.
         const double sectorStart = std::floor(platform::dbl(hh));
-        const int32_t sector = Trunc(single(sectorStart));
+        const int32_t sector = TruncToInt(single(sectorStart));
         const float f = single(static_cast<long double>(single(hh)) - sectorStart);
         const long double p = (1 - static_cast<long double>(s)) * v;
         const float q = single((1 - static_cast<long double>(f) * s) * v);
@@ -69,9 +69,9 @@ void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
                 red = v, green = pSingle, blue = q;
                 break;
         }
-        r = Trunc(red);
-        g = Trunc(green);
-        b = Trunc(blue);
+        r = TruncToInt(red);
+        g = TruncToInt(green);
+        b = TruncToInt(blue);
     }
     r = std::min(r, 255);
     g = std::min(g, 255);

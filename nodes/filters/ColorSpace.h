@@ -24,18 +24,6 @@ inline constexpr int kComponentOrder[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 2, 0},
 inline constexpr std::initializer_list<const char*> kOrderOptions = {"HSV", "HVS", "SVH",
                                                                      "SHV", "VSH", "VHS"};
 
-// platform::TruncToInt without its rounding-mode switches, which dominate the
-// cost of the conversions: the same result for every argument.
-inline int32_t Trunc(long double x) {
-    // Far enough inside the int32 range that rounding to double stays inside.
-    constexpr long double kLimit = 1073741824.0L;
-    if (!(x > -kLimit && x < kLimit)) return platform::TruncToInt(x);
-    // Rounding to double may carry x across an integer; step back if it did.
-    int32_t n = static_cast<int32_t>(static_cast<double>(x));
-    if (x >= 0 && n > x) --n;
-    if (x < 0 && n < x) ++n;
-    return n;
-}
 
 }  // namespace colorspace
 

@@ -24,7 +24,7 @@ void ToHSV::Update() {
         const float components[3] = {single(h * static_cast<long double>(colorspace::k255Over360)),
                                      single(s * 255.0L), v};
         for (int k = 0; k < 3; ++k)
-            dst[k] = static_cast<uint8_t>(colorspace::Trunc(components[order[k]]));
+            dst[k] = static_cast<uint8_t>(platform::TruncToInt(components[order[k]]));
         dst[3] = 0;
     }
     StopTimer("ToHSV::Update");

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "engine/Diagnostics.h"
 #include "platform/CRand.h"
@@ -29,6 +30,20 @@ TEST(Numeric, TruncationGoesThroughA64BitInteger) {
     EXPECT_EQ(TruncToInt(-1e30L), 0);
     EXPECT_EQ(TruncToInt(4294967296.0L + 5), 5);  // low 32 bits of the 64-bit value
     EXPECT_EQ(TruncToInt(std::numeric_limits<long double>::infinity()), 0);
+}
+
+TEST(Numeric, FastTruncationMatchesTheExactConversion) {
+    const long double inf = std::numeric_limits<long double>::infinity();
+    std::vector<long double> values = {0.0L, -0.0L, 0.5L,  -0.7L, 255.0L, 1e9L,         -1e9L,
+                                       3e9L, -3e9L, 1e30L, inf,   -inf,   std::nanl("")};
+    for (long double n : {1.0L, 2.0L, 254.0L, 255.0L, 1073741824.0L, 2147483648.0L}) {
+        for (long double x : {n, -n}) {
+            values.push_back(std::nextafterl(x, 0.0L));  // rounds to x as a double
+            values.push_back(std::nextafterl(x, 2 * x));
+        }
+    }
+    for (long double x : values)
+        EXPECT_EQ(TruncToInt(x), Low32(ToInt64OrZero(std::truncl(x)))) << x;
 }
 
 TEST(Numeric, RoundingIsHalfToEven) {

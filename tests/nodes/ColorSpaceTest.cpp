@@ -29,19 +29,6 @@ TEST(ColorSpace, ByteScalingsAreTheSinglePrecisionValues) {
     EXPECT_EQ(double{colorspace::k255Over360}, 0.7083333134651184);
 }
 
-TEST(ColorSpace, TruncMatchesThePlatformConversion) {
-    const long double inf = std::numeric_limits<long double>::infinity();
-    std::vector<long double> values = {0.0L, -0.0L, 0.5L,  -0.7L, 255.0L, 1e9L,         -1e9L,
-                                       3e9L, -3e9L, 1e30L, inf,   -inf,   std::nanl("")};
-    for (long double n : {1.0L, 2.0L, 254.0L, 255.0L, 1073741824.0L, 2147483648.0L}) {
-        for (long double x : {n, -n}) {
-            values.push_back(std::nextafterl(x, 0.0L));  // rounds to x as a double
-            values.push_back(std::nextafterl(x, 2 * x));
-        }
-    }
-    for (long double x : values) EXPECT_EQ(colorspace::Trunc(x), platform::TruncToInt(x)) << x;
-}
-
 TEST(ColorSpace, RGBToHSVOfGreysAndPrimaries) {
     EXPECT_EQ(ToHsv(0, 0, 0), (Hsv{-1, 0, 0}));
     EXPECT_EQ(ToHsv(77, 77, 77), (Hsv{-1, 0, 77}));
