@@ -28,7 +28,7 @@ public:
     // Centre x of the thumb for the current value, range and width.
     int thumbCentre() const;
 
-    QSize sizeHint() const override { return {150, 16}; }
+    QSize sizeHint() const override { return {150, 20}; }
 
 protected:
     bool event(QEvent* event) override;
@@ -45,14 +45,13 @@ private:
     void RepeatStep();
     void NotifyParent();
     void PaintSlider();
-    void Repaint();
 
     int min_ = 0;
     int max_ = 100;
     int value_ = 50;
     bool incrementPressed_ = false;
     bool decrementPressed_ = false;
-    int repeatDirection_ = 0;  // +1 increment, -1 decrement, 0 none
+    int repeatDirection_ = 1;  // +1 increment, -1 decrement
     QTimer repeatTimer_;
     QPixmap backBuffer_;
 };

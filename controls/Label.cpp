@@ -1,0 +1,52 @@
+#include "controls/Label.h"
+
+#include <QFont>
+#include <QPainter>
+
+namespace {
+
+// One font for every label: Arial, 13 pixels, normal weight.
+const QFont& LabelFont() {
+    static const QFont font = [] {
+        QFont f(QStringLiteral("Arial"));
+        f.setPixelSize(13);
+        f.setWeight(QFont::Normal);
+        return f;
+    }();
+    return font;
+}
+
+constexpr QColor kTextColour(70, 70, 70);
+
+}  // namespace
+
+Label::Label(QWidget* parent) : QWidget(parent) {
+    // Every pixel comes from the back buffer.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void Label::SetText(const QString& text) {
+    text_ = text.left(kMaxText);
+    repaint();
+}
+
+void Label::resizeEvent(QResizeEvent*) { backBuffer_ = QPixmap(size()); }
+
+void Label::paintEvent(QPaintEvent*) {
+    if (backBuffer_.isNull()) return;
+    PaintLabel();
+    QPainter(this).drawPixmap(0, 0, backBuffer_);
+}
+
+void Label::PaintLabel() {
+    QPainter painter(&backBuffer_);
+    painter.fillRect(rect(), palette().color(QPalette::Button));
+    painter.setPen(kTextColour);
+    painter.setFont(LabelFont());
+    // Inset by one pixel at the top left and two at the bottom right; what
+    // does not fit is cut at the edges, on both sides when centred.
+    const QRect box(1, 1, width() - 3, height() - 3);
+    painter.setClipRect(box);
+    painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text_);
+}
