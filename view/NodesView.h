@@ -52,7 +52,7 @@ private:
     void Paint();
     void PaintPool(QPainter& p);
     void PaintNode(QPainter& p, const NodeBox& box, size_t& spot);
-    void PaintPin(QPainter& p, const PinSpot& spot);
+    void PaintPin(QPainter& p, const PinSpot& spot, const view::Rect& inner);
     void StrokeCurve(QPainter& p, const view::CurveSamples& samples, int count, bool selected);
     void PaintFocus(QPainter& p);
     void Send(const ViewMessage& message);
