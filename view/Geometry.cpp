@@ -26,13 +26,15 @@ Rect PinNameRect(const Rect& pin, const Rect& inner) {
 
 int ComputeCurve(int x0, int y0, int x1, int y1, int resolution, CurveSamples& samples) {
     // The middle point sags 70 pixels for coincident ends, about 20 for far ones.
-    const long double fx = 1.0L / (1.0L + 0.001 * static_cast<long double>(std::llabs(
-                                                      static_cast<long long>(x1) - x0)));
-    const long double fy = 1.0L / (1.0L + 0.001 * static_cast<long double>(std::llabs(
-                                                      static_cast<long long>(y1) - y0)));
+    const long double fx =
+        1.0L /
+        (1.0L + 0.001 * static_cast<long double>(std::llabs(static_cast<long long>(x1) - x0)));
+    const long double fy =
+        1.0L /
+        (1.0L + 0.001 * static_cast<long double>(std::llabs(static_cast<long long>(y1) - y0)));
     const int xm = (x0 + x1) / 2;
-    const int ym = platform::TruncToInt(static_cast<long double>((y0 + y1) / 2) + 20 +
-                                        50 * fx * fy);
+    const int ym =
+        platform::TruncToInt(static_cast<long double>((y0 + y1) / 2) + 20 + 50 * fx * fy);
 
     const int px[3] = {x0, xm, x1};
     const int py[3] = {y0, ym, y1};
@@ -58,10 +60,10 @@ int ComputeCurve(int x0, int y0, int x1, int y1, int resolution, CurveSamples& s
         const long double h10 = s3 - 2 * s2 + s;
         const long double h01 = 1 - h00;
         const long double h11 = s3 - s2;
-        samples[count].x = platform::TruncToInt(px[k - 1] * h00 + tx[k - 1] * h10 +
-                                                px[k] * h01 + tx[k] * h11);
-        samples[count].y = platform::TruncToInt(py[k - 1] * h00 + ty[k - 1] * h10 +
-                                                py[k] * h01 + ty[k] * h11);
+        samples[count].x =
+            platform::TruncToInt(px[k - 1] * h00 + tx[k - 1] * h10 + px[k] * h01 + tx[k] * h11);
+        samples[count].y =
+            platform::TruncToInt(py[k - 1] * h00 + ty[k - 1] * h10 + py[k] * h01 + ty[k] * h11);
         ++count;
     }
     return count;

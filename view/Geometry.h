@@ -43,7 +43,9 @@ constexpr Rect kPoolFrame{19, 19, 141, 141};
 constexpr int kPoolCorner = 20;
 constexpr Rect kPoolLabelRect{25, 141, 135, 157};
 
-inline Rect BoxAt(int left, int top) { return {left, top, left + kBoxSize, top + kBoxSize}; }
+inline Rect BoxAt(int left, int top) {
+    return {left, top, left + kBoxSize, top + kBoxSize};
+}
 
 // Pins inside a box's inner rectangle (the box shrunk by the text inset).
 Rect OutputPinRect(const Rect& inner);

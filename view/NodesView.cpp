@@ -17,7 +17,9 @@ namespace {
 
 constexpr int kMaxLayoutEntries = 255;  // the section counts its entries in one byte
 
-QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+QRect ToQRect(const Rect& r) {
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
 
 // Outline of a rectangle whose right and bottom are exclusive, as the
 // platform's rounded rectangles are.
@@ -39,11 +41,21 @@ QFont ArialFont(int weight) {
 const QColor kBoxNameColour(70, 70, 70);
 const QColor kPinNameColour(32, 37, 42);
 
-QPen CableOuterPen() { return SolidPen(QColor(40, 0, 0), 6); }
-QPen SelectedCableOuterPen() { return SolidPen(QColor(0, 0, 0), 8); }
-QPen CableCorePen() { return SolidPen(QColor(187, 40, 40), 4); }
-QPen CableHighlightPen() { return SolidPen(QColor(255, 235, 235), 1); }
-QPen SelectionOutlinePen() { return SolidPen(QColor(0, 0, 0), 4); }
+QPen CableOuterPen() {
+    return SolidPen(QColor(40, 0, 0), 6);
+}
+QPen SelectedCableOuterPen() {
+    return SolidPen(QColor(0, 0, 0), 8);
+}
+QPen CableCorePen() {
+    return SolidPen(QColor(187, 40, 40), 4);
+}
+QPen CableHighlightPen() {
+    return SolidPen(QColor(255, 235, 235), 1);
+}
+QPen SelectionOutlinePen() {
+    return SolidPen(QColor(0, 0, 0), 4);
+}
 
 // The pin picture with its pure blue background made transparent.
 QImage KeyedOutBlue(const QImage& picture) {
@@ -113,7 +125,8 @@ void NodesView::PaintPool(QPainter& p) {
     p.setPen(shadow);
     p.setFont(ArialFont(400));
     p.drawText(ToQRect(view::kPoolLabelRect.Moved(-scrollX, -scrollY)),
-               Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap, QStringLiteral("s p a w n i n g pool"));
+               Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap,
+               QStringLiteral("s p a w n i n g pool"));
 }
 
 void NodesView::PaintNode(QPainter& p, const NodeBox& box, size_t& spot) {
@@ -138,7 +151,8 @@ void NodesView::PaintNode(QPainter& p, const NodeBox& box, size_t& spot) {
 
     // Spots come in drawing order, each node's together.
     const auto& spots = pinSpots();
-    for (; spot < spots.size() && spots[spot].node == box.node; ++spot) PaintPin(p, spots[spot], inner);
+    for (; spot < spots.size() && spots[spot].node == box.node; ++spot)
+        PaintPin(p, spots[spot], inner);
 }
 
 void NodesView::PaintPin(QPainter& p, const PinSpot& spot, const Rect& inner) {
@@ -160,8 +174,8 @@ void NodesView::StrokeCurve(QPainter& p, const view::CurveSamples& samples, int 
     for (int i = 0; i < drawn; ++i) line.setPoint(i, samples[i].x, samples[i].y);
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    for (const QPen& pen :
-         {selected ? SelectedCableOuterPen() : CableOuterPen(), CableCorePen(), CableHighlightPen()}) {
+    for (const QPen& pen : {selected ? SelectedCableOuterPen() : CableOuterPen(), CableCorePen(),
+                            CableHighlightPen()}) {
         p.setPen(pen);
         p.drawPolyline(line);
     }
@@ -196,7 +210,9 @@ void NodesView::Send(const ViewMessage& message) {
     QCoreApplication::sendEvent(parentWidget(), &event);
 }
 
-void NodesView::focusOutEvent(QFocusEvent*) { Redraw(); }
+void NodesView::focusOutEvent(QFocusEvent*) {
+    Redraw();
+}
 
 void NodesView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Delete) Send(DeleteRequest());

@@ -27,9 +27,12 @@ void NodesViewModel::Rebuild() {
 }
 
 void NodesViewModel::AddNode(Node* node, int index, std::vector<NodeBox>& frame) {
-    NodeBox box{view::kDefaultBoxLeft, view::kDefaultBoxTop,
-                view::kDefaultBoxLeft + view::kBoxSize, view::kDefaultBoxTop + view::kBoxSize,
-                node, index};
+    NodeBox box{view::kDefaultBoxLeft,
+                view::kDefaultBoxTop,
+                view::kDefaultBoxLeft + view::kBoxSize,
+                view::kDefaultBoxTop + view::kBoxSize,
+                node,
+                index};
     for (const NodeBox& old : boxes_) {
         if (old.node == node) {
             box = old;
@@ -42,7 +45,8 @@ void NodesViewModel::AddNode(Node* node, int index, std::vector<NodeBox>& frame)
 
     const Rect inner = box.rect().Moved(-scrollX, -scrollY).Shrunk(view::kTextInset);
     // The Store node (always first) has no output to offer.
-    if (index != 0 && node->outputPin) AddPin(node, node->outputPin.get(), -1, view::OutputPinRect(inner));
+    if (index != 0 && node->outputPin)
+        AddPin(node, node->outputPin.get(), -1, view::OutputPinRect(inner));
     const int n = static_cast<int>(node->inputPins.size());
     for (int j = 0; j < n; ++j)
         AddPin(node, node->inputPins[j].get(), j, view::InputPinRect(inner, j, n));
@@ -216,7 +220,7 @@ void NodesViewModel::SetCorners(const std::vector<Point>& corners) {
     if (!graph) return;
     for (size_t i = 0; i < corners.size() && i < graph->nodes.size(); ++i) {
         const Rect r = view::BoxAt(corners[i].x, corners[i].y);
-        boxes_.push_back({r.left, r.top, r.right, r.bottom, graph->nodes[i].get(),
-                          static_cast<int>(i)});
+        boxes_.push_back(
+            {r.left, r.top, r.right, r.bottom, graph->nodes[i].get(), static_cast<int>(i)});
     }
 }
