@@ -31,7 +31,9 @@ void Label::SetText(const QString& text) {
     repaint();
 }
 
-void Label::resizeEvent(QResizeEvent*) { backBuffer_ = QPixmap(size()); }
+void Label::resizeEvent(QResizeEvent*) {
+    backBuffer_ = QPixmap(size());
+}
 
 void Label::paintEvent(QPaintEvent*) {
     if (backBuffer_.isNull()) return;

@@ -1,8 +1,8 @@
 #include "controls/Slider.h"
 
 #include <QCoreApplication>
-#include <QMouseEvent>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <array>
 #include <cstdint>
@@ -12,7 +12,9 @@
 #include "platform/Numeric.h"
 
 // Resources live in the static GUI library; outside any namespace by Qt's rule.
-static void InitControlResources() { Q_INIT_RESOURCE(controls); }
+static void InitControlResources() {
+    Q_INIT_RESOURCE(controls);
+}
 
 namespace {
 
@@ -32,9 +34,9 @@ enum Picture {
 const std::array<QImage, kPictureCount>& Pictures() {
     static const std::array<QImage, kPictureCount> pictures = [] {
         static const char* const kFiles[kPictureCount] = {
-            ":/controls/track_left.png", ":/controls/track_right.png",
-            ":/controls/track_middle.png", ":/controls/thumb.png",
-            ":/controls/increment.png", ":/controls/decrement.png",
+            ":/controls/track_left.png",        ":/controls/track_right.png",
+            ":/controls/track_middle.png",      ":/controls/thumb.png",
+            ":/controls/increment.png",         ":/controls/decrement.png",
             ":/controls/increment_pressed.png", ":/controls/decrement_pressed.png"};
         std::array<QImage, kPictureCount> loaded;
         bool any = false;
@@ -46,7 +48,9 @@ const std::array<QImage, kPictureCount>& Pictures() {
 }
 
 // Top of the 7-pixel track for a client height h.
-int TrackTop(int h) { return (h - 7) / 2; }
+int TrackTop(int h) {
+    return (h - 7) / 2;
+}
 
 // Values stay 32-bit; steps are taken in 64 bits so the extremes cannot wrap.
 int32_t StepWithin(int32_t value, int step, int32_t min, int32_t max) {
@@ -63,6 +67,7 @@ Slider::Slider(QWidget* parent) : QWidget(parent) {
     // Every pixel comes from the back buffer.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    repeatTimer_.setTimerType(Qt::PreciseTimer);
     repeatTimer_.setInterval(kRepeatMs);
     connect(&repeatTimer_, &QTimer::timeout, this, &Slider::RepeatStep);
 }
@@ -100,7 +105,9 @@ bool Slider::event(QEvent* event) {
     }
 }
 
-void Slider::resizeEvent(QResizeEvent*) { backBuffer_ = QPixmap(size()); }
+void Slider::resizeEvent(QResizeEvent*) {
+    backBuffer_ = QPixmap(size());
+}
 
 void Slider::paintEvent(QPaintEvent*) {
     if (backBuffer_.isNull()) return;
@@ -110,8 +117,8 @@ void Slider::paintEvent(QPaintEvent*) {
 
 void Slider::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    // Release must reach us wherever it happens.
-    grabMouse();
+    // Qt grabs the mouse from this press to the release, so the release that
+    // ends a repeat reaches us wherever it happens.
     const QPoint pos = event->position().toPoint();
     const int x = static_cast<int16_t>(pos.x());
     const int y = static_cast<int16_t>(pos.y());
@@ -133,7 +140,6 @@ void Slider::mouseMoveEvent(QMouseEvent* event) {
 void Slider::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     repeatTimer_.stop();
-    releaseMouse();
     incrementPressed_ = false;
     decrementPressed_ = false;
     repaint();
@@ -198,9 +204,7 @@ void Slider::PaintSlider() {
     painter.drawImage(0, cy, pictures[kTrackLeft]);
     painter.drawImage(w - 28, cy, pictures[kTrackRight]);
     painter.drawImage(QRect(2, cy, w - 30, 7), pictures[kTrackMiddle]);
-    painter.drawImage(w - 24, cy - 2,
-                       pictures[decrementPressed_ ? kDecrementPressed : kDecrement]);
-    painter.drawImage(w - 11, cy - 2,
-                       pictures[incrementPressed_ ? kIncrementPressed : kIncrement]);
+    painter.drawImage(w - 24, cy - 2, pictures[decrementPressed_ ? kDecrementPressed : kDecrement]);
+    painter.drawImage(w - 11, cy - 2, pictures[incrementPressed_ ? kIncrementPressed : kIncrement]);
     painter.drawImage(thumbCentre() - 7, cy - 5, pictures[kThumb]);
 }
