@@ -38,23 +38,23 @@ QFont ArialFont(int weight) {
     return font;
 }
 
-const QColor kBoxNameColour(70, 70, 70);
-const QColor kPinNameColour(32, 37, 42);
+// Pens, fonts and colours, made once and kept for the whole run.
+struct DrawingTools {
+    QPen cableOuter = SolidPen(QColor(40, 0, 0), 6);
+    QPen selectedCableOuter = SolidPen(QColor(0, 0, 0), 8);
+    QPen cableCore = SolidPen(QColor(187, 40, 40), 4);
+    QPen cableHighlight = SolidPen(QColor(255, 235, 235), 1);
+    QPen selectionOutline = SolidPen(QColor(0, 0, 0), 4);
+    QFont boxNameFont = ArialFont(600);
+    QFont pinNameFont = ArialFont(400);
+    QFont poolFont = ArialFont(400);
+    QColor boxNameColour{70, 70, 70};
+    QColor pinNameColour{32, 37, 42};
+};
 
-QPen CableOuterPen() {
-    return SolidPen(QColor(40, 0, 0), 6);
-}
-QPen SelectedCableOuterPen() {
-    return SolidPen(QColor(0, 0, 0), 8);
-}
-QPen CableCorePen() {
-    return SolidPen(QColor(187, 40, 40), 4);
-}
-QPen CableHighlightPen() {
-    return SolidPen(QColor(255, 235, 235), 1);
-}
-QPen SelectionOutlinePen() {
-    return SolidPen(QColor(0, 0, 0), 4);
+const DrawingTools& Tools() {
+    static const DrawingTools tools;
+    return tools;
 }
 
 // The pin picture with its pure blue background made transparent.
@@ -123,7 +123,7 @@ void NodesView::PaintPool(QPainter& p) {
     p.drawRoundedRect(OutlineRect(view::kPoolFrame.Moved(-scrollX, -scrollY)),
                       view::kPoolCorner / 2, view::kPoolCorner / 2);
     p.setPen(shadow);
-    p.setFont(ArialFont(400));
+    p.setFont(Tools().poolFont);
     p.drawText(ToQRect(view::kPoolLabelRect.Moved(-scrollX, -scrollY)),
                Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap,
                QStringLiteral("s p a w n i n g pool"));
@@ -133,7 +133,7 @@ void NodesView::PaintNode(QPainter& p, const NodeBox& box, size_t& spot) {
     const Rect window = box.rect().Moved(-scrollX, -scrollY);
     const bool selected = box.node == selectedNode;
     if (selected) {
-        p.setPen(SelectionOutlinePen());
+        p.setPen(Tools().selectionOutline);
         p.setBrush(Qt::NoBrush);
         const Rect outline{window.left - 2, window.top - 2, window.right + 2, window.bottom + 2};
         p.drawRoundedRect(OutlineRect(outline), 2, 2);
@@ -144,8 +144,8 @@ void NodesView::PaintNode(QPainter& p, const NodeBox& box, size_t& spot) {
                     QRect(0, 0, view::kBoxSize, view::kBoxSize));
 
     const Rect inner = window.Shrunk(view::kTextInset);
-    p.setPen(kBoxNameColour);
-    p.setFont(ArialFont(600));
+    p.setPen(Tools().boxNameColour);
+    p.setFont(Tools().boxNameFont);
     p.drawText(ToQRect(inner), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
                QString::fromLatin1(box.node->name));
 
@@ -159,8 +159,8 @@ void NodesView::PaintPin(QPainter& p, const PinSpot& spot, const Rect& inner) {
     const Rect pin = spot.rect();
     if (!pinPicture_.isNull()) p.drawImage(ToQRect(pin), pinPicture_);
     if (spot.index < 0) return;
-    p.setPen(kPinNameColour);
-    p.setFont(ArialFont(400));
+    p.setPen(Tools().pinNameColour);
+    p.setFont(Tools().pinNameFont);
     p.drawText(ToQRect(view::PinNameRect(pin, inner)),
                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                QString::fromLatin1(spot.pin->name));
@@ -174,9 +174,10 @@ void NodesView::StrokeCurve(QPainter& p, const view::CurveSamples& samples, int 
     for (int i = 0; i < drawn; ++i) line.setPoint(i, samples[i].x, samples[i].y);
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    for (const QPen& pen : {selected ? SelectedCableOuterPen() : CableOuterPen(), CableCorePen(),
-                            CableHighlightPen()}) {
-        p.setPen(pen);
+    const DrawingTools& tools = Tools();
+    for (const QPen* pen : {selected ? &tools.selectedCableOuter : &tools.cableOuter,
+                            &tools.cableCore, &tools.cableHighlight}) {
+        p.setPen(*pen);
         p.drawPolyline(line);
     }
     p.restore();
