@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QPainter>
 
+#include "controls/BackBuffer.h"
+
 namespace {
 
 // One font for every label: Arial, 13 pixels, normal weight.
@@ -32,7 +34,7 @@ void Label::SetText(const QString& text) {
 }
 
 void Label::resizeEvent(QResizeEvent*) {
-    backBuffer_ = QPixmap(size());
+    backBuffer_ = BackBuffer(this);
 }
 
 void Label::paintEvent(QPaintEvent*) {

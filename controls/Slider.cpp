@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "controls/BackBuffer.h"
 #include "controls/Messages.h"
 #include "engine/Diagnostics.h"
 #include "platform/Numeric.h"
@@ -81,15 +82,14 @@ int Slider::thumbCentre() const {
 }
 
 bool Slider::event(QEvent* event) {
-    switch (static_cast<int>(event->type())) {
-        case MSG_SLIDER_SET_VALUE: {
+    const auto* message = dynamic_cast<const MessageEvent*>(event);
+    if (!message) return QWidget::event(event);
+    switch (message->message()) {
+        case MSG_SLIDER_SET_VALUE:
             // Stored as given, even outside the range.
-            value_ = static_cast<int32_t>(static_cast<MessageEvent*>(event)->wParam);
-            repaint();
-            return true;
-        }
-        case MSG_SLIDER_SET_RANGE: {
-            const auto* message = static_cast<MessageEvent*>(event);
+            value_ = static_cast<int32_t>(message->wParam);
+            break;
+        case MSG_SLIDER_SET_RANGE:
             min_ = static_cast<int32_t>(message->wParam);
             max_ = static_cast<int32_t>(message->lParam);
             if (value_ < min_) {
@@ -97,16 +97,16 @@ bool Slider::event(QEvent* event) {
             } else if (value_ > max_) {
                 value_ = max_;
             }
-            repaint();
-            return true;
-        }
+            break;
         default:
             return QWidget::event(event);
     }
+    repaint();
+    return true;
 }
 
 void Slider::resizeEvent(QResizeEvent*) {
-    backBuffer_ = QPixmap(size());
+    backBuffer_ = BackBuffer(this);
 }
 
 void Slider::paintEvent(QPaintEvent*) {
