@@ -73,6 +73,10 @@ bool HasCables(const Node& node) {
 MainWindow::MainWindow() {
     client_ = new ClientArea(this);
     setCentralWidget(client_);
+    // The controls were sized for a narrow 8-point dialog font.
+    QFont dialogFont(QStringLiteral("Arial"));
+    dialogFont.setPixelSize(11);
+    client_->setFont(dialogFont);
     panel_ = std::make_unique<SelectionPanel>(state_, client_,
                                               [this](QWidget* edit) { EditChanged(edit); });
     state_.chooseFile = RunFileDialog;
