@@ -7,14 +7,12 @@
 
 namespace {
 
-// One font for every label: Arial, 13 pixels, normal weight.
-const QFont& LabelFont() {
-    static const QFont font = [] {
-        QFont f(QStringLiteral("Arial"));
-        f.setPixelSize(13);
-        f.setWeight(QFont::Normal);
-        return f;
-    }();
+// Every label's font: Arial, 13 pixels, normal weight. Made per paint: a
+// static QFont would outlive the application's font database.
+QFont LabelFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    font.setWeight(QFont::Normal);
     return font;
 }
 

@@ -1,6 +1,7 @@
 // The slider driven with real mouse events on the offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTest>
@@ -133,15 +134,31 @@ TEST_F(SliderTest, ChangeIsQueuedAndReadsTheValueWhenHandled) {
     EXPECT_EQ(Values(), (std::vector<int>{5}));
 }
 
+// Counts change messages delivered to any object of the application.
+class ChangeCounter : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == MSG_SLIDER_CHANGED) ++count;
+        return false;
+    }
+};
+
 TEST_F(SliderTest, WithoutParentNothingIsPosted) {
     Slider orphan;
     orphan.resize(100, 20);
     orphan.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&orphan));
+    ChangeCounter counter;
+    qApp->installEventFilter(&counter);
     QTest::mousePress(&orphan, Qt::LeftButton, {}, QPoint(67, 10));
     QTest::mouseRelease(&orphan, Qt::LeftButton, {}, QPoint(67, 10));
-    EXPECT_EQ(orphan.value(), 100);
     QCoreApplication::sendPostedEvents();
+    qApp->removeEventFilter(&counter);
+    EXPECT_EQ(orphan.value(), 100);
+    EXPECT_EQ(counter.count, 0);
 }
 
 TEST_F(SliderTest, SetValueKeepsAnyValueAndSetRangeClamps) {
