@@ -63,8 +63,8 @@ void LargeView::closeEvent(QCloseEvent* event) {
 void LargeView::DrawLargeView() {
     if (!isVisible() || !state_.graph) return;
     const QRect& area = state_.largeViewArea;
-    picture_->SetPicture(BuildPreviewPicture(state_.graph->texture(), area.width(),
-                                             area.height(), 0, 0, state_.zoom, state_.tiled));
+    picture_->SetPicture(BuildPreviewPicture(state_.graph->texture(), area.width(), area.height(),
+                                             0, 0, state_.zoom, state_.tiled));
 }
 
 // The picture's frame adds the same border whatever its size.

@@ -236,11 +236,10 @@ void MainWindow::BuildMenu() {
     help->addSeparator();
     AddCommand(help, CMD_ABOUT, QStringLiteral("&About..."));
 
-    for (int id : {CMD_TILED, CMD_AUTO_RENDER, CMD_CABLES_LOW, CMD_CABLES_STANDARD,
-                   CMD_CABLES_HIGH})
+    for (int id :
+         {CMD_TILED, CMD_AUTO_RENDER, CMD_CABLES_LOW, CMD_CABLES_STANDARD, CMD_CABLES_HIGH})
         actions_[id]->setCheckable(true);
-    for (int id : {CMD_TILED, CMD_AUTO_RENDER, CMD_CABLES_STANDARD})
-        actions_[id]->setChecked(true);
+    for (int id : {CMD_TILED, CMD_AUTO_RENDER, CMD_CABLES_STANDARD}) actions_[id]->setChecked(true);
 }
 
 void MainWindow::ApplyLayout(int width, int height) {
@@ -272,31 +271,48 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::Command(int id) {
     switch (id) {
-        case CMD_RENDER: return RenderNow();
-        case CMD_EXIT: return emit quitRequested(0);
-        case CMD_OPEN: return Open();
-        case CMD_SAVE: return Save();
-        case CMD_ABOUT: return About();
-        case CMD_HELP: return Help();
-        case CMD_ADD_NODE: return AddNode();
-        case CMD_CLONE_NODE: return CloneNode();
-        case CMD_DELETE_NODE: return DeleteNode();
-        case CMD_DELETE_CABLE: return DeleteCable();
-        case CMD_AUTO_RENDER: return ToggleCheck(id, state_.autoRender);
+        case CMD_RENDER:
+            return RenderNow();
+        case CMD_EXIT:
+            return emit quitRequested(0);
+        case CMD_OPEN:
+            return Open();
+        case CMD_SAVE:
+            return Save();
+        case CMD_ABOUT:
+            return About();
+        case CMD_HELP:
+            return Help();
+        case CMD_ADD_NODE:
+            return AddNode();
+        case CMD_CLONE_NODE:
+            return CloneNode();
+        case CMD_DELETE_NODE:
+            return DeleteNode();
+        case CMD_DELETE_CABLE:
+            return DeleteCable();
+        case CMD_AUTO_RENDER:
+            return ToggleCheck(id, state_.autoRender);
         case CMD_CABLES_LOW:
         case CMD_CABLES_STANDARD:
-        case CMD_CABLES_HIGH: return SetCableResolution(id);
-        case CMD_ZOOM_IN: return ZoomIn();
-        case CMD_ZOOM_OUT: return ZoomOut();
+        case CMD_CABLES_HIGH:
+            return SetCableResolution(id);
+        case CMD_ZOOM_IN:
+            return ZoomIn();
+        case CMD_ZOOM_OUT:
+            return ZoomOut();
         case CMD_TILED:
             ToggleCheck(id, state_.tiled);
             return DrawPreview();
-        case CMD_LARGER: return ResizeTexture(state_.graph->texture().width * 2);
+        case CMD_LARGER:
+            return ResizeTexture(state_.graph->texture().width * 2);
         case CMD_SMALLER:
             if (state_.graph->texture().width <= 1) return;
             return ResizeTexture(state_.graph->texture().width / 2);
-        case CMD_SHOW_LARGE_VIEW: return ShowLargeView();
-        default: return;
+        case CMD_SHOW_LARGE_VIEW:
+            return ShowLargeView();
+        default:
+            return;
     }
 }
 
@@ -308,15 +324,20 @@ void MainWindow::HandleMessage(const MessageEvent& message) {
             if (index >= 0 && index < static_cast<long long>(graph.nodes.size()))
                 SelectNode(graph.nodes[index].get());
             return;
-        case MSG_DELETE_NODE: return DeleteNode();
-        case MSG_DELETE_CABLE: return DeleteCable();
+        case MSG_DELETE_NODE:
+            return DeleteNode();
+        case MSG_DELETE_CABLE:
+            return DeleteCable();
         case MSG_SELECT_CABLE:
             if (index >= 0 && index < static_cast<long long>(graph.cables.size()))
                 SelectCable(graph.cables[index].get());
             return;
-        case MSG_SELECT_NONE: return SelectNode(nullptr);
-        case MSG_SLIDER_CHANGED: return SliderChanged(message.sender);
-        default: return;
+        case MSG_SELECT_NONE:
+            return SelectNode(nullptr);
+        case MSG_SLIDER_CHANGED:
+            return SliderChanged(message.sender);
+        default:
+            return;
     }
 }
 
@@ -410,9 +431,11 @@ void MainWindow::DeleteCable() {
 }
 
 void MainWindow::Open() {
-    const QString path = state_.chooseFile(
-        this, {FileDialogRequest::kOpen, QStringLiteral("Select a texture to assimilate..."),
-               {kTextureFilter}, QStringLiteral("mtf")});
+    const QString path =
+        state_.chooseFile(this, {FileDialogRequest::kOpen,
+                                 QStringLiteral("Select a texture to assimilate..."),
+                                 {kTextureFilter},
+                                 QStringLiteral("mtf")});
     if (!path.isEmpty()) OpenFile(path);
 }
 
@@ -437,9 +460,11 @@ bool MainWindow::OpenFile(const QString& path) {
 }
 
 void MainWindow::Save() {
-    const QString path = state_.chooseFile(
-        this, {FileDialogRequest::kSave, QStringLiteral("Enter a filename to save our texture to..."),
-               {kTextureFilter}, QStringLiteral("mtf")});
+    const QString path =
+        state_.chooseFile(this, {FileDialogRequest::kSave,
+                                 QStringLiteral("Enter a filename to save our texture to..."),
+                                 {kTextureFilter},
+                                 QStringLiteral("mtf")});
     if (!path.isEmpty()) SaveFile(path);
 }
 
@@ -504,8 +529,8 @@ void MainWindow::About() {
         "// procedural textures from a graph of noise, plasma and filter nodes\n"
         "// images written through the DevIL library\n"
         "// windows drawn with Qt\n");
-    QMessageBox box(QMessageBox::Information, QStringLiteral("What the...?"), text,
-                    QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("What the...?"), text, QMessageBox::Ok,
+                    this);
     box.exec();
 }
 
@@ -550,7 +575,9 @@ void MainWindow::UpdateTextureDims() {
     state_.textureDims->setText(QStringLiteral("%1x%2").arg(texture.width).arg(texture.height));
 }
 
-void MainWindow::UpdateZoomText() { state_.zoomField->setText(QStringLiteral("1 : %1").arg(state_.zoom)); }
+void MainWindow::UpdateZoomText() {
+    state_.zoomField->setText(QStringLiteral("1 : %1").arg(state_.zoom));
+}
 
 // The ranges let the preview scroll over ten textures' widths whatever the zoom.
 void MainWindow::UpdatePreviewScrollRanges() {

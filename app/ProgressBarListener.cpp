@@ -1,7 +1,6 @@
 #include "app/ProgressBarListener.h"
 
 #include <QProgressBar>
-
 #include <cstdint>
 
 void ProgressBarListener::Prepare(int nodeCount) {

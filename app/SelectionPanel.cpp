@@ -77,7 +77,9 @@ void SelectionPanel::ShowNothing() {
     state_.selectedCable = nullptr;
 }
 
-QRect SelectionPanel::GroupRect() const { return state_.selectionGroup->geometry(); }
+QRect SelectionPanel::GroupRect() const {
+    return state_.selectionGroup->geometry();
+}
 
 void SelectionPanel::BuildNodePanel(Node* node) {
     Clear();
@@ -99,8 +101,7 @@ void SelectionPanel::AddRow(const Param& param, int y, int gw) {
         control = MakeSlider(client_, controlPlace, param);
     } else {
         auto* edit = MakeEditBox(client_, controlPlace, param);
-        QObject::connect(edit, &QLineEdit::textChanged, edit,
-                         [this, edit] { editChanged_(edit); });
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [this, edit] { editChanged_(edit); });
         control = edit;
     }
     Label* name = MakeLabel(client_, QRect(kNameLeft, y, kNameWidth, kRowHeight),

@@ -117,7 +117,8 @@ TEST(AppFiles, AMalformedFileKeepsTheDocumentAndNamesTheProblem) {
     EXPECT_FALSE(app.window().OpenFile(file));
     ASSERT_EQ(closer.boxes().size(), 1u);
     EXPECT_EQ(closer.boxes()[0].title, "Oops!");
-    EXPECT_TRUE(closer.boxes()[0].text.contains("broken.mtf")) << closer.boxes()[0].text.toStdString();
+    EXPECT_TRUE(closer.boxes()[0].text.contains("broken.mtf"))
+        << closer.boxes()[0].text.toStdString();
     EXPECT_EQ(Describe(app.graph()), before);
     EXPECT_EQ(app.state().selectionTitle->text(), "Fill");
     EXPECT_EQ(app.RenderCount(), 1);
@@ -171,8 +172,8 @@ TEST(AppExport, SizeToFitWritesTheTextureInEveryFormat) {
     }
     const FileDialogRequest& request = app.requests().front();
     EXPECT_EQ(request.title, "Enter a filename to export our image to...");
-    EXPECT_EQ(request.filters, QStringList({"Bitmap file (*.bmp)", "JPEG file (*.jpg)",
-                                            "PNG file (*.png)"}));
+    EXPECT_EQ(request.filters,
+              QStringList({"Bitmap file (*.bmp)", "JPEG file (*.jpg)", "PNG file (*.png)"}));
     EXPECT_EQ(request.defaultSuffix, "bmp");
 }
 

@@ -26,8 +26,12 @@ std::unique_ptr<Image> TinyTexture() {
     return image;
 }
 
-QString Dims(MainWindow& w) { return static_cast<QLineEdit*>(w.control(IDC_TEXTURE_DIMS))->text(); }
-QString ZoomText(MainWindow& w) { return static_cast<QLineEdit*>(w.control(IDC_ZOOM))->text(); }
+QString Dims(MainWindow& w) {
+    return static_cast<QLineEdit*>(w.control(IDC_TEXTURE_DIMS))->text();
+}
+QString ZoomText(MainWindow& w) {
+    return static_cast<QLineEdit*>(w.control(IDC_ZOOM))->text();
+}
 
 }  // namespace
 

@@ -20,7 +20,9 @@
 
 namespace {
 
-QString Text(QWidget* field) { return static_cast<QLineEdit*>(field)->text(); }
+QString Text(QWidget* field) {
+    return static_cast<QLineEdit*>(field)->text();
+}
 
 QStringList MenuLayout(const QMenu* menu) {
     QStringList items;
@@ -111,8 +113,7 @@ TEST(AppLayout, ResizingMovesControlsRebuildsThePanelAndKeepsThePreviewSize) {
     app.SendMessage(MSG_SELECT_NODE, 0);
     app.window().resize(1000, 700 + app.window().menuBar()->height());
     const QSize client = app.window().client()->size();
-    EXPECT_EQ(s.preview->geometry(),
-              QRect(client.width() - 264, client.height() - 244, 233, 215));
+    EXPECT_EQ(s.preview->geometry(), QRect(client.width() - 264, client.height() - 244, 233, 215));
     EXPECT_EQ(s.view->geometry().size(), QSize(client.width() - 205, client.height() - 314));
     EXPECT_EQ(s.preview->picture().size(), QSize(231, 213));
     EXPECT_EQ(s.selectionTitle->text(), "Store");
@@ -284,14 +285,16 @@ TEST(AppCommands, AboutAndHelpBoxesAreOwnedAndInformative) {
     ASSERT_EQ(closer.boxes().size(), 2u);
     const auto& about = closer.boxes()[0];
     EXPECT_EQ(about.title, "What the...?");
-    EXPECT_TRUE(about.text.startsWith("swatcher [v0.97]\n\n// built on the mottle [v0.86] engine.\n"));
+    EXPECT_TRUE(
+        about.text.startsWith("swatcher [v0.97]\n\n// built on the mottle [v0.86] engine.\n"));
     EXPECT_EQ(about.text.count("\n// "), 4);
     EXPECT_EQ(about.icon, QMessageBox::Information);
     EXPECT_TRUE(about.owned);
     const auto& help = closer.boxes()[1];
     EXPECT_EQ(help.title, "Help... (kind of)");
-    EXPECT_TRUE(help.text.startsWith("Some short usage description:\n\n- Left button: Select "
-                                     "node/cable\n- Middle button: Move node\n"));
+    EXPECT_TRUE(
+        help.text.startsWith("Some short usage description:\n\n- Left button: Select "
+                             "node/cable\n- Middle button: Move node\n"));
     EXPECT_TRUE(help.text.endsWith("- some kind of deadlock-detection\n"));
 }
 
