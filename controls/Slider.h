@@ -16,7 +16,7 @@ class Slider : public QWidget {
     Q_OBJECT
 
 public:
-    // Period of the arrow buttons' repeat, and of no longer first delay.
+    // Period of a held arrow button's repeat; the first repeat comes one period after the press.
     static constexpr int kRepeatMs = 300;
 
     explicit Slider(QWidget* parent = nullptr);
