@@ -17,6 +17,9 @@ public:
     // Sizes the window so that the picture area is width x height.
     void SizePictureTo(int width, int height);
     void ExportImage();
+    // Places the picture and the buttons for the current size and re-reads
+    // the picture area (a hidden window gets no resize events).
+    void Layout();
 
     PreviewPane* picture() const { return picture_; }
 
@@ -25,8 +28,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Layout();
-
     AppState& state_;
     PreviewPane* picture_;
     QPushButton* export_;

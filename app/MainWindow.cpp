@@ -90,6 +90,7 @@ MainWindow::MainWindow() {
     state_.largeView = largeView_.get();
     largeView_->move(kLargeViewLeft, kLargeViewTop);
     largeView_->resize(kLargeViewSide, kLargeViewSide);
+    largeView_->Layout();
 
     setWindowTitle(QStringLiteral("Swatcher [v%1] by Oxhal").arg(kVersion));
     show();

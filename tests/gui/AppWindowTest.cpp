@@ -72,6 +72,7 @@ TEST(AppStartup, StartsWithAnEmptyBlackDocumentRenderedOnce) {
     EXPECT_FALSE(s.largeView->isVisible());
     EXPECT_EQ(s.largeView->geometry().size(), QSize(512, 512));
     EXPECT_EQ(s.largeView->pos(), QPoint(40, 40));
+    EXPECT_EQ(s.largeViewArea.size(), QSize(502, 476));
     EXPECT_EQ(s.largeView->windowTitle(), "mottle :: large view");
 }
 
