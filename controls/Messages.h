@@ -35,3 +35,26 @@ public:
     const long long lParam;
     const QPointer<QWidget> sender;
 };
+
+// Menu command identifiers and the "Render" button's, dispatched by the main
+// window's single command handler.
+constexpr int CMD_RENDER = 1007;
+constexpr int CMD_EXIT = 40003;
+constexpr int CMD_SAVE = 40005;
+constexpr int CMD_ABOUT = 40006;
+constexpr int CMD_OPEN = 40008;
+constexpr int CMD_LARGER = 40013;
+constexpr int CMD_SMALLER = 40014;
+constexpr int CMD_ZOOM_IN = 40015;
+constexpr int CMD_ZOOM_OUT = 40016;
+constexpr int CMD_TILED = 40017;
+constexpr int CMD_SHOW_LARGE_VIEW = 40018;
+constexpr int CMD_AUTO_RENDER = 40019;
+constexpr int CMD_CLONE_NODE = 40020;
+constexpr int CMD_DELETE_NODE = 40021;
+constexpr int CMD_ADD_NODE = 40022;
+constexpr int CMD_DELETE_CABLE = 40026;
+constexpr int CMD_HELP = 40028;
+constexpr int CMD_CABLES_HIGH = 40032;
+constexpr int CMD_CABLES_STANDARD = 40034;
+constexpr int CMD_CABLES_LOW = 40035;

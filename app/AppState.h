@@ -1,0 +1,76 @@
+// Everything that belongs to the running editor: the document, the registry,
+// the editor view, the progress listener, the windows' controls, the preview
+// settings and the selection.
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "engine/NodeGraph.h"
+#include "engine/NodeRegistry.h"
+
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QScrollBar;
+class QWidget;
+class LargeView;
+class NodesView;
+class PreviewPane;
+class ProgressBarListener;
+
+// What a file-choosing dialog asks for. Filters are "Description (*.ext)".
+struct FileDialogRequest {
+    enum Mode { kOpen, kSave } mode;
+    QString title;
+    QStringList filters;
+    QString defaultSuffix;
+};
+
+// Shows a file dialog owned by `owner`; returns the chosen path, or an empty
+// string when the user cancels. Tests replace it.
+using FileDialogFunction = std::function<QString(QWidget* owner, const FileDialogRequest&)>;
+
+struct AppState {
+    // The main window's controls.
+    QListWidget* nodeList = nullptr;
+    PreviewPane* preview = nullptr;
+    QScrollBar* previewHScroll = nullptr;
+    QScrollBar* previewVScroll = nullptr;
+    QLineEdit* textureDims = nullptr;
+    QLineEdit* zoomField = nullptr;
+    QScrollBar* viewHScroll = nullptr;
+    QScrollBar* viewVScroll = nullptr;
+    QLineEdit* selectionTitle = nullptr;
+    QGroupBox* selectionGroup = nullptr;
+    QProgressBar* progressBar = nullptr;
+    LargeView* largeView = nullptr;
+
+    QRect previewArea;    // read once at start-up
+    QRect largeViewArea;  // follows the large view's size
+
+    int zoom = 1;
+    bool tiled = true;
+    bool autoRender = true;
+    Node* selectedNode = nullptr;
+    Cable* selectedCable = nullptr;
+
+    std::unique_ptr<NodeGraph> graph;
+    std::unique_ptr<NodeRegistry> registry;
+    NodesView* view = nullptr;  // a child widget of the main window
+    std::unique_ptr<ProgressBarListener> progress;
+
+    // The selection panel's rows: index i belongs to parameter i of the
+    // selected node. Entries may be null when a control could not be made.
+    std::vector<QPointer<QWidget>> valueControls;
+    std::vector<QPointer<QWidget>> nameLabels;
+    std::vector<QPointer<QWidget>> valueLabels;
+
+    FileDialogFunction chooseFile;
+};

@@ -1,0 +1,594 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "app/FileDialogs.h"
+#include "app/LargeView.h"
+#include "app/Layout.h"
+#include "app/Preview.h"
+#include "app/ProgressBarListener.h"
+#include "app/SelectionPanel.h"
+#include "controls/Label.h"
+#include "controls/Messages.h"
+#include "controls/Slider.h"
+#include "engine/Diagnostics.h"
+#include "engine/TextureFile.h"
+#include "platform/ImageWriter.h"
+#include "platform/PerfCounter.h"
+#include "view/NodesView.h"
+
+namespace {
+
+constexpr const char* kVersion = "0.97";
+constexpr const char* kEngineVersion = "0.86";
+constexpr int kStartTextureSize = 64;
+constexpr int kEditorScrollRange = 400;
+constexpr int kLargeViewLeft = 40;
+constexpr int kLargeViewTop = 40;
+constexpr int kLargeViewSide = 512;
+constexpr int kEditBuffer = 999;
+
+const QString kTextureFilter = QStringLiteral("Mottle texture (*.mtf)");
+
+}  // namespace
+
+// The dialog's client area. The editor view and the sliders send their
+// private messages to their parent, which is this widget.
+class ClientArea : public QWidget {
+public:
+    explicit ClientArea(MainWindow* window) : QWidget(window), window_(window) {}
+
+protected:
+    bool event(QEvent* event) override {
+        if (auto* message = dynamic_cast<MessageEvent*>(event)) {
+            window_->HandleMessage(*message);
+            return true;
+        }
+        return QWidget::event(event);
+    }
+    void resizeEvent(QResizeEvent*) override { window_->ApplyLayout(width(), height()); }
+
+private:
+    MainWindow* window_;
+};
+
+bool HasCables(const Node& node) {
+    if (node.outputPin && !node.outputPin->cables.empty()) return true;
+    for (const auto& pin : node.inputPins)
+        if (!pin->cables.empty()) return true;
+    return false;
+}
+
+MainWindow::MainWindow() {
+    client_ = new ClientArea(this);
+    setCentralWidget(client_);
+    // The controls were sized for a narrow 8-point dialog font.
+    QFont dialogFont(QStringLiteral("Arial"));
+    dialogFont.setPixelSize(11);
+    client_->setFont(dialogFont);
+    panel_ = std::make_unique<SelectionPanel>(state_, client_,
+                                              [this](QWidget* edit) { EditChanged(edit); });
+    state_.chooseFile = RunFileDialog;
+    BuildControls();
+    BuildMenu();
+    client_->resize(kMainClientWidth, kMainClientHeight);
+    ApplyLayout(kMainClientWidth, kMainClientHeight);
+    resize(kMainClientWidth, kMainClientHeight + menuBar()->sizeHint().height());
+
+    largeView_ = std::make_unique<LargeView>(state_);
+    state_.largeView = largeView_.get();
+    largeView_->move(kLargeViewLeft, kLargeViewTop);
+    largeView_->resize(kLargeViewSide, kLargeViewSide);
+    largeView_->Layout();
+
+    setWindowTitle(QStringLiteral("Swatcher [v%1] by Oxhal").arg(kVersion));
+    show();
+
+    state_.view->Attach();
+    state_.progress = std::make_unique<ProgressBarListener>(state_.progressBar);
+    state_.previewArea = state_.preview->contentsRect();
+    state_.zoom = 1;
+    state_.tiled = true;
+    state_.registry = std::make_unique<NodeRegistry>();
+    SetRenderListener(state_.progress.get());
+    state_.graph = std::make_unique<NodeGraph>(kStartTextureSize, kStartTextureSize);
+    state_.view->graph = state_.graph.get();
+    state_.nodeList->clear();
+    for (const auto& prototype : state_.registry->prototypes())
+        state_.nodeList->addItem(QString::fromStdString(prototype->name));
+    ResetSelectionPanel();
+    UpdateTextureDims();
+    UpdateZoomText();
+    state_.autoRender = true;
+    state_.selectedNode = nullptr;
+    state_.selectedCable = nullptr;
+    SetupScrollBar(state_.viewHScroll, kEditorScrollRange);
+    SetupScrollBar(state_.viewVScroll, kEditorScrollRange);
+    InitImageLibrary();
+    UpdatePreviewScrollRanges();
+    RenderNow();
+}
+
+MainWindow::~MainWindow() {
+    SetRenderListener(nullptr);
+    state_.progress.reset();
+    state_.view->graph = nullptr;
+    state_.view->selectedNode = nullptr;
+    state_.view->selectedCable = nullptr;
+    panel_->Clear();
+    state_.selectedNode = nullptr;
+    state_.selectedCable = nullptr;
+    state_.graph.reset();
+    state_.registry.reset();
+    state_.largeView = nullptr;
+    largeView_.reset();
+}
+
+void MainWindow::BuildControls() {
+    auto add = [this](int id, auto* widget) {
+        controls_.insert(id, widget);
+        return widget;
+    };
+    auto group = [&](int id, const char* title) { add(id, new QGroupBox(title, client_)); };
+    auto label = [&](int id, const char* text) { add(id, new QLabel(text, client_)); };
+    auto field = [&](int id) {
+        auto* edit = add(id, new QLineEdit(client_));
+        edit->setReadOnly(true);
+        return edit;
+    };
+    // Frames first so the controls inside them stay on top.
+    group(IDC_NODE_LIST_GROUP, "Available nodes");
+    group(IDC_NODES_GROUP, "Nodes");
+    group(IDC_MAIN_MENU_GROUP, "Main menu");
+    state_.selectionGroup = add(IDC_SELECTION_GROUP, new QGroupBox("Current selection", client_));
+
+    state_.nodeList = add(IDC_NODE_LIST, new QListWidget(client_));
+    connect(state_.nodeList, &QListWidget::itemDoubleClicked, this, [this] { AddNode(); });
+    state_.view = add(IDC_NODES_VIEW, new NodesView(client_));
+    state_.viewHScroll = add(IDC_VIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
+    state_.viewVScroll = add(IDC_VIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
+    connect(state_.viewHScroll, &QScrollBar::valueChanged, this, [this](int value) {
+        state_.view->scrollX = value;
+        state_.view->Redraw();
+    });
+    connect(state_.viewVScroll, &QScrollBar::valueChanged, this, [this](int value) {
+        state_.view->scrollY = value;
+        state_.view->Redraw();
+    });
+
+    auto* render = add(IDC_RENDER, new QPushButton("Render", client_));
+    connect(render, &QPushButton::clicked, this, [this] { Command(CMD_RENDER); });
+    label(IDC_ZOOM_LABEL, "Zoom level:");
+    state_.zoomField = field(IDC_ZOOM);
+    label(IDC_TEXTURE_DIMS_LABEL, "Texture dims:");
+    state_.textureDims = field(IDC_TEXTURE_DIMS);
+    state_.progressBar = add(IDC_PROGRESS, new QProgressBar(client_));
+    state_.progressBar->setTextVisible(false);
+
+    state_.selectionTitle = field(IDC_SELECTION_TITLE);
+    state_.selectionTitle->setAlignment(Qt::AlignRight);
+    state_.preview = add(IDC_PREVIEW, new PreviewPane(client_));
+    state_.previewHScroll = add(IDC_PREVIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
+    state_.previewVScroll = add(IDC_PREVIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
+    for (QScrollBar* bar : {state_.previewHScroll, state_.previewVScroll})
+        connect(bar, &QScrollBar::valueChanged, this, [this] { DrawPreview(); });
+}
+
+void MainWindow::AddCommand(QMenu* menu, int id, const QString& text) {
+    QAction* action = menu->addAction(text);
+    actions_.insert(id, action);
+    // A checkable item's state is changed by its command alone, as it is
+    // when the command arrives any other way.
+    connect(action, &QAction::triggered, this, [this, action, id] {
+        if (action->isCheckable()) action->setChecked(!action->isChecked());
+        Command(id);
+    });
+}
+
+void MainWindow::BuildMenu() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    AddCommand(file, CMD_OPEN, QStringLiteral("&Open..."));
+    AddCommand(file, CMD_SAVE, QStringLiteral("Save &as..."));
+    file->addSeparator();
+    AddCommand(file, CMD_EXIT, QStringLiteral("E&xit"));
+    actions_[CMD_OPEN]->setShortcut(QKeySequence::Open);
+    actions_[CMD_SAVE]->setShortcut(QKeySequence::Save);
+    actions_[CMD_EXIT]->setShortcut(QKeySequence::Quit);
+
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    AddCommand(edit, CMD_ADD_NODE, QStringLiteral("&Add node"));
+    AddCommand(edit, CMD_CLONE_NODE, QStringLiteral("&Clone node"));
+    AddCommand(edit, CMD_DELETE_NODE, QStringLiteral("&Delete node"));
+    edit->addSeparator();
+    AddCommand(edit, CMD_DELETE_CABLE, QStringLiteral("Delete cable"));
+
+    QMenu* display = bar->addMenu(QStringLiteral("&Display"));
+    AddCommand(display, CMD_ZOOM_IN, QStringLiteral("Zoom &in"));
+    AddCommand(display, CMD_ZOOM_OUT, QStringLiteral("Zoom &out"));
+    display->addSeparator();
+    AddCommand(display, CMD_TILED, QStringLiteral("&Tiled"));
+    AddCommand(display, CMD_AUTO_RENDER, QStringLiteral("&Auto render"));
+    display->addSeparator();
+    QMenu* cables = display->addMenu(QStringLiteral("Cables"));
+    AddCommand(cables, CMD_CABLES_LOW, QStringLiteral("Low resolution cables (fast)"));
+    AddCommand(cables, CMD_CABLES_STANDARD, QStringLiteral("Standard cables"));
+    AddCommand(cables, CMD_CABLES_HIGH, QStringLiteral("High resolution cables (slow)"));
+    display->addSeparator();
+    AddCommand(display, CMD_SHOW_LARGE_VIEW, QStringLiteral("Show large view..."));
+
+    QMenu* texture = bar->addMenu(QStringLiteral("&Texture"));
+    AddCommand(texture, CMD_LARGER, QStringLiteral("&Larger"));
+    AddCommand(texture, CMD_SMALLER, QStringLiteral("&Smaller"));
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    AddCommand(help, CMD_HELP, QStringLiteral("&Help"));
+    help->addSeparator();
+    AddCommand(help, CMD_ABOUT, QStringLiteral("&About..."));
+
+    for (int id :
+         {CMD_TILED, CMD_AUTO_RENDER, CMD_CABLES_LOW, CMD_CABLES_STANDARD, CMD_CABLES_HIGH})
+        actions_[id]->setCheckable(true);
+    for (int id : {CMD_TILED, CMD_AUTO_RENDER, CMD_CABLES_STANDARD}) actions_[id]->setChecked(true);
+}
+
+void MainWindow::ApplyLayout(int width, int height) {
+    for (const ControlPlace& place : LayoutControls(width, height)) {
+        QWidget* widget = controls_.value(place.id);
+        widget->setGeometry(place.x, place.y, place.width, place.height);
+        if (place.repaint) widget->update();
+    }
+    state_.view->Attach();
+    if (state_.selectedNode)
+        panel_->BuildNodePanel(state_.selectedNode);
+    else
+        panel_->BuildCablePanel(state_.selectedCable);
+    client_->update();
+    if (state_.graph) DrawPreview();
+}
+
+void MainWindow::SetupScrollBar(QScrollBar* bar, int maximum) {
+    bar->setValue(0);
+    bar->setRange(0, maximum);
+    bar->setSingleStep(1);
+    bar->setPageStep(std::max(1, maximum / 8));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    emit quitRequested(0);
+}
+
+void MainWindow::Command(int id) {
+    switch (id) {
+        case CMD_RENDER:
+            return RenderNow();
+        case CMD_EXIT:
+            return emit quitRequested(0);
+        case CMD_OPEN:
+            return Open();
+        case CMD_SAVE:
+            return Save();
+        case CMD_ABOUT:
+            return About();
+        case CMD_HELP:
+            return Help();
+        case CMD_ADD_NODE:
+            return AddNode();
+        case CMD_CLONE_NODE:
+            return CloneNode();
+        case CMD_DELETE_NODE:
+            return DeleteNode();
+        case CMD_DELETE_CABLE:
+            return DeleteCable();
+        case CMD_AUTO_RENDER:
+            return ToggleCheck(id, state_.autoRender);
+        case CMD_CABLES_LOW:
+        case CMD_CABLES_STANDARD:
+        case CMD_CABLES_HIGH:
+            return SetCableResolution(id);
+        case CMD_ZOOM_IN:
+            return ZoomIn();
+        case CMD_ZOOM_OUT:
+            return ZoomOut();
+        case CMD_TILED:
+            ToggleCheck(id, state_.tiled);
+            return DrawPreview();
+        case CMD_LARGER:
+            return ResizeTexture(state_.graph->texture().width * 2);
+        case CMD_SMALLER:
+            if (state_.graph->texture().width <= 1) return;
+            return ResizeTexture(state_.graph->texture().width / 2);
+        case CMD_SHOW_LARGE_VIEW:
+            return ShowLargeView();
+        default:
+            return;
+    }
+}
+
+void MainWindow::HandleMessage(const MessageEvent& message) {
+    NodeGraph& graph = *state_.graph;
+    const long long index = message.wParam;
+    switch (message.message()) {
+        case MSG_SELECT_NODE:
+            if (index >= 0 && index < static_cast<long long>(graph.nodes.size()))
+                SelectNode(graph.nodes[index].get());
+            return;
+        case MSG_DELETE_NODE:
+            return DeleteNode();
+        case MSG_DELETE_CABLE:
+            return DeleteCable();
+        case MSG_SELECT_CABLE:
+            if (index >= 0 && index < static_cast<long long>(graph.cables.size()))
+                SelectCable(graph.cables[index].get());
+            return;
+        case MSG_SELECT_NONE:
+            return SelectNode(nullptr);
+        case MSG_SLIDER_CHANGED:
+            return SliderChanged(message.sender);
+        default:
+            return;
+    }
+}
+
+void MainWindow::SelectNode(Node* node) {
+    state_.view->selectedCable = nullptr;
+    state_.view->selectedNode = node;
+    state_.view->Redraw();
+    panel_->BuildNodePanel(node);
+}
+
+void MainWindow::SelectCable(Cable* cable) {
+    state_.view->selectedNode = nullptr;
+    state_.view->selectedCable = cable;
+    state_.view->Redraw();
+    panel_->BuildCablePanel(cable);
+}
+
+void MainWindow::ResetSelectionPanel() {
+    state_.view->Redraw();
+    panel_->BuildNodePanel(nullptr);
+}
+
+// A posted notification may come after its slider or node has gone: the
+// slider is then no longer among the value controls.
+void MainWindow::SliderChanged(QWidget* slider) {
+    const int i = panel_->FindValueControl(slider);
+    if (i < 0 || !state_.selectedNode) return;
+    Param& param = state_.selectedNode->param(i);
+    param.SetValue(static_cast<int16_t>(static_cast<Slider*>(slider)->value()));
+    if (auto* label = static_cast<Label*>(state_.valueLabels[i].data()))
+        label->SetText(ValueLabelText(param.GetText()));
+    if (state_.autoRender) RenderNow();
+}
+
+void MainWindow::EditChanged(QWidget* editBox) {
+    const int i = panel_->FindValueControl(editBox);
+    if (i < 0 || !state_.selectedNode) return;
+    const QString text = static_cast<QLineEdit*>(editBox)->text().left(kEditBuffer);
+    state_.selectedNode->param(i).SetText(text.toStdString());
+    if (auto* label = static_cast<Label*>(state_.valueLabels[i].data())) label->SetText(text);
+    if (state_.autoRender) RenderNow();
+}
+
+void MainWindow::AddNode() {
+    const QModelIndexList selected = state_.nodeList->selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) return ShowOops("Select a node-type first from the available nodes.");
+    const auto& prototype = state_.registry->prototypes()[selected.front().row()];
+    Node* node = state_.graph->AddNode(state_.registry->CreateNode(prototype->typeId));
+    if (!node) return;  // no memory for its image; the engine logged it
+    ResetSelectionPanel();
+    SelectNode(node);
+}
+
+void MainWindow::CloneNode() {
+    Node* node = state_.selectedNode;
+    if (!node) return;
+    if (node == state_.graph->store())
+        return ShowOops("Duplicating the store node makes no sense at all!");
+    Node* clone = state_.graph->AddNode(node->Clone());
+    if (clone) SelectNode(clone);
+}
+
+void MainWindow::DeleteNode() {
+    Node* node = state_.selectedNode;
+    if (!node) return;
+    if (node == state_.graph->store())
+        return ShowOops("Why would you want to delete the Store node?!");
+    if (HasCables(*node))
+        return ShowOops(
+            "Cannot delete node, since it still has cables attached to it.\n"
+            "Please remove the cables first...");
+    // Forget the node everywhere before it is destroyed.
+    state_.view->selectedNode = nullptr;
+    state_.selectedNode = nullptr;
+    state_.graph->RemoveNode(node);
+    ResetSelectionPanel();
+    SelectNode(nullptr);
+}
+
+void MainWindow::DeleteCable() {
+    Cable* cable = state_.view->selectedCable;
+    auto& cables = state_.graph->cables;
+    const bool inGraph = std::any_of(cables.begin(), cables.end(),
+                                     [cable](const auto& c) { return c.get() == cable; });
+    // The panel still describes the cable until it is rebuilt: forget it.
+    if (inGraph && state_.selectedCable == cable) state_.selectedCable = nullptr;
+    if (inGraph) state_.graph->RemoveCable(cable);
+    state_.view->selectedNode = nullptr;
+    state_.view->selectedCable = nullptr;
+    state_.view->Redraw();
+}
+
+void MainWindow::Open() {
+    const QString path =
+        state_.chooseFile(this, {FileDialogRequest::kOpen,
+                                 QStringLiteral("Select a texture to assimilate..."),
+                                 {kTextureFilter},
+                                 QStringLiteral("mtf")});
+    if (!path.isEmpty()) OpenFile(path);
+}
+
+bool MainWindow::OpenFile(const QString& path) {
+    std::vector<BoxPos> layout;
+    std::string error;
+    if (!LoadTextureFile(path.toStdString(), *state_.graph, *state_.registry, &layout, &error)) {
+        ShowOops(QString::fromStdString(error));
+        return false;
+    }
+    // The old nodes and cables are gone: forget every reference to them.
+    state_.view->selectedNode = nullptr;
+    state_.view->selectedCable = nullptr;
+    state_.selectedNode = nullptr;
+    state_.selectedCable = nullptr;
+    state_.view->SetLayout(layout);
+    ResetSelectionPanel();
+    UpdatePreviewScrollRanges();
+    UpdateTextureDims();
+    RenderNow();
+    return true;
+}
+
+void MainWindow::Save() {
+    const QString path =
+        state_.chooseFile(this, {FileDialogRequest::kSave,
+                                 QStringLiteral("Enter a filename to save our texture to..."),
+                                 {kTextureFilter},
+                                 QStringLiteral("mtf")});
+    if (!path.isEmpty()) SaveFile(path);
+}
+
+bool MainWindow::SaveFile(const QString& path) {
+    std::string error;
+    if (SaveTextureFile(path.toStdString(), *state_.graph, state_.view->Layout(), &error))
+        return true;
+    ShowOops(QString::fromStdString(error));
+    return false;
+}
+
+void MainWindow::ToggleCheck(int id, bool& flag) {
+    QAction* item = actions_[id];
+    flag = !item->isChecked();
+    item->setChecked(flag);
+}
+
+void MainWindow::SetCableResolution(int id) {
+    state_.view->cableResolution = id == CMD_CABLES_LOW ? 10 : id == CMD_CABLES_HIGH ? 500 : 100;
+    state_.view->Redraw();
+    for (int item : {CMD_CABLES_LOW, CMD_CABLES_STANDARD, CMD_CABLES_HIGH})
+        actions_[item]->setChecked(item == id);
+}
+
+void MainWindow::ZoomIn() {
+    state_.zoom += 1;
+    UpdateZoomText();
+    DrawPreview();
+}
+
+void MainWindow::ZoomOut() {
+    if (state_.zoom < 2) return;
+    state_.zoom -= 1;
+    UpdateZoomText();
+    DrawPreview();
+}
+
+void MainWindow::ResizeTexture(int side) {
+    if (!state_.graph->SetTextureSize(side, side)) {
+        const Image& texture = state_.graph->texture();
+        ShowOops(QStringLiteral("There is not enough memory for a %1x%1 texture.\n"
+                                "The texture stays %2x%3.")
+                     .arg(side)
+                     .arg(texture.width)
+                     .arg(texture.height));
+        return;
+    }
+    RenderNow();
+    UpdateTextureDims();
+    UpdatePreviewScrollRanges();
+}
+
+void MainWindow::ShowLargeView() {
+    largeView_->show();
+    largeView_->DrawLargeView();
+}
+
+void MainWindow::About() {
+    QString text = QString::asprintf("swatcher [v%s]\n\n// built on the mottle [v%s] engine.\n",
+                                     kVersion, kEngineVersion);
+    text += QStringLiteral(
+        "// procedural textures from a graph of noise, plasma and filter nodes\n"
+        "// images written through the DevIL library\n"
+        "// windows drawn with Qt\n");
+    QMessageBox box(QMessageBox::Information, QStringLiteral("What the...?"), text, QMessageBox::Ok,
+                    this);
+    box.exec();
+}
+
+void MainWindow::Help() {
+    const QString text = QStringLiteral(
+        "Some short usage description:\n\n"
+        "- Left button: Select node/cable\n"
+        "- Middle button: Move node\n"
+        "- Right button: Draw cables.\n\n"
+        "TODO:\n"
+        "- a short helpfile [maybe]\n"
+        "- optimize the engine for speed using inline asm\n"
+        "- some kind of deadlock-detection\n");
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Help... (kind of)"), text,
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void MainWindow::RenderNow() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    state_.progress->Prepare(state_.graph ? state_.graph->CountUpstream() : 0);
+    const int64_t start = platform::QueryPerformanceCounter();
+    if (state_.graph) state_.graph->Render();
+    const int64_t end = platform::QueryPerformanceCounter();
+    DrawPreview();
+    DebugLog("Update took %i ms.",
+             ElapsedMilliseconds(start, end, platform::QueryPerformanceFrequency()));
+    QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::DrawPreview() {
+    if (!state_.graph) return;
+    const QRect& area = state_.previewArea;
+    state_.preview->SetPicture(BuildPreviewPicture(
+        state_.graph->texture(), area.width(), area.height(), state_.previewHScroll->value(),
+        state_.previewVScroll->value(), state_.zoom, state_.tiled));
+    if (largeView_ && largeView_->isVisible()) largeView_->DrawLargeView();
+}
+
+void MainWindow::UpdateTextureDims() {
+    const Image& texture = state_.graph->texture();
+    state_.textureDims->setText(QStringLiteral("%1x%2").arg(texture.width).arg(texture.height));
+}
+
+void MainWindow::UpdateZoomText() {
+    state_.zoomField->setText(QStringLiteral("1 : %1").arg(state_.zoom));
+}
+
+// The ranges let the preview scroll over ten textures' widths whatever the zoom.
+void MainWindow::UpdatePreviewScrollRanges() {
+    const Image& texture = state_.graph->texture();
+    state_.previewHScroll->setValue(0);
+    state_.previewVScroll->setValue(0);
+    const int rx = texture.width * 10 - state_.previewArea.width();
+    const int ry = texture.height * 10 - state_.previewArea.height();
+    state_.previewHScroll->setEnabled(rx > 0);
+    if (rx > 0) SetupScrollBar(state_.previewHScroll, rx);
+    state_.previewVScroll->setEnabled(ry >= 0);
+    if (ry >= 0) SetupScrollBar(state_.previewVScroll, ry);
+}

@@ -1,0 +1,96 @@
+// The editor's main window: start-up, the menu and its single command
+// dispatch, the editor view's and the sliders' messages, the layout of the
+// controls, rendering and the preview, and shut-down.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <memory>
+
+#include "app/AppState.h"
+
+class QAction;
+class QCloseEvent;
+class QMenu;
+class QScrollBar;
+class MessageEvent;
+class SelectionPanel;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Starts the editor: builds the windows, shows this one, creates the
+    // document and renders it once.
+    MainWindow();
+    ~MainWindow() override;
+
+    void Command(int id);
+    void HandleMessage(const MessageEvent& message);
+
+    // Open and Save without their dialogs; a failure shows a message box and
+    // changes nothing. True on success.
+    bool OpenFile(const QString& path);
+    bool SaveFile(const QString& path);
+
+    void RenderNow();
+    void DrawPreview();
+
+    AppState& state() { return state_; }
+    SelectionPanel& panel() { return *panel_; }
+    QWidget* control(int id) const { return controls_.value(id); }
+    QAction* action(int id) const { return actions_.value(id); }
+    // The widget whose area is the dialog's client area: parent of every
+    // control, the view and the selection panel's rows.
+    QWidget* client() const { return client_; }
+
+signals:
+    // Exit and closing the window ask the application to leave its loop.
+    void quitRequested(int exitCode);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend class ClientArea;
+
+    void BuildControls();
+    void BuildMenu();
+    void AddCommand(QMenu* menu, int id, const QString& text);
+    void ApplyLayout(int width, int height);
+    void SetupScrollBar(QScrollBar* bar, int maximum);
+
+    void SelectNode(Node* node);
+    void SelectCable(Cable* cable);
+    void ResetSelectionPanel();
+    void SliderChanged(QWidget* slider);
+    void EditChanged(QWidget* editBox);
+
+    void AddNode();
+    void CloneNode();
+    void DeleteNode();
+    void DeleteCable();
+    void Open();
+    void Save();
+    void ToggleCheck(int id, bool& flag);
+    void SetCableResolution(int id);
+    void ZoomIn();
+    void ZoomOut();
+    void ResizeTexture(int side);
+    void ShowLargeView();
+    void About();
+    void Help();
+
+    void UpdateTextureDims();
+    void UpdateZoomText();
+    void UpdatePreviewScrollRanges();
+
+    AppState state_;
+    QWidget* client_ = nullptr;
+    std::unique_ptr<SelectionPanel> panel_;
+    std::unique_ptr<LargeView> largeView_;
+    QHash<int, QWidget*> controls_;
+    QHash<int, QAction*> actions_;
+};
+
+// True when any pin of the node holds a cable.
+bool HasCables(const Node& node);

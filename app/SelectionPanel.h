@@ -1,0 +1,38 @@
+// The "Current selection" panel: one row per parameter of the selected node
+// (name label, slider or edit box, value label), a description of the
+// selected cable, or nothing. Rebuilt from scratch whenever the selection
+// changes or the main window is laid out again.
+#pragma once
+
+#include "app/AppState.h"
+
+class SelectionPanel {
+public:
+    // Told of every text change in a row's edit box.
+    using EditChanged = std::function<void(QWidget* editBox)>;
+
+    // Rows are children of `client`; the lists live in `state`.
+    SelectionPanel(AppState& state, QWidget* client, EditChanged editChanged)
+        : state_(state), client_(client), editChanged_(std::move(editChanged)) {}
+
+    void Clear();
+    void BuildNodePanel(Node* node);
+    void BuildCablePanel(Cable* cable);
+    // Position of the control in valueControls, or -1.
+    int FindValueControl(const QWidget* control) const;
+
+private:
+    void ShowNothing();
+    void AddRow(const Param& param, int y, int groupWidth);
+    QRect GroupRect() const;
+
+    AppState& state_;
+    QWidget* client_;
+    EditChanged editChanged_;
+};
+
+// "Cable from '%s' of '%s' to '%s' of '%s'" for the cable's two pins.
+QString DescribeCable(const Cable& cable);
+
+// The value label shows at most 255 characters of a parameter's text.
+QString ValueLabelText(const std::string& text);

@@ -1,0 +1,81 @@
+#include "AppTestSupport.h"
+
+#include <QApplication>
+
+#include "controls/Messages.h"
+#include "engine/NodeGraph.h"
+#include "support/TestSupport.h"
+
+BoxCloser::BoxCloser() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        boxes_.push_back({box->windowTitle(), box->text(), box->icon(), box->parent() != nullptr});
+        box->done(QMessageBox::Ok);
+    });
+    timer_.start(5);
+}
+
+QStringList BoxCloser::texts() const {
+    QStringList texts;
+    for (const Box& box : boxes_) texts << box.text;
+    return texts;
+}
+
+FillNode::FillNode(int width, int height) : Node("Fill", kTypeId, width, height) {
+    AddInt("Level", 0, 255, 0);
+    AddInt("Blue", 0, 255, 0);
+    AddText("Note", "hello");
+}
+
+void FillNode::Update() {
+    GatherInputs();
+    for (int i = 0; i < image->pixelCount; ++i) {
+        uint8_t* p = image->bytes() + 4 * i;
+        p[0] = static_cast<uint8_t>(value(0));
+        p[1] = static_cast<uint8_t>(255 - value(0));
+        p[2] = static_cast<uint8_t>(value(1));
+        p[3] = 0;
+    }
+    NodeDone();
+}
+
+PatternNode::PatternNode(int width, int height) : Node("Pattern", kTypeId, width, height) {}
+
+void PatternNode::Update() {
+    GatherInputs();
+    for (int y = 0; y < image->height; ++y)
+        for (int x = 0; x < image->width; ++x) {
+            uint8_t* p = image->pixel(x, y);
+            p[0] = static_cast<uint8_t>(x);
+            p[1] = static_cast<uint8_t>(y);
+            p[2] = static_cast<uint8_t>(x ^ y);
+            p[3] = 0;
+        }
+    NodeDone();
+}
+
+AppFixture::AppFixture() : log_(std::make_unique<LogCapture>()) {
+    window_ = std::make_unique<MainWindow>();
+    window_->state().chooseFile = [this](QWidget*, const FileDialogRequest& request) {
+        requests_.push_back(request);
+        return answer_;
+    };
+}
+
+AppFixture::~AppFixture() = default;
+
+Node* AppFixture::AddFeedingStore(std::unique_ptr<Node> node) {
+    Node* added = graph().AddNode(std::move(node));
+    graph().Connect(added->outputPin.get(), graph().store()->inputPins[0].get());
+    return added;
+}
+
+void AppFixture::SendMessage(int message, long long wParam) {
+    MessageEvent event(message, wParam);
+    QCoreApplication::sendEvent(window_->client(), &event);
+}
+
+int AppFixture::RenderCount() const {
+    return static_cast<int>(log_->Matching("Update took").size());
+}

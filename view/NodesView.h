@@ -1,0 +1,65 @@
+// The node editor view: node boxes with their pins, cables as sagging curves,
+// the spawning pool where new boxes appear, and a rubber band while a cable is
+// being drawn. Left button selects, middle button moves a box, right button
+// draws cables, Delete asks for deletion. Selection and deletion are carried
+// out by the parent, which receives the messages of controls/Messages.h.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <vector>
+
+#include "engine/TextureFile.h"
+#include "view/ViewModel.h"
+
+class QPainter;
+class Stream;
+
+class NodesView : public QWidget, public NodesViewModel {
+    Q_OBJECT
+
+public:
+    // Inherited fields the main window sets: graph, selectedNode,
+    // selectedCable, scrollX, scrollY, cableResolution.
+    explicit NodesView(QWidget* parent = nullptr);
+
+    // Re-reads the client size, takes the focus and rebuilds the back buffer;
+    // called at start-up and after every resize.
+    void Attach();
+    // Repaints at once: when it returns the boxes, pin spots and cable traces
+    // describe the graph as it is now.
+    void Redraw();
+
+    // The layout section of a texture file: box corners in node order.
+    void SaveLayout(Stream& stream) const;
+    void LoadLayout(Stream& stream);
+    // The same positions for SaveTextureFile / LoadTextureFile.
+    std::vector<BoxPos> Layout() const;
+    void SetLayout(const std::vector<BoxPos>& layout);
+
+    // The picture of the last paint (client size; null before Attach).
+    const QImage& backBuffer() const { return backBuffer_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void Paint();
+    void PaintPool(QPainter& p);
+    void PaintNode(QPainter& p, const NodeBox& box, size_t& spot);
+    void PaintPin(QPainter& p, const PinSpot& spot, const view::Rect& inner);
+    void StrokeCurve(QPainter& p, const view::CurveSamples& samples, int count, bool selected);
+    void PaintFocus(QPainter& p);
+    void Send(const ViewMessage& message);
+
+    QImage backBuffer_;
+    bool bufferFresh_ = false;  // Redraw painted the buffer; the paint event only shows it
+    QImage boxPicture_;
+    QImage selectedBoxPicture_;
+    QImage pinPicture_;  // pure blue already made transparent
+};
