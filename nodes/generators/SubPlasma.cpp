@@ -23,6 +23,14 @@ struct CubicWeights {
     }
 };
 
+// Rounds a level already clamped to 0..255, ties to even. Adding 1.5 * 2^63 leaves
+// no fraction bits in the 64-bit significand, so the addition itself rounds to
+// nearest-even exactly as the direct conversion does, without its slow library call.
+uint8_t RoundLevel(long double r) {
+    constexpr long double kShift = 0x1.8p63L;
+    return static_cast<uint8_t>(static_cast<int>((r + kShift) - kShift));
+}
+
 // Cubic between b (t = 0) and c (t = 1); a lies one spacing before b, d one after c.
 // Clamped to 0..255 and rounded half to even.
 uint8_t Cubic(float a, float b, float c, float d, const CubicWeights& w) {
@@ -34,7 +42,7 @@ uint8_t Cubic(float a, float b, float c, float d, const CubicWeights& w) {
     r = r + b;
     r = 0 < r ? r : 0;
     r = r < 255 ? r : 255;
-    return static_cast<uint8_t>(platform::RoundHalfEvenToInt(r));
+    return RoundLevel(r);
 }
 
 // The seed spacing before and the spacings after position p0 (a multiple of step),
