@@ -9,10 +9,14 @@ struct ChannelMask {
 
     static ChannelMask FromChoice(int choice) {
         switch (choice) {
-            case 0: return {{255, 0, 0}};
-            case 1: return {{0, 255, 0}};
-            case 2: return {{0, 0, 255}};
-            default: return {{255, 255, 255}};
+            case 0:
+                return {{255, 0, 0}};
+            case 1:
+                return {{0, 255, 0}};
+            case 2:
+                return {{0, 0, 255}};
+            default:
+                return {{255, 255, 255}};
         }
     }
 

@@ -30,7 +30,9 @@ Wave WaveTerms(int size, int amp, double freq, double phase, double phaseBefore)
     return wave;
 }
 
-int Level(int s, int t) { return std::clamp(s + t + 127, 0, 255); }
+int Level(int s, int t) {
+    return std::clamp(s + t + 127, 0, 255);
+}
 
 // Rounds num / den to the nearest integer, ties to even (num >= 0, den > 0). The
 // numerator and denominator are exact whole numbers, so this equals rounding their

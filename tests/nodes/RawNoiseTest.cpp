@@ -1,15 +1,15 @@
-#include "nodes/generators/RawNoise.h"
-
 #include <gtest/gtest.h>
 
 #include "nodes/GeneratorTesting.h"
+#include "nodes/generators/RawNoise.h"
 #include "support/TestSupport.h"
 
 namespace {
 enum { kAmount, kGate, kRandom };
 
 std::unique_ptr<RawNoise> Rendered(int side, int amount, int gate, int seed = 1) {
-    auto node = MakeGenerator<RawNoise>(side, side, {{kAmount, amount}, {kGate, gate}, {kRandom, seed}});
+    auto node =
+        MakeGenerator<RawNoise>(side, side, {{kAmount, amount}, {kGate, gate}, {kRandom, seed}});
     node->Update();
     return node;
 }

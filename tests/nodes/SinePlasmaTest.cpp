@@ -1,5 +1,3 @@
-#include "nodes/generators/SinePlasma.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "nodes/GeneratorTesting.h"
+#include "nodes/generators/SinePlasma.h"
 #include "platform/Numeric.h"
 #include "support/TestSupport.h"
 
@@ -54,10 +53,9 @@ std::vector<uint8_t> Reference(int W, int H, const Params& p) {
             const int s4 = RoundHalfEvenToInt(p.ampY * std::sin(yf + PY2));
             const int c1 = clamp(s1 + s2 + 127), c2 = clamp(s3 + s2 + 127);
             const int c3 = clamp(s3 + s4 + 127), c4 = clamp(s1 + s4 + 127);
-            const long double sum = static_cast<long double>(c1) * wx * hy +
-                                    static_cast<long double>(c2) * x * hy +
-                                    static_cast<long double>(c3) * x * y +
-                                    static_cast<long double>(c4) * wx * y;
+            const long double sum =
+                static_cast<long double>(c1) * wx * hy + static_cast<long double>(c2) * x * hy +
+                static_cast<long double>(c3) * x * y + static_cast<long double>(c4) * wx * y;
             const int level = RoundHalfEvenToInt(sum / WH);
             for (int m : mask[p.type]) out.push_back(static_cast<uint8_t>(level & m));
             out.push_back(0);
@@ -87,7 +85,8 @@ TEST(SinePlasma, MatchesThePlainComputation) {
 
 TEST(SinePlasma, FlatLevels) {
     // No amplitude: the level is 127 everywhere.
-    for (uint8_t v : Channel(*Rendered(16, 16, {.ampX = 0, .ampY = 0})->image, 0)) EXPECT_EQ(v, 127);
+    for (uint8_t v : Channel(*Rendered(16, 16, {.ampX = 0, .ampY = 0})->image, 0))
+        EXPECT_EQ(v, 127);
     // No frequency, phase 90: every corner is 127 + 63 + 63.
     const Params still{.freqX = 0, .freqY = 0, .phaseX = 90, .phaseY = 90};
     for (uint8_t v : Channel(*Rendered(16, 16, still)->image, 0)) EXPECT_EQ(v, 253);
@@ -112,7 +111,8 @@ TEST(SinePlasma, BlendTiesRoundToEven) {
     // 2 x 1, phase 45°, 45° per pixel: pixel 1 is the mean of the pattern at x = 1
     // (127 + A·sin 90°) and at x - W (127 + A·sin 0°), a tie for odd A.
     auto blend = [](int amp) {
-        return Rendered(2, 1, {.ampX = amp, .ampY = 0, .freqX = 90, .phaseX = 45})->image->pixel(1, 0)[0];
+        return Rendered(2, 1, {.ampX = amp, .ampY = 0, .freqX = 90, .phaseX = 45})
+            ->image->pixel(1, 0)[0];
     };
     EXPECT_EQ(blend(1), 128);  // 127.5
     EXPECT_EQ(blend(3), 128);  // 128.5

@@ -1,11 +1,10 @@
-#include "nodes/generators/SubPlasma.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "nodes/GeneratorTesting.h"
+#include "nodes/generators/SubPlasma.h"
 #include "platform/Numeric.h"
 #include "support/TestSupport.h"
 
