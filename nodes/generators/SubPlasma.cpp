@@ -1,5 +1,6 @@
 #include "nodes/generators/SubPlasma.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -45,8 +46,8 @@ uint8_t Cubic(float a, float b, float c, float d, const CubicWeights& w) {
     return RoundLevel(r);
 }
 
-// The seed spacing before and the spacings after position p0 (a multiple of step),
-// wrapped into 0 .. size - 1.
+// The positions one spacing before p0 (a multiple of step), p0 itself, and one and
+// two spacings after it, each wrapped into 0 .. size - 1.
 struct Neighbours {
     int before, here, next, after;
 };
@@ -61,13 +62,12 @@ Neighbours NeighboursOf(int p0, int step, int size) {
 // Draws the seeds of one seed row and interpolates between them along the row.
 // Lookups that land on columns without a seed (sides not a multiple of the
 // spacing) read 0.
-void SeedRow(int step, std::vector<uint8_t>& seeds, uint8_t* out) {
+void SeedRow(int step, const std::vector<CubicWeights>& weights, std::vector<uint8_t>& seeds,
+             uint8_t* out) {
     const int W = static_cast<int>(seeds.size());
     std::fill(seeds.begin(), seeds.end(), 0);
     for (int x = 0; x < W; x += step) seeds[x] = static_cast<uint8_t>(platform::rand() % 255);
-    const int span = std::min(step, W);
-    std::vector<CubicWeights> weights;
-    for (int o = 0; o < span; ++o) weights.emplace_back(static_cast<long double>(o) / step);
+    const int span = static_cast<int>(weights.size());
     for (int x0 = 0; x0 < W; x0 += step) {
         const Neighbours n = NeighboursOf(x0, step, W);
         out[x0] = seeds[x0];
@@ -97,7 +97,11 @@ void SubPlasma::Update() {
     const int seedRows = static_cast<int>((H + static_cast<int64_t>(step) - 1) / step);
     std::vector<uint8_t> levels(static_cast<size_t>(seedRows) * W);
     std::vector<uint8_t> seeds(W);
-    for (int j = 0; j < seedRows; ++j) SeedRow(step, seeds, &levels[static_cast<size_t>(j) * W]);
+    std::vector<CubicWeights> weights;  // by offset from the seed to the left
+    for (int o = 0; o < std::min(step, W); ++o)
+        weights.emplace_back(static_cast<long double>(o) / step);
+    for (int j = 0; j < seedRows; ++j)
+        SeedRow(step, weights, seeds, &levels[static_cast<size_t>(j) * W]);
 
     // Vertical pass. Rows between seed rows read 0 wherever a lookup misses a seed row.
     const std::vector<uint8_t> zeros(W);
