@@ -30,7 +30,6 @@ public:
     // where those exist and keeps other image sizes inside the lattice.
     const Gradient* Row(int r) const { return &entries_[Index(r % (n_ - 1), 0)]; }
     int Column(int c) const { return c % (n_ - 1); }
-    int size() const { return n_; }
 
 private:
     size_t Index(int r, int c) const { return static_cast<size_t>(r) * n_ + c; }
