@@ -1,6 +1,115 @@
 #include "nodes/generators/ND_Perlin.h"
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "engine/Diagnostics.h"
+#include "nodes/generators/ChannelMask.h"
+#include "platform/CRand.h"
+#include "platform/Numeric.h"
+
+using perlin::Gradient;
+
+namespace {
+
+constexpr float kF255 = 1.0f / 255.0f;
+
+// The gradients of one octave: n x n entries whose last row and column repeat the
+// first ones, so each octave has period n - 1 cells.
+class Lattice {
+public:
+    // Fills the entries in memory order; only entries that are not copies draw.
+    explicit Lattice(int n) : n_(n), entries_(static_cast<size_t>(n) * n) {
+        for (int r = 0; r < n; ++r)
+            for (int c = 0; c < n; ++c) entries_[Index(r, c)] = Fill(r, c);
+    }
+
+    // Lattice row r and the index of column c within it, for any r, c >= 0: indices
+    // past the last row or column wrap, which reads the same as the stored copies
+    // where those exist and keeps other image sizes inside the lattice.
+    const Gradient* Row(int r) const { return &entries_[Index(r % (n_ - 1), 0)]; }
+    int Column(int c) const { return c % (n_ - 1); }
+
+private:
+    size_t Index(int r, int c) const { return static_cast<size_t>(r) * n_ + c; }
+
+    Gradient Fill(int r, int c) const {
+        const int last = n_ - 1;
+        if (c == last) return entries_[Index(r == last ? 0 : r, 0)];
+        if (r == last) return entries_[Index(0, c)];
+        const float a = static_cast<float>(platform::rand() % 10000 - 5000);
+        const float b = static_cast<float>(platform::rand() % 10000 - 5000);
+        return perlin::GradientOf(a, b);
+    }
+
+    int n_;
+    std::vector<Gradient> entries_;
+};
+
+// Where a pixel row or column lies in its cell: lattice index, fraction f (extended),
+// the smoothstep 3f^2 - 2f^3, and f - 1.
+struct CellPosition {
+    int cell;
+    long double f, s, fMinus1;
+};
+
+CellPosition PositionOf(int p, int cell) {
+    CellPosition pos;
+    pos.cell = p / cell;
+    pos.f = static_cast<long double>(p) / cell - pos.cell;
+    const long double f2 = pos.f * pos.f;
+    pos.s = 3 * f2 - 2 * (f2 * pos.f);
+    pos.fMinus1 = pos.f - 1;
+    return pos;
+}
+
+// Adds one octave of the given cell size and weight to the accumulator.
+void AddOctave(const Lattice& lattice, int cell, float amp, int W, int H, float* acc) {
+    std::vector<CellPosition> columns(W);
+    std::vector<int> c0(W), c1(W);
+    for (int x = 0; x < W; ++x) {
+        columns[x] = PositionOf(x, cell);
+        // The x side stores f - 1 as float; the y side keeps it extended.
+        columns[x].fMinus1 = platform::single(columns[x].fMinus1);
+        c0[x] = lattice.Column(columns[x].cell);
+        c1[x] = lattice.Column(columns[x].cell + 1);
+    }
+    for (int y = 0; y < H; ++y) {
+        const CellPosition py = PositionOf(y, cell);
+        const Gradient* top = lattice.Row(py.cell);
+        const Gradient* bottom = lattice.Row(py.cell + 1);
+        float* out = acc + static_cast<size_t>(y) * W;
+        for (int x = 0; x < W; ++x) {
+            const CellPosition& px = columns[x];
+            const Gradient g00 = top[c0[x]], g01 = bottom[c0[x]];
+            const Gradient g10 = top[c1[x]], g11 = bottom[c1[x]];
+            const float d00 = platform::single(py.f * g00.y + px.f * g00.x);
+            const float d01 = platform::single(py.fMinus1 * g01.y + px.f * g01.x);
+            const long double d10 = px.fMinus1 * g10.x + py.f * g10.y;
+            const long double d11 = px.fMinus1 * g11.x + py.fMinus1 * g11.y;
+            const long double a = d00 + (d10 - d00) * px.s;
+            const long double b = d01 + (d11 - d01) * px.s;
+            const long double v = a + (b - a) * py.s;
+            out[x] = platform::single(out[x] + ((v + 1) * 0.5L) * amp);
+        }
+    }
+}
+
+}  // namespace
+
+namespace perlin {
+
+Gradient GradientOf(float a, float b) {
+    // Both draws 0 would make 0/0; such a gradient is simply flat.
+    if (a == 0 && b == 0) return {0, 0};
+    const double len = std::sqrt(
+        static_cast<double>(static_cast<long double>(b) * b + static_cast<long double>(a) * a));
+    return {platform::single(a / static_cast<long double>(len)),
+            platform::single(b / static_cast<long double>(len))};
+}
+
+}  // namespace perlin
 
 ND_Perlin::ND_Perlin(int width, int height) : Node("Perlin noise", kTypeId, width, height) {
     AddInt("Grid", 0, 16, 4);
@@ -12,6 +121,28 @@ ND_Perlin::ND_Perlin(int width, int height) : Node("Perlin noise", kTypeId, widt
 
 void ND_Perlin::Update() {
     StartTimer();
-    StopTimer("ND_Perlin");
+    const int W = image->width;
+    const int H = image->height;
+    std::vector<float> acc(static_cast<size_t>(W) * H);
+    const ChannelMask mask = ChannelMask::FromChoice(value(3));
+    platform::srand(value(4));
+    const int octaves = value(2);
+    const float p = platform::single(value(1) * static_cast<long double>(kF255));
+    int cell = platform::TruncToInt(std::pow(2.0, value(0)));
+    cell = std::min({cell, W, H});
+
+    float amp = p;
+    for (int k = 0; k < octaves && cell >= 1; ++k) {
+        const Lattice lattice(W / cell + 1);
+        AddOctave(lattice, cell, amp, W, H, acc.data());
+        amp = platform::single(static_cast<long double>(amp) * p);
+        cell /= 2;
+    }
+
+    for (size_t i = 0; i < acc.size(); ++i) {
+        const long double s = acc[i] * 255.0L;
+        mask.Put(image->bytes() + 4 * i, static_cast<uint8_t>(platform::TruncToInt(s)));
+    }
     NodeDone();
+    StopTimer("ND_Perlin");
 }
