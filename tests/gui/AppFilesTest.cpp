@@ -215,3 +215,13 @@ TEST(AppScreenshot, MainWindowWithAFewNodes) {
     const QString path = QString(SWATCHER_SCREENSHOT_DIR) + "/main_window.png";
     ASSERT_TRUE(app.window().grab().save(path));
 }
+
+// The picture in the README: the editor with an example open.
+TEST(AppScreenshot, EditorWithAnExampleOpen) {
+    AppFixture app;
+    ASSERT_TRUE(app.window().OpenFile(SWATCHER_EXAMPLES_DIR "/hue-swirl.mtf"));
+    app.window().Command(CMD_ZOOM_IN);
+    app.SendMessage(MSG_SELECT_NODE, 3);
+    QDir().mkpath(SWATCHER_SCREENSHOT_DIR);
+    ASSERT_TRUE(app.window().grab().save(QString(SWATCHER_SCREENSHOT_DIR) + "/editor.png"));
+}
