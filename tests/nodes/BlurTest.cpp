@@ -3,7 +3,7 @@
 #include <random>
 
 #include "nodes/filters/Blur.h"
-#include "tests/nodes/PixelFeed.h"
+#include "support/FilterRig.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ Pixels Random(int count, unsigned seed) {
 
 Pixels RenderBlur(int w, int h, const Pixels& src, int16_t rh, int16_t rv) {
     FilterRig rig(Blur::kTypeId, w, h);
-    rig.Feed(0, src);
+    rig.Feed(src, 0);
     return rig.Set(0, rh).Set(1, rv).Render();
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "FilterRig.h"
+#include "support/FilterRig.h"
 #include "nodes/filters/Bump.h"
 #include "platform/Numeric.h"
 

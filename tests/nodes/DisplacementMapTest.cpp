@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "FilterRig.h"
+#include "support/FilterRig.h"
 #include "nodes/filters/DisplacementMap.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "FilterRig.h"
+#include "support/FilterRig.h"
 #include "nodes/filters/EnvMap.h"
 
 namespace {

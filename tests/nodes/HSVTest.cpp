@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "nodes/filters/HSV.h"
-#include "tests/nodes/PixelFeed.h"
+#include "support/FilterRig.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ Pixels Adjust(const Pixels& src, int16_t hue, int16_t saturation, int16_t lightn
     const int count = static_cast<int>(src.size() / 4);
     FilterRig rig(HSV::kTypeId, count, 1);
     std::fill_n(rig.filter->image->bytes(), src.size(), 0x5A);
-    rig.Feed(0, src);
+    rig.Feed(src, 0);
     return rig.Set(kHue, hue).Set(kSaturation, saturation).Set(kLightness, lightness).Render();
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "nodes/filters/Mixer.h"
-#include "tests/nodes/PixelFeed.h"
+#include "support/FilterRig.h"
 
 namespace {
 
@@ -13,8 +13,8 @@ Pixels Mix(int16_t type, int16_t ampA, int16_t ampB, const Pixels& a, const Pixe
     const int count = static_cast<int>(a.size() / 4);
     FilterRig rig(Mixer::kTypeId, count, 1);
     std::fill_n(rig.filter->image->bytes(), a.size(), 0x5A);
-    rig.Feed(0, a);
-    if (!b.empty()) rig.Feed(1, b);
+    rig.Feed(a, 0);
+    if (!b.empty()) rig.Feed(b, 1);
     return rig.Set(kAmpA, ampA).Set(kAmpB, ampB).Set(kType, type).Render();
 }
 

@@ -2,7 +2,7 @@
 
 #include "nodes/filters/FromHSV.h"
 #include "nodes/filters/ToHSV.h"
-#include "tests/nodes/PixelFeed.h"
+#include "support/FilterRig.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ Pixels Convert(uint8_t typeId, const Pixels& src, int16_t order) {
     const int count = static_cast<int>(src.size() / 4);
     FilterRig rig(typeId, count, 1);
     std::fill_n(rig.filter->image->bytes(), src.size(), 0x5A);
-    rig.Feed(0, src);
+    rig.Feed(src, 0);
     return rig.Set(0, order).Render();
 }
 

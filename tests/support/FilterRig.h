@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
@@ -13,6 +15,14 @@
 #include "support/TestSupport.h"
 
 using Pixel = std::array<uint8_t, 4>;
+using Pixels = std::vector<uint8_t>;
+
+// 4 bytes per pixel, row by row.
+inline Pixels Px(std::initializer_list<std::initializer_list<uint8_t>> pixels) {
+    Pixels bytes;
+    for (const auto& p : pixels) bytes.insert(bytes.end(), p.begin(), p.end());
+    return bytes;
+}
 
 // A node whose Update leaves the given bytes in its image.
 class FixedPixels : public Node {
@@ -23,7 +33,7 @@ public:
         return std::make_unique<FixedPixels>(image->width, image->height, bytes_);
     }
     void Update() override {
-        std::memcpy(image->bytes(), bytes_.data(), image->byteCount());
+        std::copy_n(bytes_.begin(), std::min(bytes_.size(), image->byteCount()), image->bytes());
         NodeDone();
     }
 
@@ -48,7 +58,10 @@ public:
     void FeedItself(int pin = 0) {
         graph.Connect(filter->outputPin.get(), filter->inputPins[pin].get());
     }
-    void Set(int param, int value) { filter->param(param).SetValue(static_cast<int16_t>(value)); }
+    FilterRig& Set(int param, int value) {
+        filter->param(param).SetValue(static_cast<int16_t>(value));
+        return *this;
+    }
 
     std::vector<uint8_t> Render() {
         graph.Render();
