@@ -387,9 +387,16 @@ void MainWindow::AddNode() {
     if (selected.isEmpty()) return ShowOops("Select a node-type first from the available nodes.");
     const auto& prototype = state_.registry->prototypes()[selected.front().row()];
     Node* node = state_.graph->AddNode(state_.registry->CreateNode(prototype->typeId));
-    if (!node) return;  // no memory for its image; the engine logged it
+    if (!node) return ShowNoMemoryForNode();
     ResetSelectionPanel();
     SelectNode(node);
+}
+
+void MainWindow::ShowNoMemoryForNode() {
+    ShowOops(QStringLiteral("There is not enough memory for another %1x%2 image.\n"
+                            "Try a smaller texture.")
+                 .arg(state_.graph->width)
+                 .arg(state_.graph->height));
 }
 
 void MainWindow::CloneNode() {
@@ -398,7 +405,8 @@ void MainWindow::CloneNode() {
     if (node == state_.graph->store())
         return ShowOops("Duplicating the store node makes no sense at all!");
     Node* clone = state_.graph->AddNode(node->Clone());
-    if (clone) SelectNode(clone);
+    if (!clone) return ShowNoMemoryForNode();
+    SelectNode(clone);
 }
 
 void MainWindow::DeleteNode() {

@@ -66,6 +66,7 @@ private:
     void EditChanged(QWidget* editBox);
 
     void AddNode();
+    void ShowNoMemoryForNode();
     void CloneNode();
     void DeleteNode();
     void DeleteCable();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/Diagnostics.h"
+#include "platform/Memory.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -52,8 +54,20 @@ void NodeGraph::DestroyCables() {
     cables.clear();
 }
 
+bool NodeGraph::ImagesFitInMemory(size_t images, int w, int h) {
+    const uint64_t physical = platform::PhysicalMemoryBytes();
+    if (physical == 0 || w < 1 || h < 1) return true;  // unknown: let allocation decide
+    const uint64_t needed = static_cast<uint64_t>(images) * static_cast<uint64_t>(w) *
+                            static_cast<uint64_t>(h) * 4;
+    if (needed <= physical / 4 * 3) return true;
+    DebugLog("null: no %ix%ix4 buf", w, h);
+    return false;
+}
+
 Node* NodeGraph::AddNode(std::unique_ptr<Node> node) {
-    if (!node || !node->ResizeImage(width, height)) return nullptr;
+    // Every node plus the null image.
+    if (!node || !ImagesFitInMemory(nodes.size() + 2, width, height)) return nullptr;
+    if (!node->ResizeImage(width, height)) return nullptr;
     nodes.push_back(std::move(node));
     return nodes.back().get();
 }
@@ -84,6 +98,7 @@ void NodeGraph::RemoveCable(Cable* cable) {
 
 bool NodeGraph::SetTextureSize(int w, int h) {
     // Allocate everything first so a failure leaves the graph as it was.
+    if (!ImagesFitInMemory(nodes.size() + 1, w, h)) return false;
     auto fresh = Image::Create(w, h);
     if (!fresh) return false;
     std::vector<std::unique_ptr<Image>> images;

@@ -19,7 +19,8 @@ public:
     NodeGraph& operator=(const NodeGraph&) = delete;
 
     // Appends the node and gives it a zero-filled image of the texture size.
-    // Returns null (and drops the node) when that image cannot be allocated.
+    // Returns null (and drops the node) when that image cannot be allocated
+    // or the document's images would no longer fit in memory.
     Node* AddNode(std::unique_ptr<Node> node);
     void RemoveNode(Node* node);  // callers ensure: not the Store, no cables
 
@@ -28,6 +29,7 @@ public:
 
     // Every image is replaced by a zero-filled one of the new size. Either
     // all images are replaced or, when memory runs out, none is (false).
+    // Also refused when the images would not fit in the machine's memory.
     bool SetTextureSize(int width, int height);
 
     int NodeIndex(const Node* node) const;
@@ -35,7 +37,8 @@ public:
     int CountUpstream();
     void Render();
 
-    StoreNode* store() const { return static_cast<StoreNode*>(nodes.front().get()); }
+    // The first node: the Store node in every document the program makes.
+    Node* store() const { return nodes.front().get(); }
     const Image& texture() const { return *nodes.front()->image; }
 
     // Texture file graph section. Save refuses (before writing anything) a
@@ -48,6 +51,11 @@ public:
     std::vector<std::unique_ptr<Cable>> cables;
     int width;
     int height;
+
+    // Whether `images` images of width x height fit in the machine's memory
+    // (three quarters of it, leaving room for everything else). Logs the
+    // refusal like a failed allocation.
+    static bool ImagesFitInMemory(size_t images, int width, int height);
 
 private:
     void DestroyCables();

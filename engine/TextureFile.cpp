@@ -128,8 +128,9 @@ bool NodeGraph::Load(Stream& stream, const NodeRegistry& registry, std::string* 
                                " x " + std::to_string(Image::kMaxSide) + ")");
     if (nodeCount == 0) return Fail(error, "the file holds no nodes");
 
-    const std::string noMemory = "not enough memory for a " + std::to_string(w) + " x " +
-                                 std::to_string(h) + " texture";
+    const std::string noMemory = "not enough memory for " + std::to_string(nodeCount) +
+                                 " images of " + std::to_string(w) + " x " + std::to_string(h);
+    if (!ImagesFitInMemory(nodeCount + 1, w, h)) return Fail(error, noMemory);
     auto freshNull = Image::Create(w, h);
     if (!freshNull) return Fail(error, noMemory);
 

@@ -6,6 +6,7 @@
 #include "engine/NodeRegistry.h"
 #include "engine/Stream.h"
 #include "engine/TextureFile.h"
+#include "platform/Memory.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -203,4 +204,20 @@ TEST_F(TextureFileTest, UnopenableFilesAreReportedNotFatal) {
     EXPECT_FALSE(SaveTextureFile(dir + "/no/such/dir/x.mtf", graph, {}, &error));
     EXPECT_NE(error.find("x.mtf"), std::string::npos);
     EXPECT_EQ(graph.nodes.size(), 1u);
+}
+
+TEST_F(TextureFileTest, DocumentsLargerThanMemoryAreRefusedUpFront) {
+    // 255 images of 8192 x 8192 need 68 GB.
+    if (platform::PhysicalMemoryBytes() > (uint64_t{80} << 30)) GTEST_SKIP() << "a very large machine";
+    Bytes_ bytes = {0x00, 0x20, 0x00, 0x20, 255, 0, 1};
+    for (int i = 1; i < 255; ++i) bytes.insert(bytes.end(), {2, 100, 0, 0, 0, 1, 0});
+    LogCapture log;
+    EXPECT_NE(Load(bytes).find("not enough memory for 255 images of 8192 x 8192"),
+              std::string::npos);
+    EXPECT_EQ(graph.nodes.size(), 1u);
+    EXPECT_FALSE(log.Matching("null: no 8192x8192x4 buf").empty());
+
+    for (int i = 0; i < 254; ++i) graph.AddNode(registry.CreateNode(2));
+    EXPECT_FALSE(graph.SetTextureSize(8192, 8192));
+    EXPECT_EQ(graph.width, 64);
 }
