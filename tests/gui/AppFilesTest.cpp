@@ -3,26 +3,23 @@
 
 #include <QDir>
 #include <QImage>
-#include <QLineEdit>
-#include <QPushButton>
 
 #include "AppTestSupport.h"
 #include "app/LargeView.h"
-#include "app/Preview.h"
 #include "controls/Messages.h"
 #include "support/TestSupport.h"
 #include "view/NodesView.h"
 
 namespace {
 
-QString Path(const std::string& dir, const char* name) {
-    return QString::fromStdString(dir + "/" + name);
-}
+class AppFiles : public AppTest {
+protected:
+    const QString kDir = QString::fromStdString(TempDir()) + "/";
+};
+using AppExport = AppFiles;
+using AppScreenshot = AppTest;
 
-void Click(LargeView* view, const char* text) {
-    for (QPushButton* button : view->findChildren<QPushButton*>())
-        if (button->text() == text) button->click();
-}
+const QStringList kTextureFilter = {"Mottle texture (*.mtf)"};
 
 // Raw Noise -> Blur -> Store, a loose Text node, parameters changed, boxes moved.
 void BuildDocument(AppFixture& app) {
@@ -54,174 +51,144 @@ std::string Describe(const NodeGraph& graph) {
     return out;
 }
 
-}  // namespace
-
-TEST(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
-    const std::string dir = TempDir();
-    const QString file = Path(dir, "round.mtf");
-    std::string saved;
-    std::vector<BoxPos> layout;
-    {
-        AppFixture app;
-        BuildDocument(app);
-        app.window().Command(CMD_SMALLER);
-        saved = Describe(app.graph());
-        layout = app.state().view->Layout();
-        BoxCloser closer;
-        app.AnswerDialog(file);
-        app.window().Command(CMD_SAVE);
-        EXPECT_TRUE(closer.boxes().empty());
-        ASSERT_EQ(app.requests().size(), 1u);
-        const FileDialogRequest& request = app.requests()[0];
-        EXPECT_EQ(request.mode, FileDialogRequest::kSave);
-        EXPECT_EQ(request.title, "Enter a filename to save our texture to...");
-        EXPECT_EQ(request.filters, QStringList({"Mottle texture (*.mtf)"}));
-        EXPECT_EQ(request.defaultSuffix, "mtf");
-    }
-    AppFixture app;
-    app.SendMessage(MSG_SELECT_NODE, 0);
-    app.AnswerDialog(file);
-    app.window().Command(CMD_OPEN);
-    ASSERT_EQ(app.requests().size(), 1u);
-    EXPECT_EQ(app.requests()[0].mode, FileDialogRequest::kOpen);
-    EXPECT_EQ(app.requests()[0].title, "Select a texture to assimilate...");
-    EXPECT_EQ(app.requests()[0].filters, QStringList({"Mottle texture (*.mtf)"}));
-    EXPECT_EQ(Describe(app.graph()), saved);
-    EXPECT_EQ(app.state().view->Layout(), layout);
-    EXPECT_EQ(app.state().selectionTitle->text(), "none");
-    EXPECT_EQ(app.state().view->selectedNode, nullptr);
-    EXPECT_EQ(app.RenderCount(), 2);
-}
-
-TEST(AppFiles, CancelledDialogsDoNothing) {
-    AppFixture app;
+TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
+    BuildDocument(*this);
+    w.Command(CMD_SMALLER);
     BoxCloser closer;
-    app.AnswerDialog("");
-    app.window().Command(CMD_OPEN);
-    app.window().Command(CMD_SAVE);
-    app.state().largeView->ExportImage();
-    EXPECT_EQ(app.requests().size(), 3u);
+    AnswerDialog(kDir + "round.mtf");
+    w.Command(CMD_SAVE);
     EXPECT_TRUE(closer.boxes().empty());
-    EXPECT_EQ(app.RenderCount(), 1);
+    ASSERT_EQ(requests().size(), 1u);
+    EXPECT_EQ(requests()[0].mode, FileDialogRequest::kSave);
+    EXPECT_EQ(requests()[0].title, "Enter a filename to save our texture to...");
+    EXPECT_EQ(requests()[0].filters, kTextureFilter);
+    EXPECT_EQ(requests()[0].defaultSuffix, "mtf");
+
+    AppFixture opened;
+    opened.SendMessage(MSG_SELECT_NODE, 0);
+    opened.AnswerDialog(kDir + "round.mtf");
+    opened.window().Command(CMD_OPEN);
+    ASSERT_EQ(opened.requests().size(), 1u);
+    EXPECT_EQ(opened.requests()[0].mode, FileDialogRequest::kOpen);
+    EXPECT_EQ(opened.requests()[0].title, "Select a texture to assimilate...");
+    EXPECT_EQ(opened.requests()[0].filters, kTextureFilter);
+    EXPECT_EQ(Describe(opened.graph()), Describe(graph()));
+    EXPECT_EQ(opened.state().view->Layout(), s.view->Layout());
+    EXPECT_EQ(opened.state().selectionTitle->text(), "none");
+    EXPECT_EQ(opened.state().view->selectedNode, nullptr);
+    EXPECT_EQ(opened.RenderCount(), 2);
 }
 
-TEST(AppFiles, AMalformedFileKeepsTheDocumentAndNamesTheProblem) {
-    const std::string dir = TempDir();
-    const QString file = Path(dir, "broken.mtf");
-    WriteFileBytes(file.toStdString(), {64, 0, 64, 0, 3, 99});
-    AppFixture app;
-    app.AddFeedingStore(std::make_unique<FillNode>(1, 1));
-    app.SendMessage(MSG_SELECT_NODE, 1);
-    const std::string before = Describe(app.graph());
+TEST_F(AppFiles, CancelledDialogsDoNothing) {
     BoxCloser closer;
-    EXPECT_FALSE(app.window().OpenFile(file));
+    AnswerDialog("");
+    w.Command(CMD_OPEN);
+    w.Command(CMD_SAVE);
+    s.largeView->ExportImage();
+    EXPECT_EQ(requests().size(), 3u);
+    EXPECT_TRUE(closer.boxes().empty());
+    EXPECT_EQ(RenderCount(), 1);
+}
+
+TEST_F(AppFiles, AMalformedFileKeepsTheDocumentAndNamesTheProblem) {
+    WriteFileBytes((kDir + "broken.mtf").toStdString(), {64, 0, 64, 0, 3, 99});
+    Feed<FillNode>();
+    SendMessage(MSG_SELECT_NODE, 1);
+    const std::string before = Describe(graph());
+    BoxCloser closer;
+    EXPECT_FALSE(w.OpenFile(kDir + "broken.mtf"));
     ASSERT_EQ(closer.boxes().size(), 1u);
     EXPECT_EQ(closer.boxes()[0].title, "Oops!");
     EXPECT_TRUE(closer.boxes()[0].text.contains("broken.mtf"))
-        << closer.boxes()[0].text.toStdString();
-    EXPECT_EQ(Describe(app.graph()), before);
-    EXPECT_EQ(app.state().selectionTitle->text(), "Fill");
-    EXPECT_EQ(app.RenderCount(), 1);
-
-    EXPECT_FALSE(app.window().OpenFile(Path(dir, "missing.mtf")));
+        << qPrintable(closer.boxes()[0].text);
+    EXPECT_EQ(s.selectionTitle->text(), "Fill");
+    EXPECT_EQ(RenderCount(), 1);
+    EXPECT_FALSE(w.OpenFile(kDir + "missing.mtf"));
     EXPECT_EQ(closer.boxes().size(), 2u);
-    EXPECT_EQ(Describe(app.graph()), before);
+    EXPECT_EQ(Describe(graph()), before);
 }
 
-TEST(AppFiles, SaveFailuresAreReportedAndLeaveTheOldFile) {
-    const std::string dir = TempDir();
-    AppFixture app;
+TEST_F(AppFiles, SaveFailuresAreReportedAndLeaveTheOldFile) {
     BoxCloser closer;
-    EXPECT_FALSE(app.window().SaveFile(Path(dir, "no/such/dir/x.mtf")));
+    EXPECT_FALSE(w.SaveFile(kDir + "no/such/dir/x.mtf"));
     EXPECT_EQ(closer.boxes().size(), 1u);
-
     // More nodes than a texture file can hold: the existing file stays.
-    const QString file = Path(dir, "kept.mtf");
-    ASSERT_TRUE(app.window().SaveFile(file));
+    const QString file = kDir + "kept.mtf";
+    ASSERT_TRUE(w.SaveFile(file));
     const auto bytes = ReadFileBytes(file.toStdString());
-    for (int i = 0; i < 255; ++i) app.graph().AddNode(std::make_unique<FillNode>(1, 1));
-    EXPECT_FALSE(app.window().SaveFile(file));
+    for (int i = 0; i < 255; ++i) graph().AddNode(std::make_unique<FillNode>());
+    EXPECT_FALSE(w.SaveFile(file));
     EXPECT_EQ(closer.boxes().size(), 2u);
     EXPECT_EQ(ReadFileBytes(file.toStdString()), bytes);
-    EXPECT_EQ(app.graph().nodes.size(), 256u);
+    EXPECT_EQ(graph().nodes.size(), 256u);
 }
 
-TEST(AppExport, SizeToFitWritesTheTextureInEveryFormat) {
-    const std::string dir = TempDir();
-    AppFixture app;
-    app.AddFeedingStore(std::make_unique<PatternNode>(1, 1));
-    app.window().Command(CMD_SMALLER);  // 32 x 32
-    app.window().Command(CMD_SHOW_LARGE_VIEW);
-    LargeView* large = app.state().largeView;
-    Click(large, "Size to fit");
-    ASSERT_EQ(app.state().largeViewArea.size(), QSize(32, 32));
-
-    const Image& texture = app.graph().texture();
-    for (const char* name : {"fit.bmp", "fit.png", "fit.jpg"}) {
-        app.AnswerDialog(Path(dir, name));
-        Click(large, "Export...");
-        QImage read(Path(dir, name));
-        ASSERT_FALSE(read.isNull()) << name;
-        EXPECT_EQ(read.size(), QSize(32, 32)) << name;
-        if (QString(name).endsWith(".jpg")) continue;  // lossy
+TEST_F(AppExport, SizeToFitWritesTheTextureInEveryFormat) {
+    Feed<PatternNode>();
+    w.Command(CMD_SMALLER);  // 32 x 32
+    w.Command(CMD_SHOW_LARGE_VIEW);
+    ClickButton(s.largeView, "Size to fit");
+    ASSERT_EQ(s.largeViewArea.size(), QSize(32, 32));
+    for (const QString name : {"fit.bmp", "fit.png", "fit.jpg"}) {
+        AnswerDialog(kDir + name);
+        ClickButton(s.largeView, "Export...");
+        const QImage read(kDir + name);
+        ASSERT_EQ(read.size(), QSize(32, 32)) << qPrintable(name);
+        if (name.endsWith(".jpg")) continue;  // lossy
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 32; ++x) {
-                const uint8_t* p = texture.pixel(x, y);
-                ASSERT_EQ(read.pixel(x, y), qRgb(p[0], p[1], p[2])) << name << " " << x << "," << y;
+                const uint8_t* p = graph().texture().pixel(x, y);
+                ASSERT_EQ(read.pixel(x, y), qRgb(p[0], p[1], p[2]))
+                    << qPrintable(name) << x << "," << y;
             }
     }
-    const FileDialogRequest& request = app.requests().front();
-    EXPECT_EQ(request.title, "Enter a filename to export our image to...");
-    EXPECT_EQ(request.filters,
+    EXPECT_EQ(requests()[0].title, "Enter a filename to export our image to...");
+    EXPECT_EQ(requests()[0].filters,
               QStringList({"Bitmap file (*.bmp)", "JPEG file (*.jpg)", "PNG file (*.png)"}));
-    EXPECT_EQ(request.defaultSuffix, "bmp");
+    EXPECT_EQ(requests()[0].defaultSuffix, "bmp");
 }
 
-TEST(AppExport, Size256RepeatsTheTextureAndBadPathsAreReported) {
-    const std::string dir = TempDir();
-    AppFixture app;
-    app.AddFeedingStore(std::make_unique<PatternNode>(1, 1));
-    app.window().RenderNow();
-    app.window().Command(CMD_SHOW_LARGE_VIEW);
-    LargeView* large = app.state().largeView;
-    Click(large, "256 x 256");
-    app.AnswerDialog(Path(dir, "big.png"));
-    large->ExportImage();
-    QImage read(Path(dir, "big.png"));
+TEST_F(AppExport, Size256RepeatsTheTextureAndBadPathsAreReported) {
+    Feed<PatternNode>();
+    w.RenderNow();
+    w.Command(CMD_SHOW_LARGE_VIEW);
+    ClickButton(s.largeView, "256 x 256");
+    AnswerDialog(kDir + "big.png");
+    s.largeView->ExportImage();
+    const QImage read(kDir + "big.png");
     ASSERT_EQ(read.size(), QSize(256, 256));
     EXPECT_EQ(read.pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(read.pixel(64 + 5, 128 + 7), qRgb(5, 7, 5 ^ 7));
     EXPECT_EQ(read.pixel(255, 255), qRgb(63, 63, 0));
 
     BoxCloser closer;
-    app.AnswerDialog(Path(dir, "missing/dir/x.png"));
-    large->ExportImage();
-    app.AnswerDialog(Path(dir, "unknown.gif"));
-    large->ExportImage();
+    for (const char* bad : {"missing/dir/x.png", "unknown.gif"}) {
+        AnswerDialog(kDir + bad);
+        s.largeView->ExportImage();
+    }
     EXPECT_EQ(closer.boxes().size(), 2u);
-    EXPECT_FALSE(QFile::exists(Path(dir, "unknown.gif")));
+    EXPECT_FALSE(QFile::exists(kDir + "unknown.gif"));
 }
 
-TEST(AppScreenshot, MainWindowWithAFewNodes) {
-    AppFixture app;
-    BuildDocument(app);
-    app.graph().RemoveCable(app.graph().cables[1].get());  // the Blur's feed to the Store
-    app.AddFeedingStore(std::make_unique<PatternNode>(1, 1));
-    app.state().view->SetLayout({{20, 20}, {170, 140}, {330, 40}, {180, 10}, {330, 150}});
-    app.window().RenderNow();
-    app.window().Command(CMD_ZOOM_IN);
-    app.SendMessage(MSG_SELECT_NODE, 2);
+TEST_F(AppScreenshot, MainWindowWithAFewNodes) {
+    BuildDocument(*this);
+    graph().RemoveCable(graph().cables[1].get());  // the Blur's feed to the Store
+    Feed<PatternNode>();
+    s.view->SetLayout({{20, 20}, {170, 140}, {330, 40}, {180, 10}, {330, 150}});
+    w.RenderNow();
+    w.Command(CMD_ZOOM_IN);
+    SendMessage(MSG_SELECT_NODE, 2);
     QDir().mkpath(SWATCHER_SCREENSHOT_DIR);
-    const QString path = QString(SWATCHER_SCREENSHOT_DIR) + "/main_window.png";
-    ASSERT_TRUE(app.window().grab().save(path));
+    ASSERT_TRUE(w.grab().save(SWATCHER_SCREENSHOT_DIR "/main_window.png"));
 }
 
 // The picture in the README: the editor with an example open.
-TEST(AppScreenshot, EditorWithAnExampleOpen) {
-    AppFixture app;
-    ASSERT_TRUE(app.window().OpenFile(SWATCHER_EXAMPLES_DIR "/hue-swirl.mtf"));
-    app.window().Command(CMD_ZOOM_IN);
-    app.SendMessage(MSG_SELECT_NODE, 3);
+TEST_F(AppScreenshot, EditorWithAnExampleOpen) {
+    ASSERT_TRUE(w.OpenFile(SWATCHER_EXAMPLES_DIR "/hue-swirl.mtf"));
+    w.Command(CMD_ZOOM_IN);
+    SendMessage(MSG_SELECT_NODE, 3);
     QDir().mkpath(SWATCHER_SCREENSHOT_DIR);
-    ASSERT_TRUE(app.window().grab().save(QString(SWATCHER_SCREENSHOT_DIR) + "/editor.png"));
+    ASSERT_TRUE(w.grab().save(SWATCHER_SCREENSHOT_DIR "/editor.png"));
 }
+
+}  // namespace

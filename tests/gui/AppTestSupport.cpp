@@ -1,7 +1,10 @@
 #include "AppTestSupport.h"
 
 #include <QApplication>
+#include <QPushButton>
 
+#include "app/LargeView.h"
+#include "controls/Label.h"
 #include "controls/Messages.h"
 #include "engine/NodeGraph.h"
 #include "support/TestSupport.h"
@@ -22,7 +25,7 @@ QStringList BoxCloser::texts() const {
     return texts;
 }
 
-FillNode::FillNode(int width, int height) : Node("Fill", kTypeId, width, height) {
+FillNode::FillNode(int width, int height) : Node("Fill", 200, width, height) {
     AddInt("Level", 0, 255, 0);
     AddInt("Blue", 0, 255, 0);
     AddText("Note", "hello");
@@ -40,8 +43,6 @@ void FillNode::Update() {
     NodeDone();
 }
 
-PatternNode::PatternNode(int width, int height) : Node("Pattern", kTypeId, width, height) {}
-
 void PatternNode::Update() {
     GatherInputs();
     for (int y = 0; y < image->height; ++y)
@@ -53,6 +54,15 @@ void PatternNode::Update() {
             p[3] = 0;
         }
     NodeDone();
+}
+
+QString LabelText(QWidget* label) {
+    return static_cast<Label*>(label)->text();
+}
+
+void ClickButton(LargeView* view, const char* text) {
+    for (QPushButton* button : view->findChildren<QPushButton*>())
+        if (button->text() == text) button->click();
 }
 
 AppFixture::AppFixture() : log_(std::make_unique<LogCapture>()) {

@@ -2,6 +2,9 @@
 // file dialogs, and test-only nodes whose images show their parameters.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QString>
 #include <QTimer>
@@ -11,6 +14,8 @@
 #include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "engine/Node.h"
+
+class LargeView;
 
 // Closes every modal message box that appears while alive and records it.
 class BoxCloser {
@@ -34,8 +39,7 @@ private:
 // Fills its image with (Level, 255 - Level, Blue, 0); its text goes nowhere.
 class FillNode : public Node {
 public:
-    static constexpr uint8_t kTypeId = 200;
-    FillNode(int width, int height);
+    explicit FillNode(int width = 1, int height = 1);
     std::unique_ptr<Node> Clone() const override { return CloneAs<FillNode>(); }
     void Update() override;
 };
@@ -43,11 +47,15 @@ public:
 // Pixel (x, y) = (x, y, x ^ y): every pixel of a texture up to 256 wide differs.
 class PatternNode : public Node {
 public:
-    static constexpr uint8_t kTypeId = 201;
-    PatternNode(int width, int height);
+    explicit PatternNode(int width = 1, int height = 1) : Node("Pattern", 201, width, height) {}
     std::unique_ptr<Node> Clone() const override { return CloneAs<PatternNode>(); }
     void Update() override;
 };
+
+// The text of a Label given as a plain widget.
+QString LabelText(QWidget* label);
+// Clicks the large view's button with this text.
+void ClickButton(LargeView* view, const char* text);
 
 // A main window whose file dialogs answer from a script.
 class AppFixture {
@@ -63,7 +71,11 @@ public:
     void AnswerDialog(const QString& path) { answer_ = path; }
     const std::vector<FileDialogRequest>& requests() const { return requests_; }
 
-    // Adds the node and cables its output to the Store node's input.
+    // Adds a T and cables its output to the Store node's input.
+    template <class T>
+    Node* Feed() {
+        return AddFeedingStore(std::make_unique<T>());
+    }
     Node* AddFeedingStore(std::unique_ptr<Node> node);
     // Sends a view message to the main window as the editor view does.
     void SendMessage(int message, long long wParam = 0);
@@ -74,4 +86,14 @@ private:
     std::unique_ptr<MainWindow> window_;
     QString answer_;
     std::vector<FileDialogRequest> requests_;
+};
+
+// A fresh main window per test, with short names for its parts.
+class AppTest : public ::testing::Test, public AppFixture {
+protected:
+    MainWindow& w = window();
+    AppState& s = state();
+
+    // The text of the main window's edit field with this identifier.
+    QString Field(int id) { return static_cast<QLineEdit*>(w.control(id))->text(); }
 };

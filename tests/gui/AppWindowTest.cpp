@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
 
@@ -13,16 +12,12 @@
 #include "app/LargeView.h"
 #include "app/Layout.h"
 #include "app/Preview.h"
-#include "app/SelectionPanel.h"
-#include "controls/Label.h"
 #include "controls/Messages.h"
 #include "view/NodesView.h"
 
 namespace {
 
-QString Text(QWidget* field) {
-    return static_cast<QLineEdit*>(field)->text();
-}
+using AppWindow = AppTest;
 
 QStringList MenuLayout(const QMenu* menu) {
     QStringList items;
@@ -37,49 +32,33 @@ QStringList MenuLayout(const QMenu* menu) {
     return items;
 }
 
-}  // namespace
-
-TEST(AppStartup, StartsWithAnEmptyBlackDocumentRenderedOnce) {
-    AppFixture app;
-    MainWindow& w = app.window();
-    AppState& s = app.state();
+TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentRenderedOnce) {
     EXPECT_EQ(w.windowTitle(), "Swatcher [v0.97] by Oxhal");
     EXPECT_EQ(w.client()->size(), QSize(774, 517));
-    EXPECT_EQ(Text(w.control(IDC_TEXTURE_DIMS)), "64x64");
-    EXPECT_EQ(Text(w.control(IDC_ZOOM)), "1 : 1");
+    EXPECT_EQ(Field(IDC_TEXTURE_DIMS), "64x64");
+    EXPECT_EQ(Field(IDC_ZOOM), "1 : 1");
     EXPECT_EQ(s.selectionTitle->text(), "none");
-    EXPECT_TRUE(s.valueControls.empty());
     ASSERT_EQ(s.nodeList->count(), 16);
     EXPECT_EQ(s.nodeList->item(0)->text(), "Raw Noise");
     EXPECT_EQ(s.nodeList->item(15)->text(), "Bump");
-    EXPECT_TRUE(s.nodeList->selectedItems().isEmpty());
-
-    EXPECT_EQ(s.zoom, 1);
-    EXPECT_TRUE(s.tiled);
-    EXPECT_TRUE(s.autoRender);
     EXPECT_EQ(s.view->cableResolution, 100);
-    ASSERT_EQ(app.graph().nodes.size(), 1u);
-    EXPECT_EQ(app.graph().width, 64);
-    const Image& texture = app.graph().texture();
+
+    ASSERT_EQ(graph().nodes.size(), 1u);
+    EXPECT_EQ(graph().width, 64);
+    const Image& texture = graph().texture();
     EXPECT_TRUE(std::all_of(texture.pixels, texture.pixels + texture.pixelCount,
                             [](uint32_t p) { return p == 0; }));
-    EXPECT_EQ(app.RenderCount(), 1);
-    EXPECT_EQ(s.progressBar->maximum(), 256);
-    EXPECT_EQ(s.progressBar->value(), 256);
-    EXPECT_EQ(s.preview->picture().size(), QSize(231, 213));
-    EXPECT_EQ(s.preview->picture().pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(RenderCount(), 1);
 
     EXPECT_FALSE(s.largeView->isVisible());
     EXPECT_EQ(s.largeView->geometry().size(), QSize(512, 512));
     EXPECT_EQ(s.largeView->pos(), QPoint(40, 40));
-    EXPECT_EQ(s.largeViewArea.size(), QSize(502, 476));
     EXPECT_EQ(s.largeView->windowTitle(), "mottle :: large view");
 }
 
-TEST(AppStartup, MenuHoldsTheItemsSeparatorsAndChecks) {
-    AppFixture app;
+TEST_F(AppWindow, MenuHoldsTheItemsSeparatorsAndChecks) {
     QStringList menus;
-    for (QAction* action : app.window().menuBar()->actions())
+    for (QAction* action : w.menuBar()->actions())
         menus << action->text() + ": " + MenuLayout(action->menu()).join(", ");
     EXPECT_EQ(menus.join("\n").toStdString(),
               "&File: &Open..., Save &as..., -, E&xit\n"
@@ -89,9 +68,9 @@ TEST(AppStartup, MenuHoldsTheItemsSeparatorsAndChecks) {
               "High resolution cables (slow), -, Show large view...\n"
               "&Texture: &Larger, &Smaller\n"
               "&Help: &Help, -, &About...");
-    EXPECT_EQ(app.window().action(CMD_OPEN)->shortcut(), QKeySequence(QKeySequence::Open));
-    EXPECT_EQ(app.window().action(CMD_SAVE)->shortcut(), QKeySequence(QKeySequence::Save));
-    EXPECT_EQ(app.window().action(CMD_EXIT)->shortcut(), QKeySequence(QKeySequence::Quit));
+    EXPECT_EQ(w.action(CMD_OPEN)->shortcut(), QKeySequence(QKeySequence::Open));
+    EXPECT_EQ(w.action(CMD_SAVE)->shortcut(), QKeySequence(QKeySequence::Save));
+    EXPECT_EQ(w.action(CMD_EXIT)->shortcut(), QKeySequence(QKeySequence::Quit));
 }
 
 TEST(AppLayout, PlacesControlsFromTheClientSize) {
@@ -108,144 +87,129 @@ TEST(AppLayout, PlacesControlsFromTheClientSize) {
     EXPECT_EQ(at(1000, 700, IDC_SELECTION_TITLE), QRect(583, 448, 135, 20));
 }
 
-TEST(AppLayout, ResizingMovesControlsRebuildsThePanelAndKeepsThePreviewSize) {
-    AppFixture app;
-    AppState& s = app.state();
-    app.SendMessage(MSG_SELECT_NODE, 0);
-    app.window().resize(1000, 700 + app.window().menuBar()->height());
-    const QSize client = app.window().client()->size();
+TEST_F(AppWindow, ResizingMovesControlsRebuildsThePanelAndKeepsThePreviewSize) {
+    SendMessage(MSG_SELECT_NODE, 0);
+    w.resize(1000, 700 + w.menuBar()->height());
+    const QSize client = w.client()->size();
     EXPECT_EQ(s.preview->geometry(), QRect(client.width() - 264, client.height() - 244, 233, 215));
     EXPECT_EQ(s.view->geometry().size(), QSize(client.width() - 205, client.height() - 314));
     EXPECT_EQ(s.preview->picture().size(), QSize(231, 213));
     EXPECT_EQ(s.selectionTitle->text(), "Store");
-    EXPECT_EQ(s.selectedNode, app.graph().store());
+    EXPECT_EQ(s.selectedNode, graph().store());
 }
 
-TEST(AppCommands, AddNodeNeedsASelectedLineAndDoesNotRender) {
-    AppFixture app;
-    AppState& s = app.state();
+TEST_F(AppWindow, AddNodeNeedsASelectedLineAndDoesNotRender) {
     {
         BoxCloser closer;
-        app.window().Command(CMD_ADD_NODE);
+        w.Command(CMD_ADD_NODE);
         ASSERT_EQ(closer.boxes().size(), 1u);
         EXPECT_EQ(closer.boxes()[0].title, "Oops!");
         EXPECT_EQ(closer.boxes()[0].text, "Select a node-type first from the available nodes.");
         EXPECT_EQ(closer.boxes()[0].icon, QMessageBox::Warning);
         EXPECT_FALSE(closer.boxes()[0].owned);
     }
-    EXPECT_EQ(app.graph().nodes.size(), 1u);
+    EXPECT_EQ(graph().nodes.size(), 1u);
 
     s.nodeList->setCurrentRow(2);  // Blur
-    app.window().Command(CMD_ADD_NODE);
-    ASSERT_EQ(app.graph().nodes.size(), 2u);
-    Node* blur = app.graph().nodes[1].get();
+    w.Command(CMD_ADD_NODE);
+    ASSERT_EQ(graph().nodes.size(), 2u);
+    Node* blur = graph().nodes[1].get();
     EXPECT_EQ(blur->name, "Blur");
     EXPECT_EQ(blur->image->width, 64);
     EXPECT_EQ(s.selectedNode, blur);
     EXPECT_EQ(s.view->selectedNode, blur);
     EXPECT_EQ(s.selectionTitle->text(), "Blur");
     EXPECT_EQ(s.valueControls.size(), blur->params.size());
-    EXPECT_EQ(app.RenderCount(), 1);
+    EXPECT_EQ(RenderCount(), 1);
 
     // A double click on a line adds that type.
     QListWidgetItem* bump = s.nodeList->item(15);
     s.nodeList->scrollToItem(bump);
-    const QRect itemRect = s.nodeList->visualItemRect(bump);
-    QTest::mouseClick(s.nodeList->viewport(), Qt::LeftButton, {}, itemRect.center());
-    QTest::mouseDClick(s.nodeList->viewport(), Qt::LeftButton, {}, itemRect.center());
-    ASSERT_EQ(app.graph().nodes.size(), 3u);
-    EXPECT_EQ(app.graph().nodes[2]->name, "Bump");
+    const QPoint centre = s.nodeList->visualItemRect(bump).center();
+    QTest::mouseClick(s.nodeList->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(s.nodeList->viewport(), Qt::LeftButton, {}, centre);
+    ASSERT_EQ(graph().nodes.size(), 3u);
+    EXPECT_EQ(graph().nodes[2]->name, "Bump");
     EXPECT_EQ(s.selectionTitle->text(), "Bump");
 }
 
-TEST(AppCommands, CloneAndDeleteRefuseTheStoreAndNodesWithCables) {
-    AppFixture app;
-    AppState& s = app.state();
+TEST_F(AppWindow, CloneAndDeleteRefuseTheStoreAndNodesWithCables) {
     BoxCloser closer;
-    app.window().Command(CMD_CLONE_NODE);
-    app.window().Command(CMD_DELETE_NODE);
-    EXPECT_TRUE(closer.boxes().empty());
-
-    app.SendMessage(MSG_SELECT_NODE, 0);
-    app.window().Command(CMD_CLONE_NODE);
-    app.window().Command(CMD_DELETE_NODE);
-    Node* fill = app.AddFeedingStore(std::make_unique<FillNode>(1, 1));
+    w.Command(CMD_CLONE_NODE);  // nothing selected: silently nothing
+    w.Command(CMD_DELETE_NODE);
+    SendMessage(MSG_SELECT_NODE, 0);
+    w.Command(CMD_CLONE_NODE);
+    w.Command(CMD_DELETE_NODE);
+    Node* fill = Feed<FillNode>();
     fill->param(0).SetValue(77);
-    app.SendMessage(MSG_SELECT_NODE, 1);
-    app.window().Command(CMD_DELETE_NODE);
+    SendMessage(MSG_SELECT_NODE, 1);
+    w.Command(CMD_DELETE_NODE);
     EXPECT_EQ(closer.texts(), QStringList({"Duplicating the store node makes no sense at all!",
                                            "Why would you want to delete the Store node?!",
                                            "Cannot delete node, since it still has cables "
                                            "attached to it.\nPlease remove the cables first..."}));
-    ASSERT_EQ(app.graph().nodes.size(), 2u);
+    ASSERT_EQ(graph().nodes.size(), 2u);
 
-    app.window().Command(CMD_CLONE_NODE);
-    ASSERT_EQ(app.graph().nodes.size(), 3u);
-    Node* clone = app.graph().nodes[2].get();
+    w.Command(CMD_CLONE_NODE);
+    ASSERT_EQ(graph().nodes.size(), 3u);
+    Node* clone = graph().nodes[2].get();
     EXPECT_EQ(clone->value(0), 77);
     EXPECT_FALSE(HasCables(*clone));
     EXPECT_EQ(s.selectedNode, clone);
 
-    app.window().Command(CMD_DELETE_NODE);
-    EXPECT_EQ(app.graph().nodes.size(), 2u);
+    w.Command(CMD_DELETE_NODE);
+    EXPECT_EQ(graph().nodes.size(), 2u);
     EXPECT_EQ(s.selectedNode, nullptr);
     EXPECT_EQ(s.view->selectedNode, nullptr);
     EXPECT_EQ(s.selectionTitle->text(), "none");
     EXPECT_TRUE(s.valueControls.empty() && s.nameLabels.empty() && s.valueLabels.empty());
     EXPECT_EQ(closer.boxes().size(), 3u);
-    EXPECT_EQ(app.RenderCount(), 1);
+    EXPECT_EQ(RenderCount(), 1);
 }
 
-TEST(AppCommands, CableSelectionDescribesItAndDeleteCableClearsTheViewSelection) {
-    AppFixture app;
-    AppState& s = app.state();
-    Node* fill = app.AddFeedingStore(std::make_unique<FillNode>(1, 1));
-    app.SendMessage(MSG_SELECT_CABLE, 0);
+TEST_F(AppWindow, CableSelectionDescribesItAndDeleteCableClearsTheViewSelection) {
+    Node* fill = Feed<FillNode>();
+    SendMessage(MSG_SELECT_CABLE, 0);
     EXPECT_EQ(s.selectionTitle->text(), "a cable");
-    EXPECT_EQ(s.selectedCable, app.graph().cables[0].get());
+    EXPECT_EQ(s.selectedCable, graph().cables[0].get());
     ASSERT_EQ(s.nameLabels.size(), 1u);
     EXPECT_TRUE(s.valueControls.empty());
-    EXPECT_EQ(static_cast<Label*>(s.nameLabels[0].data())->text(),
-              "Cable from 'Output' of 'Fill' to 'Source' of 'Store'");
+    EXPECT_EQ(LabelText(s.nameLabels[0]), "Cable from 'Output' of 'Fill' to 'Source' of 'Store'");
 
-    app.SendMessage(MSG_SELECT_NODE, 1);
+    SendMessage(MSG_SELECT_NODE, 1);
     EXPECT_EQ(s.view->selectedCable, nullptr);
-    app.SendMessage(MSG_SELECT_CABLE, 0);
-    app.SendMessage(MSG_DELETE_CABLE);
-    EXPECT_TRUE(app.graph().cables.empty());
+    SendMessage(MSG_SELECT_CABLE, 0);
+    SendMessage(MSG_DELETE_CABLE);
+    EXPECT_TRUE(graph().cables.empty());
     EXPECT_TRUE(fill->outputPin->cables.empty());
     EXPECT_EQ(s.view->selectedCable, nullptr);
     EXPECT_EQ(s.selectedCable, nullptr);
     // The panel is not rebuilt until the next selection or layout.
     EXPECT_EQ(s.selectionTitle->text(), "a cable");
-    app.window().resize(app.window().size() + QSize(10, 10));
+    w.resize(w.size() + QSize(10, 10));
     EXPECT_EQ(s.selectionTitle->text(), "none");
 
     // With nothing selected the graph stays and the view's node selection is cleared.
-    app.SendMessage(MSG_SELECT_NODE, 1);
-    app.window().Command(CMD_DELETE_CABLE);
-    EXPECT_EQ(app.graph().nodes.size(), 2u);
+    SendMessage(MSG_SELECT_NODE, 1);
+    w.Command(CMD_DELETE_CABLE);
+    EXPECT_EQ(graph().nodes.size(), 2u);
     EXPECT_EQ(s.view->selectedNode, nullptr);
     EXPECT_EQ(s.selectedNode, fill);
-    EXPECT_EQ(app.RenderCount(), 1);
+    EXPECT_EQ(RenderCount(), 1);
 }
 
-TEST(AppCommands, ViewMessagesWithStaleIndexesAreIgnored) {
-    AppFixture app;
-    app.SendMessage(MSG_SELECT_NODE, 5);
-    app.SendMessage(MSG_SELECT_CABLE, 0);
-    app.SendMessage(MSG_SELECT_NODE, -1);
-    EXPECT_EQ(app.state().selectionTitle->text(), "none");
-    app.SendMessage(MSG_SELECT_NODE, 0);
-    app.SendMessage(MSG_SELECT_NONE);
-    EXPECT_EQ(app.state().selectionTitle->text(), "none");
-    EXPECT_EQ(app.state().view->selectedNode, nullptr);
+TEST_F(AppWindow, ViewMessagesWithStaleIndexesAreIgnored) {
+    SendMessage(MSG_SELECT_NODE, 5);
+    SendMessage(MSG_SELECT_CABLE, 0);
+    SendMessage(MSG_SELECT_NODE, -1);
+    EXPECT_EQ(s.selectionTitle->text(), "none");
+    SendMessage(MSG_SELECT_NODE, 0);
+    SendMessage(MSG_SELECT_NONE);
+    EXPECT_EQ(s.selectionTitle->text(), "none");
+    EXPECT_EQ(s.view->selectedNode, nullptr);
 }
 
-TEST(AppCommands, ToggledItemsFollowTheirFlagsAndCableItemsAreExclusive) {
-    AppFixture app;
-    AppState& s = app.state();
-    MainWindow& w = app.window();
+TEST_F(AppWindow, ToggledItemsFollowTheirFlagsAndCableItemsAreExclusive) {
     w.Command(CMD_AUTO_RENDER);
     EXPECT_FALSE(s.autoRender);
     EXPECT_FALSE(w.action(CMD_AUTO_RENDER)->isChecked());
@@ -265,9 +229,7 @@ TEST(AppCommands, ToggledItemsFollowTheirFlagsAndCableItemsAreExclusive) {
     EXPECT_TRUE(w.action(CMD_CABLES_STANDARD)->isChecked());
 }
 
-TEST(AppCommands, EditorScrollBarsStepOneAndPageFifty) {
-    AppFixture app;
-    AppState& s = app.state();
+TEST_F(AppWindow, EditorScrollBarsStepOneAndPageFifty) {
     EXPECT_EQ(s.viewHScroll->maximum(), 400);
     s.viewHScroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(s.view->scrollX, 50);
@@ -278,11 +240,10 @@ TEST(AppCommands, EditorScrollBarsStepOneAndPageFifty) {
     EXPECT_EQ(s.view->scrollY, 400);
 }
 
-TEST(AppCommands, AboutAndHelpBoxesAreOwnedAndInformative) {
-    AppFixture app;
+TEST_F(AppWindow, AboutAndHelpBoxesAreOwnedAndInformative) {
     BoxCloser closer;
-    app.window().Command(CMD_ABOUT);
-    app.window().Command(CMD_HELP);
+    w.Command(CMD_ABOUT);
+    w.Command(CMD_HELP);
     ASSERT_EQ(closer.boxes().size(), 2u);
     const auto& about = closer.boxes()[0];
     EXPECT_EQ(about.title, "What the...?");
@@ -299,13 +260,13 @@ TEST(AppCommands, AboutAndHelpBoxesAreOwnedAndInformative) {
     EXPECT_TRUE(help.text.endsWith("- some kind of deadlock-detection\n"));
 }
 
-TEST(AppCommands, ExitAndClosingAskToQuitWithoutEndingTheProcess) {
-    AppFixture app;
+TEST_F(AppWindow, ExitAndClosingAskToQuitWithoutEndingTheProcess) {
     std::vector<int> codes;
-    QObject::connect(&app.window(), &MainWindow::quitRequested,
-                     [&codes](int code) { codes.push_back(code); });
-    app.window().Command(CMD_EXIT);
-    app.window().close();
+    QObject::connect(&w, &MainWindow::quitRequested, [&codes](int code) { codes.push_back(code); });
+    w.Command(CMD_EXIT);
+    w.close();
     EXPECT_EQ(codes, std::vector<int>({0, 0}));
-    EXPECT_TRUE(app.window().isVisible());
+    EXPECT_TRUE(w.isVisible());
 }
+
+}  // namespace

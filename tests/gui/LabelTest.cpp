@@ -8,65 +8,55 @@
 
 namespace {
 
+// Columns of the label's picture that hold any pixel other than the face.
+std::vector<int> InkedColumns(Label* label) {
+    const QImage image = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    std::vector<int> columns;
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) != image.pixel(0, 0)) {
+                columns.push_back(x);
+                break;
+            }
+    return columns;
+}
+
 class LabelTest : public ::testing::Test {
 protected:
-    Label* Add(int x, int w, int h = 20) {
+    Label* Add(int x, int w) {
         auto* label = new Label(&parent);
-        label->setGeometry(x, 0, w, h);
+        label->setGeometry(x, 0, w, 20);
         return label;
     }
-
     void Show() {
         parent.resize(300, 40);
         parent.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
     }
 
-    // Columns of the label's picture that hold any pixel other than the face.
-    static std::vector<int> InkedColumns(const QImage& image) {
-        const QRgb face = image.pixel(0, 0);
-        std::vector<int> columns;
-        for (int x = 0; x < image.width(); ++x)
-            for (int y = 0; y < image.height(); ++y)
-                if (image.pixel(x, y) != face) {
-                    columns.push_back(x);
-                    break;
-                }
-        return columns;
-    }
-
-    static QImage Picture(Label* label) {
-        return label->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
-
     QWidget parent;
 };
 
-TEST_F(LabelTest, ShowsWoeiUntilItsFirstText) {
+TEST_F(LabelTest, ShowsWoeiUntilItsFirstTextAndEmptyTextClearsIt) {
     Label* label = Add(0, 80);
     Show();
     EXPECT_EQ(label->text(), "Woei");
-    EXPECT_FALSE(InkedColumns(Picture(label)).empty());
-}
-
-TEST_F(LabelTest, EmptyTextClearsIt) {
-    Label* label = Add(0, 80);
-    Show();
+    EXPECT_FALSE(InkedColumns(label).empty());
     label->SetText(QString());
     EXPECT_EQ(label->text(), "");
-    EXPECT_TRUE(InkedColumns(Picture(label)).empty());
+    EXPECT_TRUE(InkedColumns(label).empty());
 }
 
 TEST_F(LabelTest, DrawsDarkGreyCentredText) {
     Label* label = Add(0, 81);
     Show();
     label->SetText("lllll");
-    const QImage image = Picture(label);
-    const std::vector<int> inked = InkedColumns(image);
+    const std::vector<int> inked = InkedColumns(label);
     ASSERT_FALSE(inked.empty());
     // Centred in columns 1 .. 78 within a pixel or so of rounding.
     EXPECT_NEAR(inked.front() - 1, 78 - inked.back(), 2);
     // Antialiased strokes in neutral dark grey: never darker than 70.
+    const QImage image = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
     QRgb darkest = image.pixel(0, 0);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -77,39 +67,28 @@ TEST_F(LabelTest, DrawsDarkGreyCentredText) {
     EXPECT_LE(qRed(darkest), 110);
 }
 
-TEST_F(LabelTest, WideTextIsCutOnBothSides) {
-    Label* label = Add(0, 30, 20);
+TEST_F(LabelTest, WideTextIsCutOnBothSidesAndLongTextToCapacity) {
+    Label* label = Add(0, 30);
     Show();
     label->SetText("WWWWWWWWWWWWWWWW");
-    const std::vector<int> inked = InkedColumns(Picture(label));
+    const std::vector<int> inked = InkedColumns(label);
     ASSERT_FALSE(inked.empty());
     EXPECT_EQ(inked.front(), 1);
     EXPECT_EQ(inked.back(), 27);  // the text box ends before right - 2
-}
-
-TEST_F(LabelTest, LabelsKeepTheirOwnTexts) {
-    Label* name = Add(0, 80);
-    Label* value = Add(100, 40);
-    Show();
-    name->SetText("Radius");
-    value->SetText("12");
-    name->resize(120, 30);
-    EXPECT_EQ(name->text(), "Radius");
-    EXPECT_EQ(value->text(), "12");
-    EXPECT_EQ(value->size(), QSize(40, 20));
-}
-
-TEST_F(LabelTest, LongTextIsCutToCapacity) {
-    Label* label = Add(0, 80);
     label->SetText(QString(2000, 'x'));
     EXPECT_EQ(label->text().size(), Label::kMaxText);
 }
 
-TEST_F(LabelTest, Screenshot) {
-    Add(0, 100)->SetText("Radius");
-    Add(110, 100);  // never given a text
-    Add(220, 40)->SetText("A text much wider than its label");
+TEST_F(LabelTest, LabelsKeepTheirOwnTextsAndScreenshot) {
+    Label* name = Add(0, 100);
+    Label* fresh = Add(110, 100);  // never given a text
+    Label* wide = Add(220, 40);
+    name->SetText("Radius");
+    wide->SetText("A text much wider than its label");
     Show();
+    EXPECT_EQ(name->text(), "Radius");
+    EXPECT_EQ(fresh->text(), "Woei");
+    EXPECT_EQ(wide->text(), "A text much wider than its label");
     const QImage shot = parent.grab().toImage();
     ASSERT_TRUE(QDir().mkpath(SWATCHER_SCREENSHOT_DIR));
     ASSERT_TRUE(shot.save(SWATCHER_SCREENSHOT_DIR "/label.png"));
