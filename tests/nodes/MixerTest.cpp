@@ -5,39 +5,31 @@
 
 namespace {
 
-enum { kAmpA, kAmpB, kType };
 enum { kAdd, kHue, kSatur, kMul };
 
 // Mixes one row of pixels; an empty B leaves "Source B" unconnected.
-Pixels Mix(int16_t type, int16_t ampA, int16_t ampB, const Pixels& a, const Pixels& b) {
-    const int count = static_cast<int>(a.size() / 4);
-    FilterRig rig(Mixer::kTypeId, count, 1);
-    std::fill_n(rig.filter->image->bytes(), a.size(), 0x5A);
-    rig.Feed(a, 0);
-    if (!b.empty()) rig.Feed(b, 1);
-    return rig.Set(kAmpA, ampA).Set(kAmpB, ampB).Set(kType, type).Render();
+Pixels Mix(int type, int ampA, int ampB, const Pixels& a, const Pixels& b) {
+    const int w = static_cast<int>(a.size() / 4);
+    return Filtered(Mixer::kTypeId, w, 1, {a, b}, {ampA, ampB, type}, 0x5A);
 }
 
 const Pixels kWhite = Px({{255, 255, 255, 255}});
 
-TEST(Mixer, AddWeighsBytesInStepsOf256) {
-    EXPECT_EQ(Mix(kAdd, 100, 100, kWhite, kWhite), Px({{198, 198, 198, 198}}));
+TEST(Mixer, AddAndMulWeighBytesInStepsOf256) {
+    EXPECT_EQ(Mix(kAdd, 100, 100, kWhite, kWhite), Uniform(1, {198, 198, 198, 198}));
     const Pixels a = Px({{0, 1, 128, 255}, {7, 200, 13, 99}});
     EXPECT_EQ(Mix(kAdd, 256, 0, a, Px({{255, 255, 255, 255}, {1, 2, 3, 4}})), a);
-    EXPECT_EQ(Mix(kAdd, 255, 0, kWhite, kWhite), Px({{254, 254, 254, 254}}));
+    EXPECT_EQ(Mix(kAdd, 255, 0, kWhite, kWhite), Uniform(1, {254, 254, 254, 254}));
     EXPECT_EQ(Mix(kAdd, 555, 555, kWhite, kWhite), kWhite);
     EXPECT_EQ(Mix(kAdd, 128, 100, Px({{200, 100, 2, 1}}), {}), Px({{100, 50, 1, 0}}));
-}
 
-TEST(Mixer, MulWeighsAndMultiplies) {
-    EXPECT_EQ(Mix(kMul, 256, 256, kWhite, kWhite), Px({{254, 254, 254, 254}}));
     EXPECT_EQ(Mix(kMul, 256, 256, kWhite, Px({{0, 255, 0, 128}})), Px({{0, 254, 0, 127}}));
     EXPECT_EQ(Mix(kMul, 555, 555, kWhite, kWhite), kWhite);
     EXPECT_EQ(Mix(kMul, 256, 256, kWhite, {}), Px({{0, 0, 0, 0}}));
 }
 
-TEST(Mixer, HueRotatesByTheLengthOfB) {
-    const Pixels red = Px({{255, 0, 0, 9}});
+TEST(Mixer, HueRotatesAndSaturRaisesSaturationByTheLengthOfB) {
+    const Pixels red = Px({{255, 0, 0, 9}}), pink = Px({{200, 100, 100, 9}});
     // Black B: only the round trip, fourth byte 0.
     EXPECT_EQ(Mix(kHue, 255, 555, Px({{200, 100, 50, 9}}), Px({{0, 0, 0, 9}})),
               Px({{200, 100, 50, 0}}));
@@ -48,10 +40,7 @@ TEST(Mixer, HueRotatesByTheLengthOfB) {
     // Values above 255 are limited by the conversion.
     EXPECT_EQ(Mix(kHue, 555, 0, kWhite, {}), Px({{255, 255, 255, 0}}));
     EXPECT_EQ(Mix(kHue, 555, 0, red, {}), Px({{255, 0, 0, 0}}));
-}
 
-TEST(Mixer, SaturRaisesSaturationByTheLengthOfB) {
-    const Pixels pink = Px({{200, 100, 100, 9}});
     EXPECT_EQ(Mix(kSatur, 255, 0, pink, kWhite), Px({{200, 100, 100, 0}}));
     // s = 0.5 + 51 x single(255 / 255 / 255) = 0.7.
     EXPECT_EQ(Mix(kSatur, 255, 255, pink, Px({{0, 0, 51, 9}})), Px({{200, 60, 60, 0}}));

@@ -1,96 +1,55 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 
-#include "support/FilterRig.h"
 #include "nodes/filters/SineFilter.h"
 #include "platform/Numeric.h"
+#include "support/FilterRig.h"
 
 namespace {
 
+const Params kDefaults = {127, 127, 127, 0, 0, 0};
+
 // The byte loop as written down: one sine per byte.
-std::vector<uint8_t> Reference(const std::vector<uint8_t>& s, std::vector<uint8_t> d,
-                               const int p[6]) {
+void Reference(const Inputs& in, uint8_t* d, int w, int h, const Params& p) {
     using platform::single;
-    const float lum = single(p[0]);
-    const float amp = single(p[1]);
     const float step = single(static_cast<long double>(p[2]) * 0.0001745329210988851);
-    for (size_t i = 0; i < s.size(); i += 4) {
+    for (int i = 0; i < 4 * w * h; i += 4)
         for (int k = 0; k < 3; ++k) {
             const float phase = single(static_cast<long double>(p[3 + k]) * 0.0174532925);
-            const double angle = platform::dbl(static_cast<long double>(s[i + k]) * step + phase);
-            const float y = single(sinl(angle) * amp + lum);
+            const double angle =
+                platform::dbl(static_cast<long double>(in[0][i + k]) * step + phase);
+            const float y = single(sinl(angle) * single(p[1]) + single(p[0]));
             d[i + k] = platform::TruncToInt(std::clamp(y, 0.0f, 255.0f));
         }
-    }
-    return d;
 }
 
-}  // namespace
-
-TEST(SineFilter, DefaultsStartAtMidGreyAndStayBelow254) {
-    std::vector<uint8_t> ramp;
-    for (int level = 0; level < 256; ++level)
-        ramp.insert(ramp.end(), {uint8_t(level), uint8_t(level), uint8_t(level), 9});
-    FilterRig rig(SineFilter::kTypeId, 16, 16);
-    rig.Feed(ramp);
-    const auto out = rig.Render();
-    EXPECT_EQ(rig.At(0, 0), (Pixel{127, 127, 127, 0}));  // byte 3 is not written
+TEST(SineFilter, DefaultsAndFlatSettings) {
+    // The defaults start at mid grey and stay below 254.
+    const Pixels ramp = Draw(256, 1, [](int x, int) {
+        return Pixel{uint8_t(x), uint8_t(x), uint8_t(x), 9};
+    });
+    const Pixels out = Filtered(SineFilter::kTypeId, 256, 1, {ramp}, kDefaults, 0x5A);
+    // Level 0 gives 127; byte 3 keeps what the image held.
+    EXPECT_EQ(At(out, 256, 0, 0), (Pixel{127, 127, 127, 0x5A}));
     EXPECT_EQ(*std::max_element(out.begin(), out.end()), 253);
-    const int defaults[6] = {127, 127, 127, 0, 0, 0};
-    EXPECT_EQ(out, Reference(ramp, std::vector<uint8_t>(ramp.size()), defaults));
-}
-
-TEST(SineFilter, FlatSettingsGiveConstantChannels) {
-    FilterRig rig(SineFilter::kTypeId, 4, 4);
-    rig.Feed(RandomBytes(16, 1));
-    rig.Set(0, 90);
-    rig.Set(1, 0);  // no amplitude: Luminance everywhere
-    EXPECT_EQ(rig.Render(), Uniform(16, {90, 90, 90, 0}));
-    rig.Set(1, 127);
-    rig.Set(0, 127);
-    rig.Set(2, 0);  // no range: sin(phase) per channel
-    rig.Set(3, 90);
-    rig.Set(4, 270);
-    rig.Set(5, 30);
-    EXPECT_EQ(rig.Render(), Uniform(16, {254, 0, 190, 0}));
-    rig.Set(0, 255);
-    rig.Set(1, 255);
-    EXPECT_EQ(rig.At(0, 0)[0], 254);  // unchanged until rendered
-    rig.Render();
-    EXPECT_EQ(rig.At(0, 0), (Pixel{255, 0, 255, 0}));  // limited both ways
-}
-
-TEST(SineFilter, KeepsTheFourthByteOfItsOwnImage) {
-    FilterRig rig(SineFilter::kTypeId, 2, 1);
-    rig.filter->image->bytes()[3] = 77;
-    rig.Render();
-    EXPECT_EQ(rig.At(0, 0), (Pixel{127, 127, 127, 77}));  // unconnected: level 0
-    EXPECT_EQ(rig.At(1, 0), (Pixel{127, 127, 127, 0}));
+    const Pixels noise = RandomBytes(16, 1);
+    // No amplitude: Luminance everywhere.
+    EXPECT_EQ(Filtered(SineFilter::kTypeId, 4, 4, {noise}, {90, 0}), Uniform(16, {90, 90, 90, 0}));
+    // No range: sin(phase) per channel, limited both ways.
+    EXPECT_EQ(Filtered(SineFilter::kTypeId, 4, 4, {noise}, {127, 127, 0, 90, 270, 30}),
+              Uniform(16, {254, 0, 190, 0}));
+    EXPECT_EQ(Filtered(SineFilter::kTypeId, 4, 4, {noise}, {255, 255, 0, 90, 270, 30}),
+              Uniform(16, {255, 0, 255, 0}));
 }
 
 TEST(SineFilter, MatchesThePlainByteLoop) {
-    const int settings[][6] = {{127, 127, 127, 0, 0, 0},    {0, 255, 255, 360, 180, 45},
-                               {255, 200, 13, 17, 300, 90}, {30, 31, 1, 359, 1, 200}};
-    for (int side : {1, 5, 32}) {
-        const auto source = RandomBytes(side * side, side);
-        FilterRig rig(SineFilter::kTypeId, side, side);
-        rig.Feed(source);
-        for (const auto& p : settings) {
-            for (int i = 0; i < 6; ++i) rig.Set(i, p[i]);
-            EXPECT_EQ(rig.Render(), Reference(source, Bytes(*rig.filter->image), p));
-        }
-    }
+    ExpectMatches(SineFilter::kTypeId, 1, Reference, {{1, 1}, {5, 5}, {32, 32}},
+                  {{0, 255, 255, 360, 180, 45},
+                   {255, 200, 13, 17, 300, 90},
+                   {30, 31, 1, 359, 1, 200},
+                   kDefaults},
+                  "SineFilter");
 }
 
-TEST(SineFilter, OwnOutputAsSourceWorksInPlace) {
-    FilterRig rig(SineFilter::kTypeId, 8, 8);
-    rig.FeedItself();
-    const auto start = RandomBytes(64, 8);
-    std::copy(start.begin(), start.end(), rig.filter->image->bytes());
-    const int defaults[6] = {127, 127, 127, 0, 0, 0};
-    LogCapture log;
-    EXPECT_EQ(rig.Render(), Reference(start, start, defaults));
-    EXPECT_EQ(log.Matching("SineFilter::Update took ").size(), 1u);
-}
+}  // namespace
