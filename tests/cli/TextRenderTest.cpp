@@ -14,23 +14,18 @@
 namespace {
 
 TEST(TextRender, RendersTextHeadlessly) {
-    const std::string dir = TempDir();
-    const std::string in = dir + "/text.mtf";
-    const std::string out = dir + "/text.rgba";
-    {
-        NodeRegistry registry;
-        NodeGraph graph(64, 64);
-        Node* text = graph.AddNode(registry.CreateNode(ND_TEXT::kTypeId));
-        ASSERT_NE(text, nullptr);
-        text->param(0).SetValue(0);   // "Pos X"
-        text->param(1).SetValue(64);  // "Pos Y": 64 * 128 / 255 = 32
-        text->param(2).SetValue(32);  // "Height"
-        text->param(4).SetText("Hello");
-        text->param(5).SetValue(3);  // "R+G+B"
-        graph.Connect(text->outputPin.get(), graph.store()->inputPins[0].get());
-        std::string error;
-        ASSERT_TRUE(SaveTextureFile(in, graph, {}, &error)) << error;
-    }
+    const std::string in = TempDir() + "/text.mtf", out = in + ".rgba";
+    NodeRegistry registry;
+    NodeGraph graph(64, 64);
+    Node* text = graph.AddNode(registry.CreateNode(ND_TEXT::kTypeId));
+    ASSERT_NE(text, nullptr);
+    // "Pos X" 0, "Pos Y" 64 (row 64 * 128 / 255 = 32 at size 128), "Height" 32, "R+G+B".
+    for (auto [slot, v] : {std::pair{0, 0}, {1, 64}, {2, 32}, {5, 3}})
+        text->param(slot).SetValue(v);
+    text->param(4).SetText("Hello");
+    graph.Connect(text->outputPin.get(), graph.store()->inputPins[0].get());
+    std::string error;
+    ASSERT_TRUE(SaveTextureFile(in, graph, {}, &error)) << error;
     const std::string command = std::string(SWATCHER_RENDER_PATH) + " '" + in + "' '" + out +
                                 "' --size 128 > /dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
@@ -40,7 +35,7 @@ TEST(TextRender, RendersTextHeadlessly) {
     const int width = platform::TextFont::Choose("Arial", 32, 400)->Measure("Hello").width;
     ASSERT_GT(width, 40);
     int inside = 0, lit = 0;
-    for (int y = 0; y < 128; ++y) {
+    for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 128; ++x) {
             const uint8_t* p = &pixels[4 * (y * 128 + x)];
             const bool inRect = x < width && y >= 32 && y < 64;
@@ -49,7 +44,6 @@ TEST(TextRender, RendersTextHeadlessly) {
             inside += inRect;
             lit += p[0] > 127;
         }
-    }
     // Glyph strokes cover a fair part of the text's cell, never all of it.
     EXPECT_GT(lit, inside / 10);
     EXPECT_LT(lit, inside / 2);

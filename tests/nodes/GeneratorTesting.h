@@ -1,24 +1,54 @@
-// Helpers shared by the generator node tests.
+// Helpers and includes shared by the generator node tests.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/Node.h"
 #include "platform/CRand.h"
+#include "platform/Numeric.h"
+#include "support/TestSupport.h"
 
-// A node of type T of the given size with parameters set as (slot, value) pairs.
+// A node of type T of the given size, its first parameters set to `values` in slot order,
+// updated once.
 template <class T>
-std::unique_ptr<T> MakeGenerator(int width, int height,
-                                 std::initializer_list<std::pair<int, int>> values = {}) {
+std::unique_ptr<T> Generated(int width, int height, std::initializer_list<int> values) {
     auto node = std::make_unique<T>(width, height);
-    for (auto [slot, v] : values) node->param(slot).SetValue(static_cast<int16_t>(v));
+    int slot = 0;
+    for (int v : values) node->param(slot++).SetValue(static_cast<int16_t>(v));
+    node->Update();
     return node;
+}
+
+// One Update logs one timing line with `label` and reports the node done once.
+template <class T>
+void ExpectTimedAndDone(const std::string& label) {
+    LogCapture log;
+    CountingListener listener;
+    T(2, 2).Update();
+    EXPECT_EQ(log.Matching(label + " took ").size(), 1u);
+    EXPECT_EQ(listener.done, 1);
+}
+
+// Appends a pixel holding `level` in the channels of a "Red", "Green", "Blue", "R+G+B" choice.
+inline void PutLevel(std::vector<uint8_t>& out, int level, int choice) {
+    static constexpr int kMasks[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    for (int m : kMasks[choice]) out.push_back(static_cast<uint8_t>(level & m));
+    out.push_back(0);
+}
+
+inline void ExpectUniform(const Image& image, std::array<int, 4> pixel) {
+    for (int i = 0; i < image.pixelCount; ++i)
+        for (int b = 0; b < 4; ++b) ASSERT_EQ(image.bytes()[4 * i + b], pixel[b]) << i;
 }
 
 // The draw that follows the first `n` draws after seeding.
@@ -28,26 +58,19 @@ inline int DrawAfter(int seed, size_t n) {
     return platform::rand();
 }
 
-// Largest difference of byte `b` between horizontally (dx = 1) or vertically
-// (dy = 1) neighbouring pixels, inside the image or across the wrapping edge.
-inline int MaxStep(const Image& image, int b, int dx, int dy, bool acrossEdge) {
-    int worst = 0;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            const int x2 = x + dx, y2 = y + dy;
-            const bool wraps = x2 == image.width || y2 == image.height;
-            if (wraps != acrossEdge) continue;
-            const int v = image.pixel(x, y)[b];
-            const int w = image.pixel(x2 % image.width, y2 % image.height)[b];
-            worst = std::max(worst, std::abs(v - w));
-        }
-    return worst;
-}
-
-// The texture repeats seamlessly: stepping across the right or bottom edge into
-// the next copy changes byte `b` no more than stepping between interior pixels.
-inline void ExpectTiles(const Image& image, int b = 0) {
-    EXPECT_LE(MaxStep(image, b, 1, 0, true), MaxStep(image, b, 1, 0, false));
-    EXPECT_LE(MaxStep(image, b, 0, 1, true), MaxStep(image, b, 0, 1, false));
-    EXPECT_GT(MaxStep(image, b, 1, 0, false), 0);  // not trivially flat
+// The texture repeats seamlessly: stepping across the right or bottom edge into the
+// next copy changes byte 0 no more than stepping between interior pixels.
+inline void ExpectTiles(const Image& image) {
+    const int W = image.width, H = image.height;
+    for (auto [dx, dy] : {std::pair{1, 0}, {0, 1}}) {
+        int inner = 0, edge = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                int& worst = x + dx == W || y + dy == H ? edge : inner;
+                const int step = image.pixel(x, y)[0] - image.pixel((x + dx) % W, (y + dy) % H)[0];
+                worst = std::max(worst, std::abs(step));
+            }
+        EXPECT_LE(edge, inner) << "along " << (dx ? "x" : "y");
+        EXPECT_GT(inner, 0);  // not trivially flat
+    }
 }

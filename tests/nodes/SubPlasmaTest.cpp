@@ -1,124 +1,82 @@
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <vector>
+#include <cstring>
 
 #include "nodes/GeneratorTesting.h"
 #include "nodes/generators/SubPlasma.h"
-#include "platform/Numeric.h"
-#include "support/TestSupport.h"
 
 namespace {
-enum { kGrid, kType, kRandom };
+using L = long double;
 
 std::unique_ptr<SubPlasma> Rendered(int w, int h, int grid, int type = 0, int seed = 1) {
-    auto node = MakeGenerator<SubPlasma>(w, h, {{kGrid, grid}, {kType, type}, {kRandom, seed}});
-    node->Update();
-    return node;
+    return Generated<SubPlasma>(w, h, {grid, type, seed});
 }
 
-int CubicReference(float A, float B, float C, float D, long double t) {
+int Cubic(float A, float B, float C, float D, L t) {
     const float a3 = ((D - C) - A) + B, a2 = (A - B) - a3, a1 = C - A;
-    const long double tf = platform::single(t);
-    long double r = ((t * t) * tf) * a3 + (tf * tf) * a2;
-    r = r + tf * a1;
-    r = r + B;
-    r = 0 < r ? r : 0;
-    r = r < 255 ? r : 255;
-    return platform::RoundHalfEvenToInt(r);
+    const L tf = platform::single(t);
+    const L r = ((t * t) * tf) * a3 + (tf * tf) * a2 + tf * a1 + B;
+    return platform::RoundHalfEvenToInt(std::clamp(r, 0.0L, 255.0L));
 }
 
-// The plasma step by step as written, on a fresh (all-zero) image: seeds in byte 0
-// of the image P, the horizontal pass into the copy T, the vertical pass into P.
+// The plasma step by step as written, on a fresh (all-zero) image: seeds in P,
+// the horizontal pass along the seed rows into T, the vertical pass from T.
 std::vector<uint8_t> Reference(int W, int H, int grid, int type, int seed) {
-    std::vector<uint8_t> P(4 * W * H), T(P);
-    auto p = [&](int x, int y) -> uint8_t& { return P[4 * (y * W + x)]; };
-    auto t = [&](int x, int y) -> uint8_t& { return T[4 * (y * W + x)]; };
+    std::vector<uint8_t> P(W * H), T(W * H), out;
+    auto wrap = [](int v, int side) { return (v % side + side) % side; };  // v mod side, >= 0
     const int step = platform::TruncToInt(std::pow(2.0, grid));
-    const int mask[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
     platform::srand(seed);
     for (int y = 0; y < H; y += step)
-        for (int x = 0; x < W; x += step) p(x, y) = platform::rand() % 255;
+        for (int x = 0; x < W; x += step) P[y * W + x] = platform::rand() % 255;
     for (int y = 0; y < H; y += step)
         for (int x = 0; x < W; ++x) {
+            auto p = [&](int c) { return P[y * W + wrap(c, W)]; };
             const int x0 = x - x % step;
-            int xm = x0 - step;
-            while (xm < 0) xm += W;
-            const int x1 = (x0 + step) % W, x2 = (x0 + 2 * step) % W;
-            t(x, y) = x % step == 0 ? p(x, y)
-                                    : CubicReference(p(xm, y), p(x0, y), p(x1, y), p(x2, y),
-                                                     static_cast<long double>(x - x0) / step);
+            T[y * W + x] = x % step == 0 ? p(x)
+                                         : Cubic(p(x0 - step), p(x0), p(x0 + step),
+                                                 p(x0 + 2 * step), static_cast<L>(x - x0) / step);
         }
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
+            auto t = [&](int r) { return T[wrap(r, H) * W + x]; };
             const int y0 = y - y % step;
-            int ym = y0 - step;
-            while (ym < 0) ym += H;
-            const int y1 = (y0 + step) % H, y2 = (y0 + 2 * step) % H;
-            const int level =
-                y % step == 0 ? t(x, y)
-                              : CubicReference(t(x, ym), t(x, y0), t(x, y1), t(x, y2),
-                                               static_cast<long double>(y - y0 - 1) / (step - 1));
-            for (int b = 0; b < 3; ++b) P[4 * (y * W + x) + b] = level & mask[type][b];
-            P[4 * (y * W + x) + 3] = 0;
+            const int level = y % step == 0
+                                  ? t(y)
+                                  : Cubic(t(y0 - step), t(y0), t(y0 + step), t(y0 + 2 * step),
+                                          static_cast<L>(y - y0 - 1) / (step - 1));
+            PutLevel(out, level, type);
         }
-    return P;
+    return out;
 }
 }  // namespace
 
 TEST(SubPlasma, MatchesThePlainComputation) {
-    const std::pair<int, int> sizes[] = {{1, 1}, {2, 2}, {4, 4}, {32, 32}, {256, 256}};
-    for (auto [w, h] : sizes)
-        for (int grid : {0, 1, 2, 3, 4, 7, 9, 16})
-            EXPECT_EQ(Bytes(*Rendered(w, h, grid, 3, 9)->image), Reference(w, h, grid, 3, 9))
-                << w << "x" << h << " grid " << grid;
-}
-
-TEST(SubPlasma, SidesThatAreNotMultiplesOfTheSpacingReadOnlyTheImage) {
-    // Lookups that miss a seed read 0, as on a fresh image, and do so every time.
-    for (auto [w, h] : {std::pair{6, 5}, {5, 12}, {3, 3}, {1, 7}})
-        for (int grid : {1, 2, 3}) {
-            auto node = Rendered(w, h, grid, 0, 4);
-            EXPECT_EQ(Bytes(*node->image), Reference(w, h, grid, 0, 4));
+    // Sides that are not multiples of the spacing read 0 where a lookup misses a
+    // seed, as on a fresh image, at every Update.
+    for (auto [w, h] :
+         {std::pair{1, 1}, {2, 2}, {4, 4}, {32, 32}, {256, 256}, {6, 5}, {5, 12}, {3, 3}, {1, 7}})
+        for (int grid : {0, 1, 2, 3, 4, 7, 9, 16}) {
+            SCOPED_TRACE(testing::Message() << w << "x" << h << " grid " << grid);
+            auto node = Rendered(w, h, grid, grid % 4, 9);
+            EXPECT_EQ(Bytes(*node->image), Reference(w, h, grid, grid % 4, 9));
             node->Update();
-            EXPECT_EQ(Bytes(*node->image), Reference(w, h, grid, 0, 4));
+            EXPECT_EQ(Bytes(*node->image), Reference(w, h, grid, grid % 4, 9));
         }
 }
 
-TEST(SubPlasma, GridZeroIsWhiteNoiseOneDrawPerPixel) {
+TEST(SubPlasma, SeedsAndTheirRepetition) {
+    // Step 1: white noise, one draw per pixel.
     const int next = DrawAfter(11, 8 * 8);
-    auto node = Rendered(8, 8, 0, 0, 11);
+    auto noise = Rendered(8, 8, 0, 0, 11);
     EXPECT_EQ(platform::rand(), next);
     platform::srand(11);
-    for (int i = 0; i < 64; ++i) {
-        const uint8_t* px = node->image->bytes() + 4 * i;
-        EXPECT_EQ(px[0], platform::rand() % 255);
-        EXPECT_EQ(px[1] | px[2] | px[3], 0);
-    }
-}
-
-TEST(SubPlasma, StepTwoRepeatsEachSeedRowBelowIt) {
-    auto node = Rendered(16, 16, 1, 1);
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(noise->image->bytes()[4 * i], platform::rand() % 255);
+    // Step 2: each seed row is repeated by the row below it.
+    auto rows = Rendered(16, 16, 1, 1);
     for (int y = 1; y < 16; y += 2)
-        for (int x = 0; x < 16; ++x) {
-            EXPECT_EQ(node->image->pixel(x, y)[1], node->image->pixel(x, y - 1)[1]);
-            EXPECT_EQ(node->image->pixel(x, y)[0], 0);
-        }
-}
-
-TEST(SubPlasma, SpacingAtLeastTheSideGivesOneLevel) {
-    for (int side : {1, 2, 64}) {
-        auto node = Rendered(side, side, 16, 3, 5);
-        platform::srand(5);
-        const uint8_t level = platform::rand() % 255;
-        for (int i = 0; i < side * side; ++i) {
-            const uint8_t* px = node->image->bytes() + 4 * i;
-            EXPECT_EQ(px[0], level);
-            EXPECT_EQ(px[1], level);
-            EXPECT_EQ(px[2], level);
-            EXPECT_EQ(px[3], 0);
-        }
-    }
+        EXPECT_EQ(0, std::memcmp(rows->image->pixel(0, y), rows->image->pixel(0, y - 1), 64)) << y;
+    // A spacing at least the side: one seed, one level.
+    const int level = DrawAfter(5, 0) % 255;
+    for (int side : {1, 2, 64})
+        ExpectUniform(*Rendered(side, side, 16, 3, 5)->image, {level, level, level, 0});
 }
 
 TEST(SubPlasma, Tiles) {
@@ -127,9 +85,5 @@ TEST(SubPlasma, Tiles) {
 }
 
 TEST(SubPlasma, LogsItsTimeThenReportsDone) {
-    LogCapture log;
-    CountingListener listener;
-    Rendered(2, 2, 4);
-    EXPECT_EQ(log.Matching("SubPlasma::Update took ").size(), 1u);
-    EXPECT_EQ(listener.done, 1);
+    ExpectTimedAndDone<SubPlasma>("SubPlasma::Update");
 }
