@@ -512,6 +512,10 @@ void MainWindow::ZoomOut() {
 }
 
 void MainWindow::ResizeTexture(int side) {
+    if (side > Image::kMaxSide) {
+        ShowOops(QStringLiteral("Textures larger than %1x%1 are not supported.").arg(Image::kMaxSide));
+        return;
+    }
     if (!state_.graph->SetTextureSize(side, side)) {
         const Image& texture = state_.graph->texture();
         ShowOops(QStringLiteral("There is not enough memory for a %1x%1 texture.\n"

@@ -107,13 +107,13 @@ TEST_F(AppPreview, SmallerAndLargerStepThroughPowersOfTwo) {
     EXPECT_EQ(graph().texture().height, 4);
 }
 
-TEST_F(AppPreview, LargerThatCannotBeAllocatedKeepsTheSize) {
+TEST_F(AppPreview, LargerBeyondTheLimitKeepsTheSize) {
     ASSERT_TRUE(graph().SetTextureSize(Image::kMaxSide / 2 + 1, 1));
     BoxCloser closer;
     w.Command(CMD_LARGER);
     ASSERT_EQ(closer.boxes().size(), 1u);
     EXPECT_EQ(closer.boxes()[0].title, "Oops!");
-    EXPECT_TRUE(closer.boxes()[0].text.contains("8194x8194"));
+    EXPECT_TRUE(closer.boxes()[0].text.contains("8192x8192"));
     EXPECT_EQ(graph().width, 4097);
     EXPECT_EQ(graph().texture().width, 4097);
     EXPECT_EQ(RenderCount(), 1);
