@@ -126,7 +126,6 @@ bool NodeGraph::Load(Stream& stream, const NodeRegistry& registry, std::string* 
         return Fail(error, "texture size " + std::to_string(w) + " x " + std::to_string(h) +
                                " is too large (at most " + std::to_string(Image::kMaxSide) +
                                " x " + std::to_string(Image::kMaxSide) + ")");
-    if (nodeCount == 0) return Fail(error, "the file holds no nodes");
 
     const std::string noMemory = "not enough memory for " + std::to_string(nodeCount) +
                                  " images of " + std::to_string(w) + " x " + std::to_string(h);
@@ -163,6 +162,13 @@ bool NodeGraph::Load(Stream& stream, const NodeRegistry& registry, std::string* 
         for (int e = 0; e < 2; ++e)
             if (!ResolvePin(fresh, record.node[e], record.pin[e], k, &ends[e], error)) return false;
         links.emplace_back(ends[0], ends[1]);
+    }
+
+    // A file without nodes is an empty document: it gets its Store node.
+    if (fresh.empty()) {
+        fresh.push_back(std::make_unique<StoreNode>(w, h));
+        if (fresh.back()->image->width != w || fresh.back()->image->height != h)
+            return Fail(error, noMemory);
     }
 
     // Everything is known good: replace the document.

@@ -92,6 +92,14 @@ TEST_F(TextureFileTest, ValuesAreClampedAndTextsEndAtZero) {
                                     1, 'a', 3, 0, 0}));
 }
 
+TEST_F(TextureFileTest, AFileWithoutNodesOpensAsAnEmptyDocument) {
+    ASSERT_EQ(Load({0x10, 0, 0x08, 0, 0, 0}), "");
+    ASSERT_EQ(graph.nodes.size(), 1u);
+    EXPECT_EQ(graph.nodes[0]->typeId, StoreNode::kTypeId);
+    EXPECT_EQ(graph.nodes[0]->image->width, 16);
+    EXPECT_EQ(graph.height, 8);
+}
+
 TEST_F(TextureFileTest, MissingOrShortLayoutGivesDefaultPlaces) {
     Bytes_ graphOnly(kRawNoiseFile.begin(), kRawNoiseFile.begin() + 18);
     std::vector<BoxPos> layout;
@@ -133,7 +141,7 @@ TEST_F(TextureFileTest, MalformedFilesAreRejectedAndTheDocumentSurvives) {
         {with({{0, 0}, {1, 0}}), "invalid texture size 0 x 64"},
         {with({{2, 0xFF}, {3, 0xFF}}), "invalid texture size 64 x -1"},
         {with({{0, 0x01}, {1, 0x20}}), "at most 8192 x 8192"},
-        {with({{4, 0}}), "no nodes"},
+        {with({{4, 0}}), "names node 1 but there are only 0 nodes"},
         {Bytes_{4, 0, 4, 0, 1, 0, 13, 0, 0, 0, 0, 0, 0, 0, 0, 200, 'x'}, "parameter \"Text\""},
     };
     for (const auto& [bytes, message] : cases) {
