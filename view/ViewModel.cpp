@@ -1,6 +1,6 @@
 #include "view/ViewModel.h"
 
-#include "controls/Messages.h"
+#include "controls/MessageIds.h"
 #include "engine/NodeGraph.h"
 
 using view::Point;

@@ -1,7 +1,7 @@
 // Open, Save and Export through the commands, with scripted file dialogs.
 #include <gtest/gtest.h>
 
-#include <QDir>
+#include <QFile>
 #include <QImage>
 
 #include "AppTestSupport.h"
@@ -17,7 +17,6 @@ protected:
     const QString kDir = QString::fromStdString(TempDir()) + "/";
 };
 using AppExport = AppFiles;
-using AppScreenshot = AppTest;
 
 const QStringList kTextureFilter = {"Mottle texture (*.mtf)"};
 
@@ -168,27 +167,6 @@ TEST_F(AppExport, Size256RepeatsTheTextureAndBadPathsAreReported) {
     }
     EXPECT_EQ(closer.boxes().size(), 2u);
     EXPECT_FALSE(QFile::exists(kDir + "unknown.gif"));
-}
-
-TEST_F(AppScreenshot, MainWindowWithAFewNodes) {
-    BuildDocument(*this);
-    graph().RemoveCable(graph().cables[1].get());  // the Blur's feed to the Store
-    Feed<PatternNode>();
-    s.view->SetLayout({{20, 20}, {170, 140}, {330, 40}, {180, 10}, {330, 150}});
-    w.RenderNow();
-    w.Command(CMD_ZOOM_IN);
-    SendMessage(MSG_SELECT_NODE, 2);
-    QDir().mkpath(SWATCHER_SCREENSHOT_DIR);
-    ASSERT_TRUE(w.grab().save(SWATCHER_SCREENSHOT_DIR "/main_window.png"));
-}
-
-// The picture in the README: the editor with an example open.
-TEST_F(AppScreenshot, EditorWithAnExampleOpen) {
-    ASSERT_TRUE(w.OpenFile(SWATCHER_EXAMPLES_DIR "/hue-swirl.mtf"));
-    w.Command(CMD_ZOOM_IN);
-    SendMessage(MSG_SELECT_NODE, 3);
-    QDir().mkpath(SWATCHER_SCREENSHOT_DIR);
-    ASSERT_TRUE(w.grab().save(SWATCHER_SCREENSHOT_DIR "/editor.png"));
 }
 
 }  // namespace

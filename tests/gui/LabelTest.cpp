@@ -1,7 +1,6 @@
 // The label drawn on the offscreen platform.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QTest>
 
 #include "controls/Label.h"
@@ -77,22 +76,6 @@ TEST_F(LabelTest, WideTextIsCutOnBothSidesAndLongTextToCapacity) {
     EXPECT_EQ(inked.back(), 27);  // the text box ends before right - 2
     label->SetText(QString(2000, 'x'));
     EXPECT_EQ(label->text().size(), Label::kMaxText);
-}
-
-TEST_F(LabelTest, LabelsKeepTheirOwnTextsAndScreenshot) {
-    Label* name = Add(0, 100);
-    Label* fresh = Add(110, 100);  // never given a text
-    Label* wide = Add(220, 40);
-    name->SetText("Radius");
-    wide->SetText("A text much wider than its label");
-    Show();
-    EXPECT_EQ(name->text(), "Radius");
-    EXPECT_EQ(fresh->text(), "Woei");
-    EXPECT_EQ(wide->text(), "A text much wider than its label");
-    const QImage shot = parent.grab().toImage();
-    ASSERT_TRUE(QDir().mkpath(SWATCHER_SCREENSHOT_DIR));
-    ASSERT_TRUE(shot.save(SWATCHER_SCREENSHOT_DIR "/label.png"));
-    ASSERT_TRUE(shot.scaled(shot.size() * 3).save(SWATCHER_SCREENSHOT_DIR "/label_x3.png"));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // painted picture.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QTest>
 #include <algorithm>
 #include <cstring>
@@ -299,37 +298,6 @@ TEST_F(ViewTest, PaintShowsOutlinePicturesAndTransparentPins) {
         for (int y = spot.top; y < spot.bottom; ++y)
             for (int x = spot.left; x < spot.right; ++x)
                 EXPECT_NE(after.pixelColor(x, y), QColor(0, 0, 255)) << x << "," << y;
-}
-
-TEST_F(ViewTest, Screenshots) {
-    const QString dir = QStringLiteral(SWATCHER_SCREENSHOT_DIR);
-    ASSERT_TRUE(QDir().mkpath(dir));
-    Node* noise = Add(RawNoise::kTypeId);
-    Node* mixer = Add(Mixer::kTypeId);
-    Node* displace = Add(DisplacementMap::kTypeId);
-    Add(Mixer::kTypeId);
-    Place({{340, 180}, {190, 20}, {180, 170}, {340, 30}});
-    graph.Connect(mixer->outputPin.get(), graph.store()->inputPins[0].get());
-    graph.Connect(noise->outputPin.get(), mixer->inputPins[0].get());
-    graph.Connect(displace->outputPin.get(), mixer->inputPins[1].get());
-    graph.Connect(noise->outputPin.get(), displace->inputPins[1].get());
-    view->selectedNode = mixer;
-    view->selectedCable = graph.cables[1].get();
-    view->Redraw();
-    EXPECT_TRUE(view->grab().save(dir + "/view_selection.png"));
-
-    view->selectedNode = nullptr;
-    view->selectedCable = nullptr;
-    RightClick(At(displace->inputPins[2].get()));
-    QTest::mouseMove(view, QPoint(60, 250));
-    EXPECT_TRUE(view->grab().save(dir + "/view_rubber_band.png"));
-
-    view->cableResolution = 10;
-    RightClick(kEmpty);
-    view->scrollX = 60;
-    view->scrollY = 10;
-    view->Redraw();
-    EXPECT_TRUE(view->grab().save(dir + "/view_scrolled_coarse.png"));
 }
 
 }  // namespace
