@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,10 +75,7 @@ protected:
 
     // Constructor helpers: pins and params in the node type's order.
     void AddInput(const std::string& pinName);
-    void AddParam(std::unique_ptr<Param> p);
-    void AddInt(const char* name, int16_t min, int16_t max, int16_t value);
-    void AddChoice(const char* name, std::initializer_list<const char*> options);
-    void AddText(const char* name, const char* text);
+    void AddParams(std::span<const ParamDef> table);
 
     // The common clone: a new T of this node's image size with the parameter
     // values copied (numbers by value, texts by text).

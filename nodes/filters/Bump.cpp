@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -59,14 +60,21 @@ private:
     std::vector<int> factors_;
 };
 
+enum Slot { kLightX, kLightY, kLightH, kIntensity, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Light X", -255, 255, 0),
+    param::Int("Light Y", -255, 255, 0),
+    param::Int("Light H", 0, 255, 127),
+    param::Int("Intensity", 0, 255, 127),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
 Bump::Bump(int width, int height) : Node("Bump", kTypeId, width, height) {
     AddInput("Source");
-    AddInt("Light X", -255, 255, 0);
-    AddInt("Light Y", -255, 255, 0);
-    AddInt("Light H", 0, 255, 127);
-    AddInt("Intensity", 0, 255, 127);
+    AddParams(kParams);
 }
 
 // Every pixel is computed, the border ones with neighbours wrapped around so
@@ -75,7 +83,8 @@ Bump::Bump(int width, int height) : Node("Bump", kTypeId, width, height) {
 void Bump::Update() {
     GatherInputs();
     StartTimer();
-    FactorCache factor(MakeLight(value(0), value(1), value(2), value(3)));
+    FactorCache factor(
+        MakeLight(value(kLightX), value(kLightY), value(kLightH), value(kIntensity)));
     const Image& source = *inputImages[0];
     const int w = image->width;
     const int h = image->height;

@@ -1,6 +1,7 @@
 #include "nodes/filters/DisplacementMap.h"
 
 #include <array>
+#include <iterator>
 
 #include "engine/Diagnostics.h"
 
@@ -20,6 +21,17 @@ int Wrap(int shifted, int size) {
     return shifted < size ? shifted : shifted % size;
 }
 
+constexpr const char* kMapChannelOptions[] = {"Red", "Green", "Blue"};
+enum Slot { kAmountX, kXChannel, kAmountY, kYChannel, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Amount X", 0, 255, 0),
+    param::Choice("X Channel", kMapChannelOptions),
+    param::Int("Amount Y", 0, 255, 0),
+    param::Choice("Y Channel", kMapChannelOptions),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
 DisplacementMap::DisplacementMap(int width, int height)
@@ -27,10 +39,7 @@ DisplacementMap::DisplacementMap(int width, int height)
     AddInput("Source");
     AddInput("Map X");
     AddInput("Map Y");
-    AddInt("Amount X", 0, 255, 0);
-    AddChoice("X Channel", {"Red", "Green", "Blue"});
-    AddInt("Amount Y", 0, 255, 0);
-    AddChoice("Y Channel", {"Red", "Green", "Blue"});
+    AddParams(kParams);
 }
 
 // Reads the maps and the source while writing, in row order, so an input that
@@ -38,10 +47,10 @@ DisplacementMap::DisplacementMap(int width, int height)
 void DisplacementMap::Update() {
     GatherInputs();
     StartTimer();
-    const int xChannel = value(1);
-    const int yChannel = value(3);
-    const OffsetTable xOffsets = Offsets(value(0));
-    const OffsetTable yOffsets = Offsets(value(2));
+    const int xChannel = value(kXChannel);
+    const int yChannel = value(kYChannel);
+    const OffsetTable xOffsets = Offsets(value(kAmountX));
+    const OffsetTable yOffsets = Offsets(value(kAmountY));
     const uint32_t* source = inputImages[0]->pixels;
     const uint8_t* mapX = inputImages[1]->bytes();
     const uint8_t* mapY = inputImages[2]->bytes();

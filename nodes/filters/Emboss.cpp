@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -38,11 +39,18 @@ int Shaded(int a, int v) {
     return std::min(a + ((255 - a) * (v - 128)) / 127, 255);
 }
 
+enum Slot { kShade, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Shade", 0, 555, 0),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
 Emboss::Emboss(int width, int height) : Node("Emboss + Shade", kTypeId, width, height) {
     AddInput("Source");
-    AddInt("Shade", 0, 555, 0);
+    AddParams(kParams);
 }
 
 // Reads the source while writing, pixel by pixel in row order, so a source
@@ -50,7 +58,7 @@ Emboss::Emboss(int width, int height) : Node("Emboss + Shade", kTypeId, width, h
 void Emboss::Update() {
     GatherInputs();
     StartTimer();
-    const int shade = value(0);
+    const int shade = value(kShade);
     const std::vector<uint8_t>* strengths = shade > 0 ? &StrengthTable() : nullptr;
     const uint8_t* source = inputImages[0]->bytes();
     uint8_t* target = image->bytes();

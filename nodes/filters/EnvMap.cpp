@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "engine/Diagnostics.h"
 #include "platform/Numeric.h"
@@ -39,18 +40,25 @@ int SpotLevel(const Spot& spot, int squares) {
     return std::clamp(platform::TruncToInt(t * spot.a), 0, 255);
 }
 
+enum Slot { kRadius, kCubAtt, kChannel, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Radius", 0, 512, 255),
+    param::Int("Cub. Att.", 0, 1023, 512),
+    param::Choice("Channel", kChannelOptions),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
 EnvMap::EnvMap(int width, int height) : Node("Environment map", kTypeId, width, height) {
-    AddInt("Radius", 0, 512, 255);
-    AddInt("Cub. Att.", 0, 1023, 512);
-    AddChoice("Channel", kChannelOptions);
+    AddParams(kParams);
 }
 
 void EnvMap::Update() {
     StartTimer();
-    const int channel = value(2);
-    const Spot spot = MakeSpot(image->width, image->height, value(0), value(1));
+    const int channel = value(kChannel);
+    const Spot spot = MakeSpot(image->width, image->height, value(kRadius), value(kCubAtt));
     const int cx = image->width / 2;
     const int cy = image->height / 2;
     for (int y = 0; y < image->height; ++y) {

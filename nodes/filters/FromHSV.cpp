@@ -1,20 +1,33 @@
 #include "nodes/filters/FromHSV.h"
 
+#include <iterator>
+
 #include "engine/Diagnostics.h"
 #include "nodes/filters/ColorSpace.h"
 #include "platform/Numeric.h"
 
 using platform::single;
 
+namespace {
+
+enum Slot { kLoadAs, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Choice("Load as", colorspace::kOrderOptions),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
+}  // namespace
+
 FromHSV::FromHSV(int width, int height) : Node("HSV -> RGB", kTypeId, width, height) {
     AddInput("Source");
-    AddChoice("Load as", colorspace::kOrderOptions);
+    AddParams(kParams);
 }
 
 void FromHSV::Update() {
     GatherInputs();
     StartTimer();
-    const int* order = colorspace::kComponentOrder[value(0)];
+    const int* order = colorspace::kComponentOrder[value(kLoadAs)];
     const uint8_t* src = inputImages[0]->bytes();
     uint8_t* dst = image->bytes();
     for (int32_t i = 0; i < image->pixelCount; ++i, src += 4, dst += 4) {

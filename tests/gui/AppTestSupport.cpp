@@ -26,9 +26,10 @@ QStringList BoxCloser::texts() const {
 }
 
 FillNode::FillNode(int width, int height) : Node("Fill", 200, width, height) {
-    AddInt("Level", 0, 255, 0);
-    AddInt("Blue", 0, 255, 0);
-    AddText("Note", "hello");
+    static constexpr ParamDef kParams[] = {param::Int("Level", 0, 255, 0),
+                                           param::Int("Blue", 0, 255, 0),
+                                           param::Text("Note", "hello")};
+    AddParams(kParams);
 }
 
 void FillNode::Update() {

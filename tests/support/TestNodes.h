@@ -10,7 +10,8 @@
 class FillNode : public Node {
 public:
     FillNode(int width, int height) : Node("Fill", 200, width, height) {
-        AddInt("Level", 0, 255, 7);
+        static constexpr ParamDef kParams[] = {param::Int("Level", 0, 255, 7)};
+        AddParams(kParams);
     }
     std::unique_ptr<Node> Clone() const override { return CloneAs<FillNode>(); }
     void Update() override {
