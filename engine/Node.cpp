@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/Diagnostics.h"
 #include "engine/RenderListener.h"
 
 Image* NullImage = nullptr;
@@ -25,8 +26,8 @@ bool Pin::IsOutputPin() const {
     return owner->outputPin.get() == this;
 }
 
-Node::Node(const std::string& n, uint8_t type, int width, int height)
-    : name(n.substr(0, kMaxNameLength)), typeId(type) {
+Node::Node(const std::string& n, uint8_t type, int width, int height, NodeTiming timing)
+    : name(n.substr(0, kMaxNameLength)), typeId(type), timing_(timing) {
     outputPin = std::make_unique<Pin>(this, "Output");
     image = Image::Create(width, height);
     // Nodes are built at 1 x 1 or at the size of an existing image; keep an
@@ -86,6 +87,20 @@ void Node::GatherInputs() {
     }
 }
 
+void Node::Update() {
+    if (!inputPins.empty()) GatherInputs();
+    if (!timing_.label) {
+        Compute();
+        NodeDone();
+        return;
+    }
+    StartTimer();
+    Compute();
+    if (timing_.doneBeforeLog) NodeDone();
+    StopTimer(TimerLabel().c_str());
+    if (!timing_.doneBeforeLog) NodeDone();
+}
+
 void Node::NodeDone() {
     GetRenderListener().NodeDone();
 }
@@ -98,11 +113,9 @@ std::unique_ptr<Node> StoreNode::Clone() const {
     return CloneAs<StoreNode>();
 }
 
-void StoreNode::Update() {
-    GatherInputs();
+void StoreNode::Compute() {
     const Image* source = inputImages[0];
     // Sizes always agree inside a graph; the guard keeps a stray image harmless.
     if (source && source->pixelCount == image->pixelCount)
         std::memcpy(image->pixels, source->pixels, image->byteCount());
-    NodeDone();
 }

@@ -74,14 +74,12 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-Blur::Blur(int width, int height) : Node("Blur", kTypeId, width, height) {
+Blur::Blur(int width, int height) : Node("Blur", kTypeId, width, height, kTiming) {
     AddInput("Source");
     AddParams(kParams);
 }
 
-void Blur::Update() {
-    GatherInputs();
-    StartTimer();
+void Blur::Compute() {
     const int width = image->width, height = image->height;
     // A radius reaching the image size would wrap the window onto itself more
     // than once; clipping keeps every wrapped index inside the row or column.
@@ -98,6 +96,4 @@ void Blur::Update() {
             BlurRow(source.pixel(0, y), temp->pixel(0, y), width, rh, scaleH.data());
         BlurColumns(*temp, *image, rv, ScaleTable(rv, fv).data());
     }
-    StopTimer("Blur::Update");
-    NodeDone();
 }

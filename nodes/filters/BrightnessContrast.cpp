@@ -39,14 +39,12 @@ static_assert(std::size(kParams) == kSlotCount);
 }  // namespace
 
 BrightnessContrast::BrightnessContrast(int width, int height)
-    : Node("Brightness, Contrast", kTypeId, width, height) {
+    : Node("Brightness, Contrast", kTypeId, width, height, kTiming) {
     AddInput("Source");
     AddParams(kParams);
 }
 
-void BrightnessContrast::Update() {
-    GatherInputs();
-    StartTimer();
+void BrightnessContrast::Compute() {
     const int brightness = value(kBrightness);
     const double exponent = (value(kContrast) + 255) * kPerLevel;
     std::vector<Scale> scales(kMaxSquareSum + 1);
@@ -67,6 +65,4 @@ void BrightnessContrast::Update() {
         // All four bytes are read before any is written (the source may be this image).
         for (int k = 0; k < 4; ++k) target[k] = ScaledLevel(deviation[k], scale, brightness);
     }
-    StopTimer("BrightnessContrast::Update");
-    NodeDone();
 }

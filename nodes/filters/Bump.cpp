@@ -72,7 +72,7 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-Bump::Bump(int width, int height) : Node("Bump", kTypeId, width, height) {
+Bump::Bump(int width, int height) : Node("Bump", kTypeId, width, height, kTiming) {
     AddInput("Source");
     AddParams(kParams);
 }
@@ -80,9 +80,7 @@ Bump::Bump(int width, int height) : Node("Bump", kTypeId, width, height) {
 // Every pixel is computed, the border ones with neighbours wrapped around so
 // textures stay tileable. The source is read while writing, in row order, so
 // a source that is this node's own image gives what that order gives.
-void Bump::Update() {
-    GatherInputs();
-    StartTimer();
+void Bump::Compute() {
     FactorCache factor(
         MakeLight(value(kLightX), value(kLightY), value(kLightH), value(kIntensity)));
     const Image& source = *inputImages[0];
@@ -104,6 +102,4 @@ void Bump::Update() {
                 out[c] = static_cast<uint8_t>(std::min(in[c] * f / 255, 255));
         }
     }
-    StopTimer("Bump::Update");
-    NodeDone();
 }

@@ -35,7 +35,7 @@ static_assert(std::size(kParams) == kSlotCount);
 }  // namespace
 
 DisplacementMap::DisplacementMap(int width, int height)
-    : Node("Displacement map", kTypeId, width, height) {
+    : Node("Displacement map", kTypeId, width, height, kTiming) {
     AddInput("Source");
     AddInput("Map X");
     AddInput("Map Y");
@@ -44,9 +44,7 @@ DisplacementMap::DisplacementMap(int width, int height)
 
 // Reads the maps and the source while writing, in row order, so an input that
 // is this node's own image gives what that order gives.
-void DisplacementMap::Update() {
-    GatherInputs();
-    StartTimer();
+void DisplacementMap::Compute() {
     const int xChannel = value(kXChannel);
     const int yChannel = value(kYChannel);
     const OffsetTable xOffsets = Offsets(value(kAmountX));
@@ -63,6 +61,4 @@ void DisplacementMap::Update() {
             image->pixels[i] = source[sy * w + sx];
         }
     }
-    StopTimer("DisplacementMap::Update");
-    NodeDone();
 }

@@ -48,16 +48,14 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-Emboss::Emboss(int width, int height) : Node("Emboss + Shade", kTypeId, width, height) {
+Emboss::Emboss(int width, int height) : Node("Emboss + Shade", kTypeId, width, height, kTiming) {
     AddInput("Source");
     AddParams(kParams);
 }
 
 // Reads the source while writing, pixel by pixel in row order, so a source
 // that is this node's own image gives what that order gives.
-void Emboss::Update() {
-    GatherInputs();
-    StartTimer();
+void Emboss::Compute() {
     const int shade = value(kShade);
     const std::vector<uint8_t>* strengths = shade > 0 ? &StrengthTable() : nullptr;
     const uint8_t* source = inputImages[0]->bytes();
@@ -87,6 +85,4 @@ void Emboss::Update() {
             out[3] = centre[0];  // read after the colour bytes are written
         }
     }
-    StopTimer("Emboss::Update");
-    NodeDone();
 }

@@ -51,12 +51,11 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-EnvMap::EnvMap(int width, int height) : Node("Environment map", kTypeId, width, height) {
+EnvMap::EnvMap(int width, int height) : Node("Environment map", kTypeId, width, height, kTiming) {
     AddParams(kParams);
 }
 
-void EnvMap::Update() {
-    StartTimer();
+void EnvMap::Compute() {
     const int channel = value(kChannel);
     const Spot spot = MakeSpot(image->width, image->height, value(kRadius), value(kCubAtt));
     const int cx = image->width / 2;
@@ -69,6 +68,4 @@ void EnvMap::Update() {
             out[3] = 255;
         }
     }
-    StopTimer("EnvMap::Update");
-    NodeDone();
 }

@@ -19,14 +19,12 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-FromHSV::FromHSV(int width, int height) : Node("HSV -> RGB", kTypeId, width, height) {
+FromHSV::FromHSV(int width, int height) : Node("HSV -> RGB", kTypeId, width, height, kTiming) {
     AddInput("Source");
     AddParams(kParams);
 }
 
-void FromHSV::Update() {
-    GatherInputs();
-    StartTimer();
+void FromHSV::Compute() {
     const int* order = colorspace::kComponentOrder[value(kLoadAs)];
     const uint8_t* src = inputImages[0]->bytes();
     uint8_t* dst = image->bytes();
@@ -42,7 +40,4 @@ void FromHSV::Update() {
         dst[2] = static_cast<uint8_t>(b);
         dst[3] = 0;
     }
-    // Shares its label with the forward conversion.
-    StopTimer("ToHSV::Update");
-    NodeDone();
 }

@@ -22,14 +22,12 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-HSV::HSV(int width, int height) : Node("Adjust HSV", kTypeId, width, height) {
+HSV::HSV(int width, int height) : Node("Adjust HSV", kTypeId, width, height, kTiming) {
     AddInput("Source");
     AddParams(kParams);
 }
 
-void HSV::Update() {
-    GatherInputs();
-    StartTimer();
+void HSV::Compute() {
     const float dh = single(value(kHue));
     const float ds = single(value(kSaturation) * static_cast<long double>(colorspace::kOneOver255));
     const float dv = single(value(kLightness));
@@ -49,6 +47,4 @@ void HSV::Update() {
         dst[1] = static_cast<uint8_t>(g);
         dst[2] = static_cast<uint8_t>(b);
     }
-    StopTimer("HSV::Update");
-    NodeDone();
 }

@@ -90,15 +90,13 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-Mixer::Mixer(int width, int height) : Node("Mixer", kTypeId, width, height) {
+Mixer::Mixer(int width, int height) : Node("Mixer", kTypeId, width, height, kTiming) {
     AddInput("Source A");
     AddInput("Source B");
     AddParams(kParams);
 }
 
-void Mixer::Update() {
-    GatherInputs();
-    StartTimer();
+void Mixer::Compute() {
     const uint32_t ampA = static_cast<uint32_t>(value(kAmpA));
     const uint32_t ampB = static_cast<uint32_t>(value(kAmpB));
     const Image& a = *inputImages[0];
@@ -117,6 +115,4 @@ void Mixer::Update() {
             Saturate(a, b, *image, ampA, ampB);
             break;
     }
-    StopTimer("Mixer::Update");
-    NodeDone();
 }

@@ -38,14 +38,13 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-SineFilter::SineFilter(int width, int height) : Node("Sine filter", kTypeId, width, height) {
+SineFilter::SineFilter(int width, int height)
+    : Node("Sine filter", kTypeId, width, height, kTiming) {
     AddInput("Source");
     AddParams(kParams);
 }
 
-void SineFilter::Update() {
-    GatherInputs();
-    StartTimer();
+void SineFilter::Compute() {
     const float luminance = platform::single(value(kLuminance));
     const float amp = platform::single(value(kAmp));
     const float step =
@@ -61,6 +60,4 @@ void SineFilter::Update() {
     // Byte 3 is left as it is.
     for (int i = 0; i < image->pixelCount; ++i, source += 4, target += 4)
         for (int k = 0; k < 3; ++k) target[k] = levels[k][source[k]];
-    StopTimer("SineFilter::Update");
-    NodeDone();
 }

@@ -19,14 +19,12 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-ToHSV::ToHSV(int width, int height) : Node("RGB -> HSV", kTypeId, width, height) {
+ToHSV::ToHSV(int width, int height) : Node("RGB -> HSV", kTypeId, width, height, kTiming) {
     AddInput("Source");
     AddParams(kParams);
 }
 
-void ToHSV::Update() {
-    GatherInputs();
-    StartTimer();
+void ToHSV::Compute() {
     const int* order = colorspace::kComponentOrder[value(kStoreAs)];
     const uint8_t* src = inputImages[0]->bytes();
     uint8_t* dst = image->bytes();
@@ -40,6 +38,4 @@ void ToHSV::Update() {
             dst[k] = static_cast<uint8_t>(platform::TruncToInt(components[order[k]]));
         dst[3] = 0;
     }
-    StopTimer("ToHSV::Update");
-    NodeDone();
 }

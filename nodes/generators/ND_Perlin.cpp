@@ -125,12 +125,12 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-ND_Perlin::ND_Perlin(int width, int height) : Node("Perlin noise", kTypeId, width, height) {
+ND_Perlin::ND_Perlin(int width, int height)
+    : Node("Perlin noise", kTypeId, width, height, kTiming) {
     AddParams(kParams);
 }
 
-void ND_Perlin::Update() {
-    StartTimer();
+void ND_Perlin::Compute() {
     const int W = image->width;
     const int H = image->height;
     std::vector<float> acc(static_cast<size_t>(W) * H);
@@ -153,6 +153,4 @@ void ND_Perlin::Update() {
         const long double s = acc[i] * 255.0L;
         mask.Put(image->bytes() + 4 * i, static_cast<uint8_t>(platform::TruncToInt(s)));
     }
-    NodeDone();
-    StopTimer("ND_Perlin");
 }

@@ -23,7 +23,7 @@ constexpr platform::Rgb kTextColours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255},
 
 }  // namespace
 
-ND_TEXT::ND_TEXT(int width, int height) : Node("Text", kTypeId, width, height) {
+ND_TEXT::ND_TEXT(int width, int height) : Node("Text", kTypeId, width, height, kTiming) {
     AddParams(kParams);
     PrepareSurface();
 }
@@ -59,8 +59,7 @@ void ND_TEXT::CopyRectangle(int x0, int y0, int x1, int y1) {
     }
 }
 
-void ND_TEXT::Update() {
-    StartTimer();
+void ND_TEXT::Compute() {
     ReleaseSurface();
     PrepareSurface();
     surface->DrawText(WorkingCopy(kText));
@@ -80,8 +79,12 @@ void ND_TEXT::Update() {
         y1 = std::min(y1, h - 1);
         CopyRectangle(x0, y0, x1, y1);
     }
-    NodeDone();
+    drawnWidth = x1 - x0;
+    drawnHeight = y1 - y0;
+}
+
+std::string ND_TEXT::TimerLabel() const {
     char label[64];
-    std::snprintf(label, sizeof label, "ND_TEXT (%i by %i)", x1 - x0, y1 - y0);
-    StopTimer(label);
+    std::snprintf(label, sizeof label, "ND_TEXT (%i by %i)", drawnWidth, drawnHeight);
+    return label;
 }

@@ -18,12 +18,11 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-RawNoise::RawNoise(int width, int height) : Node("Raw Noise", kTypeId, width, height) {
+RawNoise::RawNoise(int width, int height) : Node("Raw Noise", kTypeId, width, height, kTiming) {
     AddParams(kParams);
 }
 
-void RawNoise::Update() {
-    StartTimer();
+void RawNoise::Compute() {
     const int amount = value(kAmount);
     const int gate = value(kGate);
     platform::srand(value(kRandom));
@@ -34,6 +33,4 @@ void RawNoise::Update() {
         int level = ((platform::rand() & 255) * amount) >> 8;
         bytes[i] = static_cast<uint8_t>(level < gate ? 0 : level);
     }
-    StopTimer("RawNoise::Update");
-    NodeDone();
 }

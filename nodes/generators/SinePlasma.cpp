@@ -57,12 +57,12 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-SinePlasma::SinePlasma(int width, int height) : Node("Sine plasma", kTypeId, width, height) {
+SinePlasma::SinePlasma(int width, int height)
+    : Node("Sine plasma", kTypeId, width, height, kTiming) {
     AddParams(kParams);
 }
 
-void SinePlasma::Update() {
-    StartTimer();
+void SinePlasma::Compute() {
     const int W = image->width;
     const int H = image->height;
     const double fx = platform::dbl(value(kFreqX) * 0.5L * kDegree);
@@ -91,6 +91,4 @@ void SinePlasma::Update() {
             mask.Put(row + 4 * x, static_cast<uint8_t>(DivideRoundHalfEven(sum, wh)));
         }
     }
-    StopTimer("SinePlasma::Update");
-    NodeDone();
 }

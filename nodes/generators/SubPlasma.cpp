@@ -89,12 +89,11 @@ static_assert(std::size(kParams) == kSlotCount);
 
 }  // namespace
 
-SubPlasma::SubPlasma(int width, int height) : Node("Subplasma", kTypeId, width, height) {
+SubPlasma::SubPlasma(int width, int height) : Node("Subplasma", kTypeId, width, height, kTiming) {
     AddParams(kParams);
 }
 
-void SubPlasma::Update() {
-    StartTimer();
+void SubPlasma::Compute() {
     const int W = image->width;
     const int H = image->height;
     const int step = platform::TruncToInt(std::pow(2.0, value(kGrid)));
@@ -132,6 +131,4 @@ void SubPlasma::Update() {
         const CubicWeights w(static_cast<long double>(y - y0 - 1) / (step - 1));
         for (int x = 0; x < W; ++x) mask.Put(row + 4 * x, Cubic(a[x], b[x], c[x], d[x], w));
     }
-    StopTimer("SubPlasma::Update");
-    NodeDone();
 }

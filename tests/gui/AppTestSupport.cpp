@@ -32,8 +32,7 @@ FillNode::FillNode(int width, int height) : Node("Fill", 200, width, height) {
     AddParams(kParams);
 }
 
-void FillNode::Update() {
-    GatherInputs();
+void FillNode::Compute() {
     for (int i = 0; i < image->pixelCount; ++i) {
         uint8_t* p = image->bytes() + 4 * i;
         p[0] = static_cast<uint8_t>(value(0));
@@ -41,11 +40,9 @@ void FillNode::Update() {
         p[2] = static_cast<uint8_t>(value(1));
         p[3] = 0;
     }
-    NodeDone();
 }
 
-void PatternNode::Update() {
-    GatherInputs();
+void PatternNode::Compute() {
     for (int y = 0; y < image->height; ++y)
         for (int x = 0; x < image->width; ++x) {
             uint8_t* p = image->pixel(x, y);
@@ -54,7 +51,6 @@ void PatternNode::Update() {
             p[2] = static_cast<uint8_t>(x ^ y);
             p[3] = 0;
         }
-    NodeDone();
 }
 
 QString LabelText(QWidget* label) {
