@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -60,12 +61,15 @@ void EnvMap::Compute() {
     const Spot spot = MakeSpot(image->width, image->height, value(kRadius), value(kCubAtt));
     const int cx = image->width / 2;
     const int cy = image->height / 2;
-    for (int y = 0; y < image->height; ++y) {
-        for (int x = 0; x < image->width; ++x) {
-            const int n = SpotLevel(spot, (x - cx) * (x - cx) + (y - cy) * (y - cy));
-            uint8_t* out = image->pixel(x, y);
-            for (int c = 0; c < 3; ++c) out[c] = (channel == 3 || channel == c) ? n : 0;
-            out[3] = 255;
+    // Every pixel depends on its position only.
+    ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            for (int x = 0; x < image->width; ++x) {
+                const int n = SpotLevel(spot, (x - cx) * (x - cx) + (y - cy) * (y - cy));
+                uint8_t* out = image->pixel(x, y);
+                for (int c = 0; c < 3; ++c) out[c] = (channel == 3 || channel == c) ? n : 0;
+                out[3] = 255;
+            }
         }
-    }
+    });
 }
