@@ -5,5 +5,5 @@ set -eu
 build=${1:-build}
 out=${2:-$build/screenshots}
 cmake --build "$build" --target gui_screenshots -j2
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/tests/gui/gui_screenshots" "$out"
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/tools/gui_screenshots" "$out"
 echo "Screenshots written to $out"

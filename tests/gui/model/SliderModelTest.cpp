@@ -1,6 +1,7 @@
 // The slider's arithmetic and repeat, driven without a widget or a timer.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "controls/SliderModel.h"
@@ -10,43 +11,25 @@ namespace {
 // The repeat clock as a switch the test flips by hand.
 class FakeClock : public RepeatClock {
 public:
-    void Start(int periodMs) override {
-        running = true;
-        period = periodMs;
-    }
-    void Stop() override { running = false; }
-    bool running = false;
-    int period = 0;
+    void Start(int periodMs) override { period = periodMs; }
+    void Stop() override { period = 0; }
+    int period = 0;  // 0: stopped
 };
 
-struct SliderFixture : ::testing::Test {
+struct SliderModelTest : ::testing::Test {
     FakeClock clock;
     std::vector<int> notified;  // the value at every notification
     SliderModel slider{clock, [this] { notified.push_back(slider.value()); }};
 };
 
-using SliderModelTest = SliderFixture;
-
-TEST_F(SliderModelTest, StartsAtFiftyAndTheThumbSpansTheScale) {
-    EXPECT_EQ(slider.minimum(), 0);
-    EXPECT_EQ(slider.maximum(), 100);
-    EXPECT_EQ(slider.value(), 50);
-    EXPECT_EQ(slider.ThumbCentre(100), 37);
-    slider.SetRange(0, 255);
-    slider.SetValue(255);
-    EXPECT_EQ(slider.ThumbCentre(100), 67);  // w - 33
-    slider.SetRange(4, 4);
-    EXPECT_EQ(slider.ThumbCentre(100), 7);
-}
-
-TEST_F(SliderModelTest, PressOnTrackSetsValueFromPosition) {
+TEST_F(SliderModelTest, TrackPressesAndTheThumbUseExtendedPrecision) {
+    EXPECT_EQ(slider.ThumbCentre(100), 37);  // 50 of 0 .. 100
     constexpr int kNone = -1;
     const struct {
         int width, max, x, value;
     } kCases[] = {
-        {100, 255, 7, 0},      {100, 255, 67, 255}, {100, 255, 37, 127},  // 127.5, truncated
-        {100, 255, 2, 0},       // left of the scale: clamped
-        {100, 255, -300, 0},    // far left while captured
+        {100, 255, 7, 0},       {100, 255, 67, 255}, {100, 255, 37, 127},  // 127.5, truncated
+        {100, 255, -300, 0},    // far left while captured: clamped
         {100, 255, 74, kNone},  // the gap before the decrement button
         {60, 360, 14, 126},     // 7 / 20 * 360 is 125.99... in doubles, 126 at extended precision
     };
@@ -59,17 +42,14 @@ TEST_F(SliderModelTest, PressOnTrackSetsValueFromPosition) {
         EXPECT_EQ(slider.value(), c.value == kNone ? 1000 : c.value);
         EXPECT_EQ(notified, c.value == kNone ? std::vector<int>{} : std::vector{c.value});
     }
-}
-
-TEST_F(SliderModelTest, DragComputesOnlyLeftOfTheButtonsWithTheButtonHeld) {
     slider.SetRange(0, 255);
-    EXPECT_TRUE(slider.Drag(60, 100, true));  // 53 / 60 * 255 = 225.25
-    EXPECT_FALSE(slider.Drag(74, 100, true));
-    EXPECT_FALSE(slider.Drag(20, 100, false));
-    EXPECT_EQ(notified, std::vector<int>{225});
+    slider.SetValue(255);
+    EXPECT_EQ(slider.ThumbCentre(100), 67);  // w - 33
+    slider.SetRange(4, 4);
+    EXPECT_EQ(slider.ThumbCentre(100), 7);
 }
 
-TEST_F(SliderModelTest, SetValueKeepsAnyValueAndSetRangeClampsWithoutNotifying) {
+TEST_F(SliderModelTest, SetValueKeepsAnyValueSetRangeClampsAndDragNeedsTheButton) {
     const struct {
         bool range;
         int a, b, value;
@@ -83,6 +63,11 @@ TEST_F(SliderModelTest, SetValueKeepsAnyValueAndSetRangeClampsWithoutNotifying) 
         EXPECT_EQ(slider.value(), step.value) << step.a;
     }
     EXPECT_TRUE(notified.empty());
+    slider.SetRange(0, 255);
+    EXPECT_TRUE(slider.Drag(60, 100, true));  // 53 / 60 * 255 = 225.25
+    EXPECT_FALSE(slider.Drag(74, 100, true));
+    EXPECT_FALSE(slider.Drag(20, 100, false));
+    EXPECT_EQ(notified, std::vector<int>{225});
 }
 
 TEST_F(SliderModelTest, ArrowButtonsStepWithinRangeAndHitOnlyTheirPixels) {
@@ -90,34 +75,30 @@ TEST_F(SliderModelTest, ArrowButtonsStepWithinRangeAndHitOnlyTheirPixels) {
     slider.SetValue(3);
     // Increment at max (still notifies), decrement, the decrement button's last pixel, the gap
     // before the increment button, above and below the buttons, their bottom row.
-    const int kPresses[][2] = {{95, 10}, {76, 10}, {86, 10}, {87, 10}, {95, 3}, {95, 15}, {95, 14}};
+    const int kPresses[][2] = {{95, 10}, {76, 10}, {86, 10}, {87, 10},
+                               {95, 3},  {95, 15}, {95, 14}};
     for (const auto& p : kPresses) {
         slider.Press(p[0], p[1], 100, 20);
         slider.Release();
     }
     EXPECT_EQ(notified, (std::vector<int>{3, 2, 1, 2}));
-    const int32_t kLowest = INT32_MIN;  // steps never wrap
-    slider.SetRange(kLowest, kLowest);
+    slider.SetRange(INT32_MIN, INT32_MIN);  // steps never wrap
     slider.Press(76, 10, 100, 20);
-    EXPECT_EQ(slider.value(), kLowest);
+    EXPECT_EQ(slider.value(), INT32_MIN);
 }
 
 TEST_F(SliderModelTest, HeldButtonRepeatsEveryTickUntilReleased) {
-    slider.Press(95, 10, 100, 20);
-    EXPECT_EQ(slider.value(), 51);  // at once
+    slider.Press(95, 10, 100, 20);  // steps at once
     EXPECT_TRUE(slider.incrementPressed());
-    ASSERT_TRUE(clock.running);
     EXPECT_EQ(clock.period, SliderModel::kRepeatMs);
     slider.Tick();
     slider.Tick();
-    EXPECT_EQ(slider.value(), 53);
-    // Pressing the other button turns the repeat round.
-    slider.Press(76, 10, 100, 20);
+    slider.Press(76, 10, 100, 20);  // the other button turns the repeat round
     EXPECT_FALSE(slider.incrementPressed());
     EXPECT_TRUE(slider.decrementPressed());
     slider.Tick();
     slider.Release();
-    EXPECT_FALSE(clock.running);
+    EXPECT_EQ(clock.period, 0);
     EXPECT_FALSE(slider.decrementPressed());
     EXPECT_EQ(notified, (std::vector<int>{51, 52, 53, 52, 51}));
 }
