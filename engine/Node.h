@@ -28,7 +28,7 @@ public:
 
 class Cable {
 public:
-    Cable(Pin* first, Pin* second) : first(first), second(second) {}
+    Cable(Pin* from, Pin* to) : first(from), second(to) {}
 
     // The end opposite to `pin` (second when pin is first, else first).
     Pin* OtherEnd(const Pin* pin) const { return pin == first ? second : first; }

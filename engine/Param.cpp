@@ -11,8 +11,8 @@ std::string Param::GetText() const {
 
 void Param::SetText(const std::string&) {}
 
-IntParam::IntParam(const std::string& name, int16_t min, int16_t max, int16_t value)
-    : Param(name, true), min_(min), max_(max), value_(value) {}
+IntParam::IntParam(const std::string& label, int16_t min, int16_t max, int16_t value)
+    : Param(label, true), min_(min), max_(max), value_(value) {}
 
 void IntParam::SetValue(int16_t v) {
     if (v < min_)
@@ -23,8 +23,8 @@ void IntParam::SetValue(int16_t v) {
         value_ = v;
 }
 
-ChoiceParam::ChoiceParam(const std::string& name, std::span<const char* const> options)
-    : Param(name, true) {
+ChoiceParam::ChoiceParam(const std::string& label, std::span<const char* const> options)
+    : Param(label, true) {
     assert(!options.empty());
     for (const char* option : options)
         options_.push_back(std::string(option).substr(0, kMaxOptionLength));
@@ -40,7 +40,7 @@ void ChoiceParam::SetValue(int16_t v) {
         index_ = v;
 }
 
-TextParam::TextParam(const std::string& name, const std::string& text) : Param(name, false) {
+TextParam::TextParam(const std::string& label, const std::string& text) : Param(label, false) {
     SetText(text);
 }
 

@@ -25,12 +25,12 @@ public:
     const uint8_t isNumeric;
 
 protected:
-    Param(const std::string& name, bool numeric);
+    Param(const std::string& label, bool numeric);
 };
 
 class IntParam : public Param {
 public:
-    IntParam(const std::string& name, int16_t min, int16_t max, int16_t value);
+    IntParam(const std::string& label, int16_t min, int16_t max, int16_t value);
 
     int16_t GetValue() const override { return value_; }
     int16_t GetMin() const override { return min_; }
@@ -46,9 +46,9 @@ public:
     static constexpr size_t kMaxOptionLength = 63;
 
     // The first option is the default.
-    ChoiceParam(const std::string& name, std::span<const char* const> options);
-    ChoiceParam(const std::string& name, std::initializer_list<const char*> options)
-        : ChoiceParam(name, std::span<const char* const>(options.begin(), options.size())) {}
+    ChoiceParam(const std::string& label, std::span<const char* const> options);
+    ChoiceParam(const std::string& label, std::initializer_list<const char*> options)
+        : ChoiceParam(label, std::span<const char* const>(options.begin(), options.size())) {}
 
     int16_t GetValue() const override { return index_; }
     int16_t GetMin() const override { return 0; }
@@ -67,7 +67,7 @@ class TextParam : public Param {
 public:
     static constexpr size_t kMaxTextLength = 1023;
 
-    TextParam(const std::string& name, const std::string& text);
+    TextParam(const std::string& label, const std::string& text);
 
     int16_t GetValue() const override { return 0; }
     int16_t GetMin() const override { return 0; }

@@ -163,7 +163,7 @@ long SyntheticBoldWidening(FT_Face face) {
 }
 
 uint8_t Scale(uint8_t level, uint8_t coverage) {
-    return (level * coverage + 127) / 255;
+    return static_cast<uint8_t>((level * coverage + 127) / 255);
 }
 
 }  // namespace
@@ -196,13 +196,15 @@ bool TextFont::Open(const std::string& file, int index, int cellHeight) {
     const auto [ascent, descent] = CellMetrics(ft);
     if (!FT_IS_SCALABLE(ft) || ft->units_per_EM == 0 || ascent + descent <= 0) return false;
     // The em that makes ascent + descent one cell, in 26.6 pixels.
-    const long em = std::lround(cellHeight * 64.0 * ft->units_per_EM / (ascent + descent));
+    const long em =
+        std::lround(cellHeight * 64.0 * ft->units_per_EM / static_cast<double>(ascent + descent));
     if (FT_Set_Char_Size(ft, 0, std::max(em, 1L), 72, 72) != 0) return false;
     // Symbol fonts have no Unicode map; their own map then stays selected.
     FT_Select_Charmap(ft, FT_ENCODING_UNICODE);
     cellHeight_ = cellHeight;
-    ascent_ = static_cast<int>(
-        std::lround(static_cast<double>(cellHeight) * ascent / (ascent + descent)));
+    ascent_ =
+        static_cast<int>(std::lround(static_cast<double>(cellHeight) * static_cast<double>(ascent) /
+                                     static_cast<double>(ascent + descent)));
     face_ = std::move(face);
     return true;
 }
