@@ -6,6 +6,7 @@
 
 #include "AppTestSupport.h"
 #include "app/LargeView.h"
+#include "app/Preview.h"
 #include "controls/Messages.h"
 #include "support/TestSupport.h"
 #include "view/NodesView.h"
@@ -106,13 +107,16 @@ TEST_F(AppFiles, SaveFailuresAreReportedAndLeaveTheOldFile) {
     EXPECT_EQ(graph().nodes.size(), 256u);
 }
 
-TEST_F(AppFiles, ExportWritesTheShownSizeInEveryFormatAndReportsBadPaths) {
+TEST_F(AppFiles, LargeViewExportsTheShownSizeInEveryFormatAndReportsBadPaths) {
     Feed<PatternNode>();
     w.Command(CMD_SMALLER);  // 32 x 32
     w.Command(CMD_SHOW_LARGE_VIEW);
     ASSERT_TRUE(s.largeView->isVisible());
+    EXPECT_EQ(s.largeView->picture()->geometry(), QRect(4, 4, 504, 478));
+    EXPECT_EQ(s.largeViewArea.size(), QSize(502, 476));
     ClickButton(s.largeView, "Size to fit");
     ASSERT_EQ(s.largeViewArea.size(), QSize(32, 32));
+    EXPECT_EQ(s.largeView->size(), QSize(32 + 10, 32 + 36));
     for (const QString name : {"fit.bmp", "fit.png", "fit.jpg"}) {
         AnswerDialog(kDir + name);
         ClickButton(s.largeView, "Export...");
@@ -136,6 +140,10 @@ TEST_F(AppFiles, ExportWritesTheShownSizeInEveryFormatAndReportsBadPaths) {
     ASSERT_EQ(big.size(), QSize(256, 256));
     EXPECT_EQ(big.pixel(64 + 5, 128 + 7), qRgb(5, 7, 5 ^ 7));
     EXPECT_EQ(big.pixel(255, 255), qRgb(31, 31, 0));
+    EXPECT_EQ(s.largeView->picture()->picture().size(), QSize(256, 256));
+    s.largeView->close();
+    w.Command(CMD_SHOW_LARGE_VIEW);  // shown again after closing
+    EXPECT_TRUE(s.largeView->isVisible());
 
     BoxCloser closer;
     for (const char* bad : {"missing/dir/x.png", "unknown.gif"}) {
