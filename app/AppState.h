@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/EditorSelection.h"
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"
 
@@ -58,8 +59,7 @@ struct AppState {
     int zoom = 1;
     bool tiled = true;
     bool autoRender = true;
-    Node* selectedNode = nullptr;
-    Cable* selectedCable = nullptr;
+    EditorSelection selection;  // bound to the view once it exists
 
     std::unique_ptr<NodeGraph> graph;
     std::unique_ptr<NodeRegistry> registry;

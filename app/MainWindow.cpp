@@ -13,9 +13,11 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "app/DocumentRules.h"
 #include "app/FileDialogs.h"
 #include "app/LargeView.h"
 #include "app/Layout.h"
+#include "app/MenuTable.h"
 #include "app/Preview.h"
 #include "app/ProgressBarListener.h"
 #include "app/SelectionPanel.h"
@@ -63,13 +65,6 @@ private:
     MainWindow* window_;
 };
 
-bool HasCables(const Node& node) {
-    if (node.outputPin && !node.outputPin->cables.empty()) return true;
-    for (const auto& pin : node.inputPins)
-        if (!pin->cables.empty()) return true;
-    return false;
-}
-
 MainWindow::MainWindow() {
     client_ = new ClientArea(this);
     setCentralWidget(client_);
@@ -111,8 +106,7 @@ MainWindow::MainWindow() {
     UpdateTextureDims();
     UpdateZoomText();
     state_.autoRender = true;
-    state_.selectedNode = nullptr;
-    state_.selectedCable = nullptr;
+    state_.selection.Show({});
     SetupScrollBar(state_.viewHScroll, kEditorScrollRange);
     SetupScrollBar(state_.viewVScroll, kEditorScrollRange);
     InitImageLibrary();
@@ -124,11 +118,8 @@ MainWindow::~MainWindow() {
     SetRenderListener(nullptr);
     state_.progress.reset();
     state_.view->graph = nullptr;
-    state_.view->selectedNode = nullptr;
-    state_.view->selectedCable = nullptr;
+    state_.selection.ForgetAll();
     panel_->Clear();
-    state_.selectedNode = nullptr;
-    state_.selectedCable = nullptr;
     state_.graph.reset();
     state_.registry.reset();
     state_.largeView = nullptr;
@@ -156,6 +147,7 @@ void MainWindow::BuildControls() {
     state_.nodeList = add(IDC_NODE_LIST, new QListWidget(client_));
     connect(state_.nodeList, &QListWidget::itemDoubleClicked, this, [this] { AddNode(); });
     state_.view = add(IDC_NODES_VIEW, new NodesView(client_));
+    state_.selection.Bind(state_.view);
     state_.viewHScroll = add(IDC_VIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
     state_.viewVScroll = add(IDC_VIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
     connect(state_.viewHScroll, &QScrollBar::valueChanged, this, [this](int value) {
@@ -185,62 +177,32 @@ void MainWindow::BuildControls() {
         connect(bar, &QScrollBar::valueChanged, this, [this] { DrawPreview(); });
 }
 
-void MainWindow::AddCommand(QMenu* menu, int id, const QString& text) {
-    QAction* action = menu->addAction(text);
-    actions_.insert(id, action);
-    // A checkable item's state is changed by its command alone, as it is
-    // when the command arrives any other way.
-    connect(action, &QAction::triggered, this, [this, action, id] {
-        if (action->isCheckable()) action->setChecked(!action->isChecked());
-        Command(id);
-    });
-}
-
 void MainWindow::BuildMenu() {
-    QMenuBar* bar = menuBar();
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    AddCommand(file, CMD_OPEN, QStringLiteral("&Open..."));
-    AddCommand(file, CMD_SAVE, QStringLiteral("Save &as..."));
-    file->addSeparator();
-    AddCommand(file, CMD_EXIT, QStringLiteral("E&xit"));
-    actions_[CMD_OPEN]->setShortcut(QKeySequence::Open);
-    actions_[CMD_SAVE]->setShortcut(QKeySequence::Save);
-    actions_[CMD_EXIT]->setShortcut(QKeySequence::Quit);
-
-    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
-    AddCommand(edit, CMD_ADD_NODE, QStringLiteral("&Add node"));
-    AddCommand(edit, CMD_CLONE_NODE, QStringLiteral("&Clone node"));
-    AddCommand(edit, CMD_DELETE_NODE, QStringLiteral("&Delete node"));
-    edit->addSeparator();
-    AddCommand(edit, CMD_DELETE_CABLE, QStringLiteral("Delete cable"));
-
-    QMenu* display = bar->addMenu(QStringLiteral("&Display"));
-    AddCommand(display, CMD_ZOOM_IN, QStringLiteral("Zoom &in"));
-    AddCommand(display, CMD_ZOOM_OUT, QStringLiteral("Zoom &out"));
-    display->addSeparator();
-    AddCommand(display, CMD_TILED, QStringLiteral("&Tiled"));
-    AddCommand(display, CMD_AUTO_RENDER, QStringLiteral("&Auto render"));
-    display->addSeparator();
-    QMenu* cables = display->addMenu(QStringLiteral("Cables"));
-    AddCommand(cables, CMD_CABLES_LOW, QStringLiteral("Low resolution cables (fast)"));
-    AddCommand(cables, CMD_CABLES_STANDARD, QStringLiteral("Standard cables"));
-    AddCommand(cables, CMD_CABLES_HIGH, QStringLiteral("High resolution cables (slow)"));
-    display->addSeparator();
-    AddCommand(display, CMD_SHOW_LARGE_VIEW, QStringLiteral("Show large view..."));
-
-    QMenu* texture = bar->addMenu(QStringLiteral("&Texture"));
-    AddCommand(texture, CMD_LARGER, QStringLiteral("&Larger"));
-    AddCommand(texture, CMD_SMALLER, QStringLiteral("&Smaller"));
-
-    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    AddCommand(help, CMD_HELP, QStringLiteral("&Help"));
-    help->addSeparator();
-    AddCommand(help, CMD_ABOUT, QStringLiteral("&About..."));
-
-    for (int id :
-         {CMD_TILED, CMD_AUTO_RENDER, CMD_CABLES_LOW, CMD_CABLES_STANDARD, CMD_CABLES_HIGH})
-        actions_[id]->setCheckable(true);
-    for (int id : {CMD_TILED, CMD_AUTO_RENDER, CMD_CABLES_STANDARD}) actions_[id]->setChecked(true);
+    QHash<QString, QMenu*> popups;
+    for (const MenuItem& item : kMenuItems) {
+        QMenu*& menu = popups[item.popup];
+        if (!menu) {
+            const QString path = item.popup;
+            const qsizetype split = path.lastIndexOf('>');
+            menu = split < 0 ? menuBar()->addMenu(path)
+                             : popups.value(path.left(split))->addMenu(path.mid(split + 1));
+        }
+        if (item.id == kMenuSeparator) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromUtf8(item.text));
+        actions_.insert(item.id, action);
+        action->setCheckable(item.check != MenuItem::kPlain);
+        action->setChecked(item.check == MenuItem::kChecked);
+        if (item.shortcut != QKeySequence::UnknownKey) action->setShortcut(item.shortcut);
+        // A checkable item's state is changed by its command alone, as it is
+        // when the command arrives any other way.
+        connect(action, &QAction::triggered, this, [this, action, id = item.id] {
+            if (action->isCheckable()) action->setChecked(!action->isChecked());
+            Command(id);
+        });
+    }
 }
 
 void MainWindow::ApplyLayout(int width, int height) {
@@ -250,10 +212,10 @@ void MainWindow::ApplyLayout(int width, int height) {
         if (place.repaint) widget->update();
     }
     state_.view->Attach();
-    if (state_.selectedNode)
-        panel_->BuildNodePanel(state_.selectedNode);
+    if (Node* node = state_.selection.node())
+        panel_->BuildNodePanel(node);
     else
-        panel_->BuildCablePanel(state_.selectedCable);
+        panel_->BuildCablePanel(state_.selection.cable());
     client_->update();
     if (state_.graph) DrawPreview();
 }
@@ -343,15 +305,13 @@ void MainWindow::HandleMessage(const MessageEvent& message) {
 }
 
 void MainWindow::SelectNode(Node* node) {
-    state_.view->selectedCable = nullptr;
-    state_.view->selectedNode = node;
+    state_.selection.Highlight(Selection::Of(node));
     state_.view->Redraw();
     panel_->BuildNodePanel(node);
 }
 
 void MainWindow::SelectCable(Cable* cable) {
-    state_.view->selectedNode = nullptr;
-    state_.view->selectedCable = cable;
+    state_.selection.Highlight(Selection::Of(cable));
     state_.view->Redraw();
     panel_->BuildCablePanel(cable);
 }
@@ -365,8 +325,8 @@ void MainWindow::ResetSelectionPanel() {
 // slider is then no longer among the value controls.
 void MainWindow::SliderChanged(QWidget* slider) {
     const int i = panel_->FindValueControl(slider);
-    if (i < 0 || !state_.selectedNode) return;
-    Param& param = state_.selectedNode->param(i);
+    if (i < 0 || !state_.selection.node()) return;
+    Param& param = state_.selection.node()->param(i);
     param.SetValue(static_cast<int16_t>(static_cast<Slider*>(slider)->value()));
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data()))
         label->SetText(ValueLabelText(param.GetText()));
@@ -375,9 +335,9 @@ void MainWindow::SliderChanged(QWidget* slider) {
 
 void MainWindow::EditChanged(QWidget* editBox) {
     const int i = panel_->FindValueControl(editBox);
-    if (i < 0 || !state_.selectedNode) return;
+    if (i < 0 || !state_.selection.node()) return;
     const QString text = static_cast<QLineEdit*>(editBox)->text().left(kEditBuffer);
-    state_.selectedNode->param(i).SetText(text.toStdString());
+    state_.selection.node()->param(i).SetText(text.toStdString());
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data())) label->SetText(text);
     if (state_.autoRender) RenderNow();
 }
@@ -400,42 +360,33 @@ void MainWindow::ShowNoMemoryForNode() {
 }
 
 void MainWindow::CloneNode() {
-    Node* node = state_.selectedNode;
+    Node* node = state_.selection.node();
     if (!node) return;
-    if (node == state_.graph->store())
-        return ShowOops("Duplicating the store node makes no sense at all!");
+    if (const char* refusal = CanCloneNode(*state_.graph, *node)) return ShowOops(refusal);
     Node* clone = state_.graph->AddNode(node->Clone());
     if (!clone) return ShowNoMemoryForNode();
     SelectNode(clone);
 }
 
 void MainWindow::DeleteNode() {
-    Node* node = state_.selectedNode;
+    Node* node = state_.selection.node();
     if (!node) return;
-    if (node == state_.graph->store())
-        return ShowOops("Why would you want to delete the Store node?!");
-    if (HasCables(*node))
-        return ShowOops(
-            "Cannot delete node, since it still has cables attached to it.\n"
-            "Please remove the cables first...");
-    // Forget the node everywhere before it is destroyed.
-    state_.view->selectedNode = nullptr;
-    state_.selectedNode = nullptr;
+    if (const char* refusal = CanDeleteNode(*state_.graph, *node)) return ShowOops(refusal);
+    state_.selection.Forget(node);
     state_.graph->RemoveNode(node);
     ResetSelectionPanel();
     SelectNode(nullptr);
 }
 
 void MainWindow::DeleteCable() {
-    Cable* cable = state_.view->selectedCable;
+    Cable* cable = state_.selection.highlighted().cable;
     auto& cables = state_.graph->cables;
-    const bool inGraph = std::any_of(cables.begin(), cables.end(),
-                                     [cable](const auto& c) { return c.get() == cable; });
-    // The panel still describes the cable until it is rebuilt: forget it.
-    if (inGraph && state_.selectedCable == cable) state_.selectedCable = nullptr;
-    if (inGraph) state_.graph->RemoveCable(cable);
-    state_.view->selectedNode = nullptr;
-    state_.view->selectedCable = nullptr;
+    if (std::any_of(cables.begin(), cables.end(),
+                    [cable](const auto& c) { return c.get() == cable; })) {
+        state_.selection.Forget(cable);
+        state_.graph->RemoveCable(cable);
+    }
+    state_.selection.ClearHighlight();
     state_.view->Redraw();
 }
 
@@ -455,11 +406,8 @@ bool MainWindow::OpenFile(const QString& path) {
         ShowOops(QString::fromStdString(error));
         return false;
     }
-    // The old nodes and cables are gone: forget every reference to them.
-    state_.view->selectedNode = nullptr;
-    state_.view->selectedCable = nullptr;
-    state_.selectedNode = nullptr;
-    state_.selectedCable = nullptr;
+    // The old nodes and cables are gone.
+    state_.selection.ForgetAll();
     state_.view->SetLayout(layout);
     ResetSelectionPanel();
     UpdatePreviewScrollRanges();
@@ -513,7 +461,8 @@ void MainWindow::ZoomOut() {
 
 void MainWindow::ResizeTexture(int side) {
     if (side > Image::kMaxSide) {
-        ShowOops(QStringLiteral("Textures larger than %1x%1 are not supported.").arg(Image::kMaxSide));
+        ShowOops(
+            QStringLiteral("Textures larger than %1x%1 are not supported.").arg(Image::kMaxSide));
         return;
     }
     if (!state_.graph->SetTextureSize(side, side)) {

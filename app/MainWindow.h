@@ -55,7 +55,6 @@ private:
 
     void BuildControls();
     void BuildMenu();
-    void AddCommand(QMenu* menu, int id, const QString& text);
     void ApplyLayout(int width, int height);
     void SetupScrollBar(QScrollBar* bar, int maximum);
 
@@ -92,6 +91,3 @@ private:
     QHash<int, QWidget*> controls_;
     QHash<int, QAction*> actions_;
 };
-
-// True when any pin of the node holds a cable.
-bool HasCables(const Node& node);

@@ -73,8 +73,7 @@ void SelectionPanel::Clear() {
 
 void SelectionPanel::ShowNothing() {
     state_.selectionTitle->setText(QStringLiteral("none"));
-    state_.selectedNode = nullptr;
-    state_.selectedCable = nullptr;
+    state_.selection.Show({});
 }
 
 QRect SelectionPanel::GroupRect() const {
@@ -89,8 +88,7 @@ void SelectionPanel::BuildNodePanel(Node* node) {
         AddRow(node->param(i), group.top() + kRowTop + kRowPitch * static_cast<int>(i),
                group.width());
     state_.selectionTitle->setText(QString::fromStdString(node->name));
-    state_.selectedNode = node;
-    state_.selectedCable = nullptr;
+    state_.selection.Show(Selection::Of(node));
 }
 
 void SelectionPanel::AddRow(const Param& param, int y, int gw) {
@@ -120,8 +118,7 @@ void SelectionPanel::BuildCablePanel(Cable* cable) {
     state_.nameLabels.emplace_back(MakeLabel(
         client_, QRect(kNameLeft, group.top() + kRowTop, group.width() - 20, kRowHeight), text));
     state_.selectionTitle->setText(QStringLiteral("a cable"));
-    state_.selectedNode = nullptr;
-    state_.selectedCable = cable;
+    state_.selection.Show(Selection::Of(cable));
 }
 
 int SelectionPanel::FindValueControl(const QWidget* control) const {

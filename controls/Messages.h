@@ -1,32 +1,22 @@
-// Private message numbers between the editor's widgets and the main window,
-// delivered as Qt events whose types are these numbers.
+// The private messages of controls/MessageIds.h delivered as Qt events whose
+// types are their numbers.
 #pragma once
 
 #include <QEvent>
 #include <QPointer>
 #include <QWidget>
 
-// Editor view -> main window, sent synchronously (QCoreApplication::sendEvent).
-constexpr int MSG_SELECT_NODE = 0x8001;   // wParam: node index
-constexpr int MSG_DELETE_NODE = 0x8002;
-constexpr int MSG_DELETE_CABLE = 0x8003;
-constexpr int MSG_SELECT_CABLE = 0x8004;  // wParam: cable index
-constexpr int MSG_SELECT_NONE = 0x8005;
-
-// Slider -> parent, posted (QCoreApplication::postEvent); carries the slider.
-constexpr int MSG_SLIDER_CHANGED = 0x800A;
-// Main window -> slider.
-constexpr int MSG_SLIDER_SET_VALUE = 0x800B;  // wParam: value (not clamped)
-constexpr int MSG_SLIDER_SET_RANGE = 0x800C;  // wParam: minimum, lParam: maximum
+#include "controls/MessageIds.h"
 
 // A private message with its two arguments. `sender` is the widget that sent
 // or posted it (the slider for MSG_SLIDER_CHANGED); a QPointer, because a
 // posted message may arrive after its slider was destroyed.
 class MessageEvent : public QEvent {
 public:
-    MessageEvent(int message, long long wParam = 0, long long lParam = 0,
-                 QWidget* sender = nullptr)
-        : QEvent(static_cast<QEvent::Type>(message)), wParam(wParam), lParam(lParam),
+    MessageEvent(int message, long long wParam = 0, long long lParam = 0, QWidget* sender = nullptr)
+        : QEvent(static_cast<QEvent::Type>(message)),
+          wParam(wParam),
+          lParam(lParam),
           sender(sender) {}
 
     int message() const { return static_cast<int>(type()); }
@@ -35,26 +25,3 @@ public:
     const long long lParam;
     const QPointer<QWidget> sender;
 };
-
-// Menu command identifiers and the "Render" button's, dispatched by the main
-// window's single command handler.
-constexpr int CMD_RENDER = 1007;
-constexpr int CMD_EXIT = 40003;
-constexpr int CMD_SAVE = 40005;
-constexpr int CMD_ABOUT = 40006;
-constexpr int CMD_OPEN = 40008;
-constexpr int CMD_LARGER = 40013;
-constexpr int CMD_SMALLER = 40014;
-constexpr int CMD_ZOOM_IN = 40015;
-constexpr int CMD_ZOOM_OUT = 40016;
-constexpr int CMD_TILED = 40017;
-constexpr int CMD_SHOW_LARGE_VIEW = 40018;
-constexpr int CMD_AUTO_RENDER = 40019;
-constexpr int CMD_CLONE_NODE = 40020;
-constexpr int CMD_DELETE_NODE = 40021;
-constexpr int CMD_ADD_NODE = 40022;
-constexpr int CMD_DELETE_CABLE = 40026;
-constexpr int CMD_HELP = 40028;
-constexpr int CMD_CABLES_HIGH = 40032;
-constexpr int CMD_CABLES_STANDARD = 40034;
-constexpr int CMD_CABLES_LOW = 40035;

@@ -12,21 +12,22 @@
 #include <QTimer>
 #include <QWidget>
 
-class Slider : public QWidget {
+#include "controls/SliderModel.h"
+
+// The widget maps paint and mouse events to SliderModel; a real QTimer is its
+// repeat clock.
+class Slider : public QWidget, private RepeatClock {
     Q_OBJECT
 
 public:
-    // Period of a held arrow button's repeat; the first repeat comes one period after the press.
-    static constexpr int kRepeatMs = 300;
-
     explicit Slider(QWidget* parent = nullptr);
 
-    int value() const { return value_; }
-    int minimum() const { return min_; }
-    int maximum() const { return max_; }
+    int value() const { return model_.value(); }
+    int minimum() const { return model_.minimum(); }
+    int maximum() const { return model_.maximum(); }
 
     // Centre x of the thumb for the current value, range and width.
-    int thumbCentre() const;
+    int thumbCentre() const { return model_.ThumbCentre(width()); }
 
     QSize sizeHint() const override { return {150, 20}; }
 
@@ -39,19 +40,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void SetFromPosition(int x);
-    void ClickArrows(int x, int y);
-    void StartRepeat(int step);
-    void RepeatStep();
+    void Start(int periodMs) override { repeatTimer_.start(periodMs); }
+    void Stop() override { repeatTimer_.stop(); }
     void NotifyParent();
     void PaintSlider();
 
-    int min_ = 0;
-    int max_ = 100;
-    int value_ = 50;
-    bool incrementPressed_ = false;
-    bool decrementPressed_ = false;
-    int repeatDirection_ = 1;  // +1 increment, -1 decrement
+    SliderModel model_;
     QTimer repeatTimer_;
     QPixmap backBuffer_;
 };

@@ -9,13 +9,10 @@
 #include "controls/Messages.h"
 #include "engine/Diagnostics.h"
 #include "engine/NodeGraph.h"
-#include "engine/Stream.h"
 
 using view::Rect;
 
 namespace {
-
-constexpr int kMaxLayoutEntries = 255;  // the section counts its entries in one byte
 
 QRect ToQRect(const Rect& r) {
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -264,27 +261,4 @@ void NodesView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = MousePoint(event);
     if (MoveBox(at.x(), at.y())) Redraw();
     if (TrackRubberBand(at.x(), at.y())) Redraw();
-}
-
-std::vector<BoxPos> NodesView::Layout() const {
-    std::vector<BoxPos> layout;
-    for (const view::Point& corner : Corners())
-        layout.push_back({static_cast<int16_t>(corner.x), static_cast<int16_t>(corner.y)});
-    return layout;
-}
-
-void NodesView::SetLayout(const std::vector<BoxPos>& layout) {
-    std::vector<view::Point> corners;
-    for (const BoxPos& box : layout) corners.push_back({box.x, box.y});
-    SetCorners(corners);
-}
-
-void NodesView::SaveLayout(Stream& stream) const {
-    std::vector<BoxPos> layout = Layout();
-    if (layout.size() > kMaxLayoutEntries) layout.resize(kMaxLayoutEntries);
-    WriteLayoutSection(stream, layout);
-}
-
-void NodesView::LoadLayout(Stream& stream) {
-    SetLayout(ReadLayoutSection(stream, graph ? graph->nodes.size() : 0));
 }

@@ -9,11 +9,9 @@
 #include <QWidget>
 #include <vector>
 
-#include "engine/TextureFile.h"
 #include "view/ViewModel.h"
 
 class QPainter;
-class Stream;
 
 class NodesView : public QWidget, public NodesViewModel {
     Q_OBJECT
@@ -29,13 +27,6 @@ public:
     // Repaints at once: when it returns the boxes, pin spots and cable traces
     // describe the graph as it is now.
     void Redraw();
-
-    // The layout section of a texture file: box corners in node order.
-    void SaveLayout(Stream& stream) const;
-    void LoadLayout(Stream& stream);
-    // The same positions for SaveTextureFile / LoadTextureFile.
-    std::vector<BoxPos> Layout() const;
-    void SetLayout(const std::vector<BoxPos>& layout);
 
     // The picture of the last paint (client size; null before Attach).
     const QImage& backBuffer() const { return backBuffer_; }

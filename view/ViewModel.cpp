@@ -1,10 +1,17 @@
 #include "view/ViewModel.h"
 
-#include "controls/Messages.h"
+#include "controls/MessageIds.h"
 #include "engine/NodeGraph.h"
+#include "engine/Stream.h"
 
 using view::Point;
 using view::Rect;
+
+namespace {
+
+constexpr int kMaxLayoutEntries = 255;  // the section counts its entries in one byte
+
+}  // namespace
 
 void NodesViewModel::Rebuild() {
     std::vector<NodeBox> frame;
@@ -223,4 +230,27 @@ void NodesViewModel::SetCorners(const std::vector<Point>& corners) {
         boxes_.push_back(
             {r.left, r.top, r.right, r.bottom, graph->nodes[i].get(), static_cast<int>(i)});
     }
+}
+
+std::vector<BoxPos> NodesViewModel::Layout() const {
+    std::vector<BoxPos> layout;
+    for (const view::Point& corner : Corners())
+        layout.push_back({static_cast<int16_t>(corner.x), static_cast<int16_t>(corner.y)});
+    return layout;
+}
+
+void NodesViewModel::SetLayout(const std::vector<BoxPos>& layout) {
+    std::vector<view::Point> corners;
+    for (const BoxPos& box : layout) corners.push_back({box.x, box.y});
+    SetCorners(corners);
+}
+
+void NodesViewModel::SaveLayout(Stream& stream) const {
+    std::vector<BoxPos> layout = Layout();
+    if (layout.size() > kMaxLayoutEntries) layout.resize(kMaxLayoutEntries);
+    WriteLayoutSection(stream, layout);
+}
+
+void NodesViewModel::LoadLayout(Stream& stream) {
+    SetLayout(ReadLayoutSection(stream, graph ? graph->nodes.size() : 0));
 }

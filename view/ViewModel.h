@@ -5,12 +5,14 @@
 
 #include <vector>
 
+#include "engine/TextureFile.h"
 #include "view/Geometry.h"
 
 class Cable;
 class Node;
 class NodeGraph;
 class Pin;
+class Stream;
 
 // The place of one node, in document coordinates (before scrolling).
 struct NodeBox {
@@ -93,6 +95,12 @@ public:
     // for a node without a box), and back.
     std::vector<view::Point> Corners() const;
     void SetCorners(const std::vector<view::Point>& corners);
+    // The same positions for SaveTextureFile / LoadTextureFile.
+    std::vector<BoxPos> Layout() const;
+    void SetLayout(const std::vector<BoxPos>& layout);
+    // The layout section of a texture file: box corners in node order.
+    void SaveLayout(Stream& stream) const;
+    void LoadLayout(Stream& stream);
 
     const std::vector<NodeBox>& boxes() const { return boxes_; }
     const std::vector<PinSpot>& pinSpots() const { return pinSpots_; }

@@ -1,7 +1,7 @@
 // Open, Save and Export through the commands, with scripted file dialogs.
 #include <gtest/gtest.h>
 
-#include <QDir>
+#include <QFile>
 #include <QImage>
 
 #include "AppTestSupport.h"
@@ -16,27 +16,8 @@ class AppFiles : public AppTest {
 protected:
     const QString kDir = QString::fromStdString(TempDir()) + "/";
 };
-using AppExport = AppFiles;
-using AppScreenshot = AppTest;
 
-const QStringList kTextureFilter = {"Mottle texture (*.mtf)"};
-
-// Raw Noise -> Blur -> Store, a loose Text node, parameters changed, boxes moved.
-void BuildDocument(AppFixture& app) {
-    NodeGraph& graph = app.graph();
-    const NodeRegistry& registry = *app.state().registry;
-    Node* noise = graph.AddNode(registry.CreateNode(registry.prototypes()[0]->typeId));
-    Node* blur = graph.AddNode(registry.CreateNode(registry.prototypes()[2]->typeId));
-    Node* text = graph.AddNode(registry.CreateNode(registry.prototypes()[10]->typeId));
-    graph.Connect(noise->outputPin.get(), blur->inputPins[0].get());
-    graph.Connect(graph.store()->inputPins[0].get(), blur->outputPin.get());
-    noise->param(0).SetValue(noise->param(0).GetMin());
-    blur->param(0).SetValue(blur->param(0).GetMax());
-    for (auto& param : text->params)
-        if (!param->isNumeric) param->SetText("Round trip");
-    app.state().view->SetLayout({{10, 20}, {-40, 300}, {200, 150}, {330, -5}});
-}
-
+// Nodes with their parameter texts, then the cables.
 std::string Describe(const NodeGraph& graph) {
     std::string out = std::to_string(graph.width) + "x" + std::to_string(graph.height) + "\n";
     for (const auto& node : graph.nodes) {
@@ -45,41 +26,54 @@ std::string Describe(const NodeGraph& graph) {
         out += "\n";
     }
     for (const auto& cable : graph.cables)
-        out += "cable " + std::to_string(graph.NodeIndex(cable->first->owner)) + "." +
-               cable->first->name + " -> " + std::to_string(graph.NodeIndex(cable->second->owner)) +
-               "." + cable->second->name + "\n";
+        out += std::to_string(graph.NodeIndex(cable->first->owner)) + "." + cable->first->name +
+               " -> " + std::to_string(graph.NodeIndex(cable->second->owner)) + "." +
+               cable->second->name + "\n";
     return out;
 }
 
 TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
-    BuildDocument(*this);
+    // Raw Noise -> Blur -> Store, a loose Text node, parameters changed, boxes moved.
+    const NodeRegistry& registry = *s.registry;
+    Node* noise = graph().AddNode(registry.CreateNode(registry.prototypes()[0]->typeId));
+    Node* blur = graph().AddNode(registry.CreateNode(registry.prototypes()[2]->typeId));
+    Node* text = graph().AddNode(registry.CreateNode(registry.prototypes()[10]->typeId));
+    graph().Connect(noise->outputPin.get(), blur->inputPins[0].get());
+    graph().Connect(graph().store()->inputPins[0].get(), blur->outputPin.get());
+    blur->param(0).SetValue(blur->param(0).GetMax());
+    for (auto& param : text->params)
+        if (!param->isNumeric) param->SetText("Round trip");
+    s.view->SetLayout({{10, 20}, {-40, 300}, {200, 150}, {330, -5}});
     w.Command(CMD_SMALLER);
     BoxCloser closer;
     AnswerDialog(kDir + "round.mtf");
     w.Command(CMD_SAVE);
     EXPECT_TRUE(closer.boxes().empty());
-    ASSERT_EQ(requests().size(), 1u);
-    EXPECT_EQ(requests()[0].mode, FileDialogRequest::kSave);
-    EXPECT_EQ(requests()[0].title, "Enter a filename to save our texture to...");
-    EXPECT_EQ(requests()[0].filters, kTextureFilter);
-    EXPECT_EQ(requests()[0].defaultSuffix, "mtf");
 
     AppFixture opened;
     opened.SendMessage(MSG_SELECT_NODE, 0);
     opened.AnswerDialog(kDir + "round.mtf");
     opened.window().Command(CMD_OPEN);
-    ASSERT_EQ(opened.requests().size(), 1u);
-    EXPECT_EQ(opened.requests()[0].mode, FileDialogRequest::kOpen);
-    EXPECT_EQ(opened.requests()[0].title, "Select a texture to assimilate...");
-    EXPECT_EQ(opened.requests()[0].filters, kTextureFilter);
     EXPECT_EQ(Describe(opened.graph()), Describe(graph()));
     EXPECT_EQ(opened.state().view->Layout(), s.view->Layout());
     EXPECT_EQ(opened.state().selectionTitle->text(), "none");
     EXPECT_EQ(opened.state().view->selectedNode, nullptr);
     EXPECT_EQ(opened.RenderCount(), 2);
+    const QStringList kTextures = {"Mottle texture (*.mtf)"};
+    const FileDialogRequest& save = requests().at(0);
+    const FileDialogRequest& open = opened.requests().at(0);
+    EXPECT_EQ(std::tuple(save.mode, save.title, save.filters, save.defaultSuffix),
+              std::tuple(FileDialogRequest::kSave, "Enter a filename to save our texture to...",
+                         kTextures, "mtf"));
+    EXPECT_EQ(std::tuple(open.mode, open.title, open.filters),
+              std::tuple(FileDialogRequest::kOpen, "Select a texture to assimilate...", kTextures));
 }
 
-TEST_F(AppFiles, CancelledDialogsDoNothing) {
+TEST_F(AppFiles, CancelledDialogsAndBadFilesKeepTheDocumentAndNameTheProblem) {
+    WriteFileBytes((kDir + "broken.mtf").toStdString(), {64, 0, 64, 0, 3, 99});
+    Feed<FillNode>();
+    SendMessage(MSG_SELECT_NODE, 1);
+    const std::string before = Describe(graph());
     BoxCloser closer;
     AnswerDialog("");
     w.Command(CMD_OPEN);
@@ -87,25 +81,14 @@ TEST_F(AppFiles, CancelledDialogsDoNothing) {
     s.largeView->ExportImage();
     EXPECT_EQ(requests().size(), 3u);
     EXPECT_TRUE(closer.boxes().empty());
-    EXPECT_EQ(RenderCount(), 1);
-}
-
-TEST_F(AppFiles, AMalformedFileKeepsTheDocumentAndNamesTheProblem) {
-    WriteFileBytes((kDir + "broken.mtf").toStdString(), {64, 0, 64, 0, 3, 99});
-    Feed<FillNode>();
-    SendMessage(MSG_SELECT_NODE, 1);
-    const std::string before = Describe(graph());
-    BoxCloser closer;
     EXPECT_FALSE(w.OpenFile(kDir + "broken.mtf"));
-    ASSERT_EQ(closer.boxes().size(), 1u);
+    EXPECT_FALSE(w.OpenFile(kDir + "missing.mtf"));
+    ASSERT_EQ(closer.boxes().size(), 2u);
     EXPECT_EQ(closer.boxes()[0].title, "Oops!");
-    EXPECT_TRUE(closer.boxes()[0].text.contains("broken.mtf"))
-        << qPrintable(closer.boxes()[0].text);
+    EXPECT_TRUE(closer.boxes()[0].text.contains("broken.mtf")) << qPrintable(closer.texts()[0]);
+    EXPECT_EQ(Describe(graph()), before);
     EXPECT_EQ(s.selectionTitle->text(), "Fill");
     EXPECT_EQ(RenderCount(), 1);
-    EXPECT_FALSE(w.OpenFile(kDir + "missing.mtf"));
-    EXPECT_EQ(closer.boxes().size(), 2u);
-    EXPECT_EQ(Describe(graph()), before);
 }
 
 TEST_F(AppFiles, SaveFailuresAreReportedAndLeaveTheOldFile) {
@@ -123,10 +106,11 @@ TEST_F(AppFiles, SaveFailuresAreReportedAndLeaveTheOldFile) {
     EXPECT_EQ(graph().nodes.size(), 256u);
 }
 
-TEST_F(AppExport, SizeToFitWritesTheTextureInEveryFormat) {
+TEST_F(AppFiles, ExportWritesTheShownSizeInEveryFormatAndReportsBadPaths) {
     Feed<PatternNode>();
     w.Command(CMD_SMALLER);  // 32 x 32
     w.Command(CMD_SHOW_LARGE_VIEW);
+    ASSERT_TRUE(s.largeView->isVisible());
     ClickButton(s.largeView, "Size to fit");
     ASSERT_EQ(s.largeViewArea.size(), QSize(32, 32));
     for (const QString name : {"fit.bmp", "fit.png", "fit.jpg"}) {
@@ -136,30 +120,22 @@ TEST_F(AppExport, SizeToFitWritesTheTextureInEveryFormat) {
         ASSERT_EQ(read.size(), QSize(32, 32)) << qPrintable(name);
         if (name.endsWith(".jpg")) continue;  // lossy
         for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) {
-                const uint8_t* p = graph().texture().pixel(x, y);
-                ASSERT_EQ(read.pixel(x, y), qRgb(p[0], p[1], p[2]))
-                    << qPrintable(name) << x << "," << y;
-            }
+            for (int x = 0; x < 32; ++x)
+                ASSERT_EQ(read.pixel(x, y), qRgb(x, y, x ^ y)) << qPrintable(name) << x << "," << y;
     }
     EXPECT_EQ(requests()[0].title, "Enter a filename to export our image to...");
     EXPECT_EQ(requests()[0].filters,
               QStringList({"Bitmap file (*.bmp)", "JPEG file (*.jpg)", "PNG file (*.png)"}));
     EXPECT_EQ(requests()[0].defaultSuffix, "bmp");
-}
 
-TEST_F(AppExport, Size256RepeatsTheTextureAndBadPathsAreReported) {
-    Feed<PatternNode>();
-    w.RenderNow();
-    w.Command(CMD_SHOW_LARGE_VIEW);
+    // 256 x 256 repeats the texture.
     ClickButton(s.largeView, "256 x 256");
     AnswerDialog(kDir + "big.png");
     s.largeView->ExportImage();
-    const QImage read(kDir + "big.png");
-    ASSERT_EQ(read.size(), QSize(256, 256));
-    EXPECT_EQ(read.pixel(0, 0), qRgb(0, 0, 0));
-    EXPECT_EQ(read.pixel(64 + 5, 128 + 7), qRgb(5, 7, 5 ^ 7));
-    EXPECT_EQ(read.pixel(255, 255), qRgb(63, 63, 0));
+    const QImage big(kDir + "big.png");
+    ASSERT_EQ(big.size(), QSize(256, 256));
+    EXPECT_EQ(big.pixel(64 + 5, 128 + 7), qRgb(5, 7, 5 ^ 7));
+    EXPECT_EQ(big.pixel(255, 255), qRgb(31, 31, 0));
 
     BoxCloser closer;
     for (const char* bad : {"missing/dir/x.png", "unknown.gif"}) {
@@ -168,27 +144,6 @@ TEST_F(AppExport, Size256RepeatsTheTextureAndBadPathsAreReported) {
     }
     EXPECT_EQ(closer.boxes().size(), 2u);
     EXPECT_FALSE(QFile::exists(kDir + "unknown.gif"));
-}
-
-TEST_F(AppScreenshot, MainWindowWithAFewNodes) {
-    BuildDocument(*this);
-    graph().RemoveCable(graph().cables[1].get());  // the Blur's feed to the Store
-    Feed<PatternNode>();
-    s.view->SetLayout({{20, 20}, {170, 140}, {330, 40}, {180, 10}, {330, 150}});
-    w.RenderNow();
-    w.Command(CMD_ZOOM_IN);
-    SendMessage(MSG_SELECT_NODE, 2);
-    QDir().mkpath(SWATCHER_SCREENSHOT_DIR);
-    ASSERT_TRUE(w.grab().save(SWATCHER_SCREENSHOT_DIR "/main_window.png"));
-}
-
-// The picture in the README: the editor with an example open.
-TEST_F(AppScreenshot, EditorWithAnExampleOpen) {
-    ASSERT_TRUE(w.OpenFile(SWATCHER_EXAMPLES_DIR "/hue-swirl.mtf"));
-    w.Command(CMD_ZOOM_IN);
-    SendMessage(MSG_SELECT_NODE, 3);
-    QDir().mkpath(SWATCHER_SCREENSHOT_DIR);
-    ASSERT_TRUE(w.grab().save(SWATCHER_SCREENSHOT_DIR "/editor.png"));
 }
 
 }  // namespace

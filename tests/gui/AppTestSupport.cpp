@@ -13,7 +13,7 @@ BoxCloser::BoxCloser() {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
-        boxes_.push_back({box->windowTitle(), box->text(), box->icon(), box->parent() != nullptr});
+        boxes_.push_back({box->windowTitle(), box->text(), box->parent() != nullptr});
         box->done(QMessageBox::Ok);
     });
     timer_.start(5);

@@ -23,7 +23,6 @@ public:
     struct Box {
         QString title;
         QString text;
-        QMessageBox::Icon icon;
         bool owned;  // has a parent window
     };
 

@@ -1,10 +1,11 @@
-// The main window: start-up, layout, the menu and its commands and refusals.
+// The main window: start-up, the menu, the selection panel, the editing
+// commands and their refusals, the preview and the texture size.
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
 
@@ -13,254 +14,267 @@
 #include "app/Layout.h"
 #include "app/Preview.h"
 #include "controls/Messages.h"
+#include "controls/Slider.h"
 #include "view/NodesView.h"
 
 namespace {
 
 using AppWindow = AppTest;
 
-QStringList MenuLayout(const QMenu* menu) {
+QString MenuLayout(const QList<QAction*>& actions) {
     QStringList items;
-    for (QAction* action : menu->actions()) {
+    for (QAction* action : actions) {
         if (action->isSeparator())
             items << "-";
         else if (action->menu())
-            items << action->text() + " > " + MenuLayout(action->menu()).join(", ");
+            items << action->text() + " > (" + MenuLayout(action->menu()->actions()) + ")";
         else
             items << action->text() + (action->isChecked() ? " [x]" : "");
     }
-    return items;
+    return items.join(", ");
 }
 
-TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentRenderedOnce) {
+TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentAndTheWholeMenu) {
     EXPECT_EQ(w.windowTitle(), "Swatcher [v0.97] by Oxhal");
     EXPECT_EQ(w.client()->size(), QSize(774, 517));
     EXPECT_EQ(Field(IDC_TEXTURE_DIMS), "64x64");
     EXPECT_EQ(Field(IDC_ZOOM), "1 : 1");
     EXPECT_EQ(s.selectionTitle->text(), "none");
     ASSERT_EQ(s.nodeList->count(), 16);
-    EXPECT_EQ(s.nodeList->item(0)->text(), "Raw Noise");
     EXPECT_EQ(s.nodeList->item(15)->text(), "Bump");
-    EXPECT_EQ(s.view->cableResolution, 100);
-
     ASSERT_EQ(graph().nodes.size(), 1u);
-    EXPECT_EQ(graph().width, 64);
-    const Image& texture = graph().texture();
-    EXPECT_TRUE(std::all_of(texture.pixels, texture.pixels + texture.pixelCount,
-                            [](uint32_t p) { return p == 0; }));
+    EXPECT_EQ(graph().texture().pixel(63, 63)[0], 0);
     EXPECT_EQ(RenderCount(), 1);
-
     EXPECT_FALSE(s.largeView->isVisible());
-    EXPECT_EQ(s.largeView->geometry().size(), QSize(512, 512));
-    EXPECT_EQ(s.largeView->pos(), QPoint(40, 40));
     EXPECT_EQ(s.largeView->windowTitle(), "mottle :: large view");
-}
 
-TEST_F(AppWindow, MenuHoldsTheItemsSeparatorsAndChecks) {
     QStringList menus;
     for (QAction* action : w.menuBar()->actions())
-        menus << action->text() + ": " + MenuLayout(action->menu()).join(", ");
+        menus << action->text() + ": " + MenuLayout(action->menu()->actions());
     EXPECT_EQ(menus.join("\n").toStdString(),
               "&File: &Open..., Save &as..., -, E&xit\n"
               "&Edit: &Add node, &Clone node, &Delete node, -, Delete cable\n"
               "&Display: Zoom &in, Zoom &out, -, &Tiled [x], &Auto render [x], -, "
-              "Cables > Low resolution cables (fast), Standard cables [x], "
-              "High resolution cables (slow), -, Show large view...\n"
+              "Cables > (Low resolution cables (fast), Standard cables [x], "
+              "High resolution cables (slow)), -, Show large view...\n"
               "&Texture: &Larger, &Smaller\n"
               "&Help: &Help, -, &About...");
-    EXPECT_EQ(w.action(CMD_OPEN)->shortcut(), QKeySequence(QKeySequence::Open));
     EXPECT_EQ(w.action(CMD_SAVE)->shortcut(), QKeySequence(QKeySequence::Save));
     EXPECT_EQ(w.action(CMD_EXIT)->shortcut(), QKeySequence(QKeySequence::Quit));
 }
 
-TEST(AppLayout, PlacesControlsFromTheClientSize) {
-    auto at = [](int width, int height, int id) {
-        for (const ControlPlace& p : LayoutControls(width, height))
-            if (p.id == id) return QRect(p.x, p.y, p.width, p.height);
-        return QRect();
-    };
-    EXPECT_EQ(at(774, 517, IDC_PREVIEW), QRect(510, 273, 233, 215));
-    EXPECT_EQ(at(774, 517, IDC_SELECTION_GROUP), QRect(158, 267, 345, 241));
-    EXPECT_EQ(at(774, 517, IDC_NODES_VIEW), QRect(167, 26, 569, 203));
-    EXPECT_EQ(at(774, 517, IDC_PROGRESS), QRect(15, 486, 128, 15));
-    EXPECT_EQ(at(1000, 700, IDC_VIEW_VSCROLL), QRect(969, 23, 15, 392));
-    EXPECT_EQ(at(1000, 700, IDC_SELECTION_TITLE), QRect(583, 448, 135, 20));
+TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
+    BoxCloser closer;
+    w.Command(CMD_ADD_NODE);    // no line chosen
+    w.Command(CMD_CLONE_NODE);  // nothing selected: silently nothing
+    SendMessage(MSG_SELECT_NODE, 0);
+    w.Command(CMD_CLONE_NODE);
+    w.Command(CMD_DELETE_NODE);
+    s.nodeList->setCurrentRow(2);  // Blur, selected as it is added
+    w.Command(CMD_ADD_NODE);
+    Node* blur = graph().nodes.at(1).get();
+    EXPECT_EQ(s.selectionTitle->text(), "Blur");
+    EXPECT_EQ(s.valueControls.size(), blur->params.size());
+    graph().Connect(blur->outputPin.get(), graph().store()->inputPins[0].get());
+    w.Command(CMD_DELETE_NODE);
+    EXPECT_EQ(closer.texts(), QStringList({"Select a node-type first from the available nodes.",
+                                           "Duplicating the store node makes no sense at all!",
+                                           "Why would you want to delete the Store node?!",
+                                           "Cannot delete node, since it still has cables "
+                                           "attached to it.\nPlease remove the cables first..."}));
+    EXPECT_EQ(closer.boxes()[0].title, "Oops!");
+
+    blur->param(0).SetValue(blur->param(0).GetMax());
+    w.Command(CMD_CLONE_NODE);
+    ASSERT_EQ(graph().nodes.size(), 3u);
+    Node* clone = graph().nodes[2].get();
+    EXPECT_EQ(clone->value(0), blur->param(0).GetMax());
+    EXPECT_TRUE(clone->outputPin->cables.empty());
+    EXPECT_EQ(s.view->selectedNode, clone);
+    w.Command(CMD_DELETE_NODE);
+    EXPECT_EQ(graph().nodes.size(), 2u);
+    EXPECT_EQ(s.selection.shown(), Selection{});
+    EXPECT_EQ(s.view->selectedNode, nullptr);
+    EXPECT_EQ(s.selectionTitle->text(), "none");
+    EXPECT_TRUE(s.valueControls.empty() && s.nameLabels.empty() && s.valueLabels.empty());
+    EXPECT_EQ(RenderCount(), 1);  // editing the graph does not render
 }
 
-TEST_F(AppWindow, ResizingMovesControlsRebuildsThePanelAndKeepsThePreviewSize) {
+TEST_F(AppWindow, CablePanelAndDeleteCableClearingTheViewSelectionOnly) {
+    Node* fill = Feed<FillNode>();
+    SendMessage(MSG_SELECT_NODE, 5);  // stale indexes are ignored
+    SendMessage(MSG_SELECT_CABLE, 1);
+    EXPECT_EQ(s.selectionTitle->text(), "none");
+    SendMessage(MSG_SELECT_CABLE, 0);
+    EXPECT_EQ(s.selectionTitle->text(), "a cable");
+    ASSERT_EQ(s.nameLabels.size(), 1u);
+    EXPECT_EQ(LabelText(s.nameLabels[0]), "Cable from 'Output' of 'Fill' to 'Source' of 'Store'");
+    SendMessage(MSG_DELETE_CABLE);
+    EXPECT_TRUE(fill->outputPin->cables.empty());
+    EXPECT_EQ(s.selection.cable(), nullptr);
+    EXPECT_EQ(s.selectionTitle->text(), "a cable");  // until the next selection or layout
+    w.resize(w.size() + QSize(10, 10));
+    EXPECT_EQ(s.selectionTitle->text(), "none");
+
+    SendMessage(MSG_SELECT_NODE, 1);
+    w.Command(CMD_DELETE_CABLE);  // no cable: only the view's node selection goes
+    EXPECT_EQ(s.view->selectedNode, nullptr);
+    EXPECT_EQ(s.selection.node(), fill);
+}
+
+TEST_F(AppWindow, ResizingMovesControlsAndRebuildsThePanel) {
     SendMessage(MSG_SELECT_NODE, 0);
     w.resize(1000, 700 + w.menuBar()->height());
     const QSize client = w.client()->size();
     EXPECT_EQ(s.preview->geometry(), QRect(client.width() - 264, client.height() - 244, 233, 215));
     EXPECT_EQ(s.view->geometry().size(), QSize(client.width() - 205, client.height() - 314));
-    EXPECT_EQ(s.preview->picture().size(), QSize(231, 213));
     EXPECT_EQ(s.selectionTitle->text(), "Store");
-    EXPECT_EQ(s.selectedNode, graph().store());
+    s.viewHScroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(s.view->scrollX, 50);
 }
 
-TEST_F(AppWindow, AddNodeNeedsASelectedLineAndDoesNotRender) {
-    {
-        BoxCloser closer;
-        w.Command(CMD_ADD_NODE);
-        ASSERT_EQ(closer.boxes().size(), 1u);
-        EXPECT_EQ(closer.boxes()[0].title, "Oops!");
-        EXPECT_EQ(closer.boxes()[0].text, "Select a node-type first from the available nodes.");
-        EXPECT_EQ(closer.boxes()[0].icon, QMessageBox::Warning);
-        EXPECT_FALSE(closer.boxes()[0].owned);
-    }
-    EXPECT_EQ(graph().nodes.size(), 1u);
-
-    s.nodeList->setCurrentRow(2);  // Blur
-    w.Command(CMD_ADD_NODE);
-    ASSERT_EQ(graph().nodes.size(), 2u);
-    Node* blur = graph().nodes[1].get();
-    EXPECT_EQ(blur->name, "Blur");
-    EXPECT_EQ(blur->image->width, 64);
-    EXPECT_EQ(s.selectedNode, blur);
-    EXPECT_EQ(s.view->selectedNode, blur);
-    EXPECT_EQ(s.selectionTitle->text(), "Blur");
-    EXPECT_EQ(s.valueControls.size(), blur->params.size());
-    EXPECT_EQ(RenderCount(), 1);
-
-    // A double click on a line adds that type.
-    QListWidgetItem* bump = s.nodeList->item(15);
-    s.nodeList->scrollToItem(bump);
-    const QPoint centre = s.nodeList->visualItemRect(bump).center();
-    QTest::mouseClick(s.nodeList->viewport(), Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(s.nodeList->viewport(), Qt::LeftButton, {}, centre);
-    ASSERT_EQ(graph().nodes.size(), 3u);
-    EXPECT_EQ(graph().nodes[2]->name, "Bump");
-    EXPECT_EQ(s.selectionTitle->text(), "Bump");
-}
-
-TEST_F(AppWindow, CloneAndDeleteRefuseTheStoreAndNodesWithCables) {
-    BoxCloser closer;
-    w.Command(CMD_CLONE_NODE);  // nothing selected: silently nothing
-    w.Command(CMD_DELETE_NODE);
-    SendMessage(MSG_SELECT_NODE, 0);
-    w.Command(CMD_CLONE_NODE);
-    w.Command(CMD_DELETE_NODE);
+// Drag -> queued change message -> SetValue -> value label -> render -> preview;
+// then keystrokes in a text row, and the same without automatic rendering.
+TEST_F(AppWindow, PanelRowsReachTheParameterTheLabelAndThePreview) {
     Node* fill = Feed<FillNode>();
-    fill->param(0).SetValue(77);
     SendMessage(MSG_SELECT_NODE, 1);
-    w.Command(CMD_DELETE_NODE);
-    EXPECT_EQ(closer.texts(), QStringList({"Duplicating the store node makes no sense at all!",
-                                           "Why would you want to delete the Store node?!",
-                                           "Cannot delete node, since it still has cables "
-                                           "attached to it.\nPlease remove the cables first..."}));
-    ASSERT_EQ(graph().nodes.size(), 2u);
+    ASSERT_EQ(s.valueControls.size(), 3u);
+    auto* slider = qobject_cast<Slider*>(s.valueControls[0].data());
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->geometry(), QRect(224, 267 + 23, 345 - 116, 20));
+    EXPECT_EQ(s.valueLabels[1]->geometry(), QRect(345 + 112, 312, 40, 20));
+    EXPECT_EQ(LabelText(s.nameLabels[1]), "Blue");
+    EXPECT_EQ(slider->maximum(), 255);
 
-    w.Command(CMD_CLONE_NODE);
-    ASSERT_EQ(graph().nodes.size(), 3u);
-    Node* clone = graph().nodes[2].get();
-    EXPECT_EQ(clone->value(0), 77);
-    EXPECT_FALSE(HasCables(*clone));
-    EXPECT_EQ(s.selectedNode, clone);
+    const QPoint right(slider->width() - 33, 10);  // the thumb's centre at the maximum
+    QTest::mouseClick(slider, Qt::LeftButton, {}, right);
+    EXPECT_EQ(fill->value(0), 0);  // the notification is queued, not yet handled
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fill->value(0), 255);
+    EXPECT_EQ(LabelText(s.valueLabels[0]), "255");
+    EXPECT_EQ(RenderCount(), 2);
+    EXPECT_EQ(s.preview->picture().pixel(3, 3), qRgb(255, 0, 0));
 
-    w.Command(CMD_DELETE_NODE);
-    EXPECT_EQ(graph().nodes.size(), 2u);
-    EXPECT_EQ(s.selectedNode, nullptr);
-    EXPECT_EQ(s.view->selectedNode, nullptr);
-    EXPECT_EQ(s.selectionTitle->text(), "none");
-    EXPECT_TRUE(s.valueControls.empty() && s.nameLabels.empty() && s.valueLabels.empty());
-    EXPECT_EQ(closer.boxes().size(), 3u);
-    EXPECT_EQ(RenderCount(), 1);
-}
+    auto* edit = qobject_cast<QLineEdit*>(s.valueControls[2].data());
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClicks(edit, "!?");
+    EXPECT_EQ(fill->param(2).GetText(), "hello!?");
+    EXPECT_EQ(LabelText(s.valueLabels[2]), "hello!?");
+    EXPECT_EQ(RenderCount(), 4);
 
-TEST_F(AppWindow, CableSelectionDescribesItAndDeleteCableClearsTheViewSelection) {
-    Node* fill = Feed<FillNode>();
-    SendMessage(MSG_SELECT_CABLE, 0);
-    EXPECT_EQ(s.selectionTitle->text(), "a cable");
-    EXPECT_EQ(s.selectedCable, graph().cables[0].get());
-    ASSERT_EQ(s.nameLabels.size(), 1u);
-    EXPECT_TRUE(s.valueControls.empty());
-    EXPECT_EQ(LabelText(s.nameLabels[0]), "Cable from 'Output' of 'Fill' to 'Source' of 'Store'");
-
-    SendMessage(MSG_SELECT_NODE, 1);
-    EXPECT_EQ(s.view->selectedCable, nullptr);
-    SendMessage(MSG_SELECT_CABLE, 0);
-    SendMessage(MSG_DELETE_CABLE);
-    EXPECT_TRUE(graph().cables.empty());
-    EXPECT_TRUE(fill->outputPin->cables.empty());
-    EXPECT_EQ(s.view->selectedCable, nullptr);
-    EXPECT_EQ(s.selectedCable, nullptr);
-    // The panel is not rebuilt until the next selection or layout.
-    EXPECT_EQ(s.selectionTitle->text(), "a cable");
-    w.resize(w.size() + QSize(10, 10));
-    EXPECT_EQ(s.selectionTitle->text(), "none");
-
-    // With nothing selected the graph stays and the view's node selection is cleared.
-    SendMessage(MSG_SELECT_NODE, 1);
-    w.Command(CMD_DELETE_CABLE);
-    EXPECT_EQ(graph().nodes.size(), 2u);
-    EXPECT_EQ(s.view->selectedNode, nullptr);
-    EXPECT_EQ(s.selectedNode, fill);
-    EXPECT_EQ(RenderCount(), 1);
-}
-
-TEST_F(AppWindow, ViewMessagesWithStaleIndexesAreIgnored) {
-    SendMessage(MSG_SELECT_NODE, 5);
-    SendMessage(MSG_SELECT_CABLE, 0);
-    SendMessage(MSG_SELECT_NODE, -1);
-    EXPECT_EQ(s.selectionTitle->text(), "none");
-    SendMessage(MSG_SELECT_NODE, 0);
-    SendMessage(MSG_SELECT_NONE);
-    EXPECT_EQ(s.selectionTitle->text(), "none");
-    EXPECT_EQ(s.view->selectedNode, nullptr);
-}
-
-TEST_F(AppWindow, ToggledItemsFollowTheirFlagsAndCableItemsAreExclusive) {
     w.Command(CMD_AUTO_RENDER);
-    EXPECT_FALSE(s.autoRender);
-    EXPECT_FALSE(w.action(CMD_AUTO_RENDER)->isChecked());
-    w.action(CMD_AUTO_RENDER)->trigger();  // through the menu item
-    EXPECT_TRUE(s.autoRender);
-    EXPECT_TRUE(w.action(CMD_AUTO_RENDER)->isChecked());
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(7, 10));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fill->value(0), 0);
+    EXPECT_EQ(LabelText(s.valueLabels[0]), "0");
+    EXPECT_EQ(RenderCount(), 4);
+    // A notification whose slider is gone by the time it arrives is ignored.
+    QTest::mouseClick(slider, Qt::LeftButton, {}, right);
+    SendMessage(MSG_SELECT_NONE);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fill->value(0), 0);
+}
 
-    const std::pair<int, int> cables[] = {
-        {CMD_CABLES_LOW, 10}, {CMD_CABLES_HIGH, 500}, {CMD_CABLES_STANDARD, 100}};
-    for (auto [id, resolution] : cables) {
+TEST_F(AppWindow, CheckedItemsFollowTheirFlagsAndCableItemsAreExclusive) {
+    w.Command(CMD_AUTO_RENDER);
+    EXPECT_FALSE(s.autoRender || w.action(CMD_AUTO_RENDER)->isChecked());
+    w.action(CMD_AUTO_RENDER)->trigger();  // through the menu item
+    EXPECT_TRUE(s.autoRender && w.action(CMD_AUTO_RENDER)->isChecked());
+    const std::pair<int, int> kCables[] = {{CMD_CABLES_LOW, 10},
+                                           {CMD_CABLES_HIGH, 500},
+                                           {CMD_CABLES_STANDARD, 100},
+                                           {CMD_CABLES_STANDARD, 100}};  // stays checked
+    for (auto [id, resolution] : kCables) {
         w.action(id)->trigger();
         EXPECT_EQ(s.view->cableResolution, resolution);
         for (int other : {CMD_CABLES_LOW, CMD_CABLES_STANDARD, CMD_CABLES_HIGH})
             EXPECT_EQ(w.action(other)->isChecked(), other == id) << id << " " << other;
     }
-    w.action(CMD_CABLES_STANDARD)->trigger();  // choosing the checked item keeps it checked
-    EXPECT_TRUE(w.action(CMD_CABLES_STANDARD)->isChecked());
 }
 
-TEST_F(AppWindow, EditorScrollBarsStepOneAndPageFifty) {
-    EXPECT_EQ(s.viewHScroll->maximum(), 400);
-    s.viewHScroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(s.view->scrollX, 50);
-    s.viewHScroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    EXPECT_EQ(s.view->scrollX, 49);
-    s.viewVScroll->triggerAction(QAbstractSlider::SliderToMaximum);
-    s.viewVScroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(s.view->scrollY, 400);
+TEST(AppPreviewPicture, MagnifiesTilesAndShowsTheBackdrop) {
+    // A 2 x 2 texture: red, green / blue, white.
+    auto texture = Image::Create(2, 2);
+    const uint32_t colours[] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF};
+    std::copy(std::begin(colours), std::end(colours), texture->pixels);
+    const QImage tiled = BuildPreviewPicture(*texture, 5, 3, 0, 0, 1, true);
+    const QImage zoomed = BuildPreviewPicture(*texture, 6, 6, 1, 0, 3, true);
+    const QImage backdrop = BuildPreviewPicture(*texture, 40, 40, 0, 0, 1, false);
+    const QImage negative = BuildPreviewPicture(*texture, 2, 2, -1, -1, 1, true);
+    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), white = qRgb(255, 255, 255);
+    const struct {
+        const QImage& picture;
+        int x, y;
+        QRgb colour;
+    } kPixels[] = {
+        {tiled, 1, 0, green},
+        {tiled, 0, 1, qRgb(0, 0, 255)},
+        {tiled, 4, 2, red},     // repeated
+        {zoomed, 1, 2, red},    // (1 + 1) / 3 = 0
+        {zoomed, 2, 2, green},  // (2 + 1) / 3 = 1
+        {zoomed, 2, 3, white},
+        {backdrop, 1, 1, white},
+        {backdrop, 16, 0, qRgb(192, 128, 192)},  // 16-pixel squares: red by column,
+        {backdrop, 2, 16, qRgb(128, 192, 192)},  // green by row,
+        {backdrop, 8, 8, qRgb(128, 128, 192)},   // blue by (8 + 8) / 16 = 1
+        {negative, 0, 0, qRgb(0, 0, 0)},
+        {negative, 1, 1, red},
+    };
+    for (const auto& p : kPixels) EXPECT_EQ(p.picture.pixel(p.x, p.y), p.colour) << &p - kPixels;
 }
 
-TEST_F(AppWindow, AboutAndHelpBoxesAreOwnedAndInformative) {
+TEST_F(AppWindow, ZoomTiledAndTextureSizeCommands) {
+    const struct {
+        int command;
+        const char* zoom;
+        const char* dims;
+        bool hScroll;
+    } kSteps[] = {
+        {CMD_ZOOM_IN, "1 : 2", "64x64", true},  {CMD_ZOOM_IN, "1 : 3", "64x64", true},
+        {CMD_ZOOM_OUT, "1 : 2", "64x64", true}, {CMD_ZOOM_OUT, "1 : 1", "64x64", true},
+        {CMD_ZOOM_OUT, "1 : 1", "64x64", true},  // stops at one
+        {CMD_SMALLER, "1 : 1", "32x32", true},  {CMD_SMALLER, "1 : 1", "16x16", false},
+        {CMD_LARGER, "1 : 1", "32x32", true},
+    };
+    for (const auto& step : kSteps) {
+        w.Command(step.command);
+        EXPECT_EQ(Field(IDC_ZOOM), step.zoom);
+        EXPECT_EQ(Field(IDC_TEXTURE_DIMS), step.dims);
+        EXPECT_EQ(s.previewHScroll->isEnabled(), step.hScroll) << step.dims;  // 10 tiles wide
+    }
+    EXPECT_EQ(RenderCount(), 1 + 3);
+    // A 32 x 32 black texture, not tiled: the backdrop right of and below it.
+    w.Command(CMD_TILED);
+    EXPECT_FALSE(s.tiled || w.action(CMD_TILED)->isChecked());
+    const QImage& picture = s.preview->picture();
+    EXPECT_EQ(picture.pixel(10, 10), qRgb(0, 0, 0));
+    EXPECT_EQ(picture.pixel(40, 10),
+              qRgb(128, 128, 192));  // backdrop square (2, 0), blue by (40 + 10) / 16
+
+    ASSERT_TRUE(graph().SetTextureSize(Image::kMaxSide / 2 + 1, 1));
+    BoxCloser closer;
+    w.Command(CMD_LARGER);  // beyond the limit: says so and keeps the size
+    ASSERT_EQ(closer.boxes().size(), 1u);
+    EXPECT_TRUE(closer.boxes()[0].text.contains("8192x8192"));
+    EXPECT_EQ(graph().texture().width, 4097);
+}
+
+TEST_F(AppWindow, RenderCountsEveryUpstreamNodeAndInformationBoxesAreOwned) {
+    Feed<FillNode>();
+    graph().AddNode(std::make_unique<PatternNode>());  // not upstream
+    w.Command(CMD_RENDER);
+    EXPECT_EQ(s.progressBar->maximum(), 2 * 256);
+    EXPECT_EQ(s.progressBar->value(), 2 * 256);
     BoxCloser closer;
     w.Command(CMD_ABOUT);
     w.Command(CMD_HELP);
     ASSERT_EQ(closer.boxes().size(), 2u);
-    const auto& about = closer.boxes()[0];
-    EXPECT_EQ(about.title, "What the...?");
-    EXPECT_TRUE(
-        about.text.startsWith("swatcher [v0.97]\n\n// built on the mottle [v0.86] engine.\n"));
-    EXPECT_EQ(about.text.count("\n// "), 4);
-    EXPECT_EQ(about.icon, QMessageBox::Information);
-    EXPECT_TRUE(about.owned);
-    const auto& help = closer.boxes()[1];
-    EXPECT_EQ(help.title, "Help... (kind of)");
-    EXPECT_TRUE(
-        help.text.startsWith("Some short usage description:\n\n- Left button: Select "
-                             "node/cable\n- Middle button: Move node\n"));
-    EXPECT_TRUE(help.text.endsWith("- some kind of deadlock-detection\n"));
-}
-
-TEST_F(AppWindow, ExitAndClosingAskToQuitWithoutEndingTheProcess) {
+    EXPECT_EQ(closer.boxes()[0].title, "What the...?");
+    EXPECT_TRUE(closer.boxes()[0].text.startsWith("swatcher [v0.97]\n\n// built on the mottle"));
+    EXPECT_EQ(closer.boxes()[1].title, "Help... (kind of)");
+    EXPECT_TRUE(closer.boxes()[0].owned && closer.boxes()[1].owned);
     std::vector<int> codes;
     QObject::connect(&w, &MainWindow::quitRequested, [&codes](int code) { codes.push_back(code); });
     w.Command(CMD_EXIT);

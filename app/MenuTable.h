@@ -1,0 +1,49 @@
+// The main window's menu, item by item in menu order.
+#pragma once
+
+#include <QKeySequence>
+#include <array>
+
+#include "controls/MessageIds.h"
+
+constexpr int kMenuSeparator = 0;
+
+struct MenuItem {
+    enum Check { kPlain, kCheckable, kChecked };
+
+    const char* popup;  // pop-up title; "Parent>Child" for a sub-menu
+    int id;             // command ID, or kMenuSeparator
+    const char* text;
+    Check check = kPlain;
+    QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey;
+};
+
+// Pop-ups appear in the order of their first item; a sub-menu where its
+// first item stands in the parent.
+inline constexpr std::array<MenuItem, 25> kMenuItems{{
+    {"&File", CMD_OPEN, "&Open...", MenuItem::kPlain, QKeySequence::Open},
+    {"&File", CMD_SAVE, "Save &as...", MenuItem::kPlain, QKeySequence::Save},
+    {"&File", kMenuSeparator, nullptr},
+    {"&File", CMD_EXIT, "E&xit", MenuItem::kPlain, QKeySequence::Quit},
+    {"&Edit", CMD_ADD_NODE, "&Add node"},
+    {"&Edit", CMD_CLONE_NODE, "&Clone node"},
+    {"&Edit", CMD_DELETE_NODE, "&Delete node"},
+    {"&Edit", kMenuSeparator, nullptr},
+    {"&Edit", CMD_DELETE_CABLE, "Delete cable"},
+    {"&Display", CMD_ZOOM_IN, "Zoom &in"},
+    {"&Display", CMD_ZOOM_OUT, "Zoom &out"},
+    {"&Display", kMenuSeparator, nullptr},
+    {"&Display", CMD_TILED, "&Tiled", MenuItem::kChecked},
+    {"&Display", CMD_AUTO_RENDER, "&Auto render", MenuItem::kChecked},
+    {"&Display", kMenuSeparator, nullptr},
+    {"&Display>Cables", CMD_CABLES_LOW, "Low resolution cables (fast)", MenuItem::kCheckable},
+    {"&Display>Cables", CMD_CABLES_STANDARD, "Standard cables", MenuItem::kChecked},
+    {"&Display>Cables", CMD_CABLES_HIGH, "High resolution cables (slow)", MenuItem::kCheckable},
+    {"&Display", kMenuSeparator, nullptr},
+    {"&Display", CMD_SHOW_LARGE_VIEW, "Show large view..."},
+    {"&Texture", CMD_LARGER, "&Larger"},
+    {"&Texture", CMD_SMALLER, "&Smaller"},
+    {"&Help", CMD_HELP, "&Help"},
+    {"&Help", kMenuSeparator, nullptr},
+    {"&Help", CMD_ABOUT, "&About..."},
+}};

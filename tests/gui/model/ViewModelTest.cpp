@@ -1,0 +1,266 @@
+// The node editor without a widget: geometry, hit tests, the cable drawing
+// state machine, box moving and the layout section.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "controls/MessageIds.h"
+#include "engine/NodeGraph.h"
+#include "engine/NodeRegistry.h"
+#include "engine/Stream.h"
+#include "nodes/filters/DisplacementMap.h"
+#include "nodes/filters/Mixer.h"
+#include "nodes/generators/RawNoise.h"
+#include "view/ViewModel.h"
+
+namespace {
+
+using view::Point;
+using view::Rect;
+
+class ViewModelTest : public ::testing::Test {
+protected:
+    void SetUp() override { model.graph = &graph; }
+
+    Node* Add(uint8_t type) { return graph.AddNode(registry.CreateNode(type)); }
+    void Place(const std::vector<BoxPos>& corners) {
+        model.SetLayout(corners);
+        model.Rebuild();
+    }
+    int SpotOf(const Pin* pin) const {
+        const auto& spots = model.pinSpots();
+        for (size_t i = 0; i < spots.size(); ++i)
+            if (spots[i].pin == pin) return static_cast<int>(i);
+        return -1;
+    }
+    Point At(const Pin* pin) const { return model.pinSpots().at(SpotOf(pin)).rect().Centre(); }
+    // A right press as the widget handles it: the machine, then a rebuild.
+    void RightPress(Point p) {
+        model.RightButtonDown(p.x, p.y);
+        model.Rebuild();
+    }
+
+    NodeRegistry registry;
+    NodeGraph graph{64, 64};
+    NodesViewModel model;
+};
+
+const Point kEmpty{460, 300};
+
+TEST_F(ViewModelTest, NewNodesAppearInThePoolWithCentredPins) {
+    Node* displace = Add(DisplacementMap::kTypeId);
+    model.Rebuild();
+    for (const NodeBox& box : model.boxes()) EXPECT_EQ(box.rect(), (Rect{30, 30, 130, 130}));
+    // Store: one input, no output; then the node's output and three inputs at a
+    // pitch of 15 centred on the box's middle (y 80).
+    const auto& spots = model.pinSpots();
+    ASSERT_EQ(spots.size(), 5u);
+    EXPECT_EQ(spots[0].pin, graph.store()->inputPins[0].get());
+    EXPECT_EQ(spots[1].pin, displace->outputPin.get());
+    EXPECT_EQ(spots[1].rect(), (Rect{111, 74, 124, 86}));
+    for (int j = 0; j < 3; ++j)
+        EXPECT_EQ(spots[2 + j].rect(), (Rect{36, 58 + 15 * j, 49, 71 + 15 * j})) << j;
+    // Pin spots are in window coordinates, boxes are not.
+    model.scrollX = 400;
+    model.scrollY = 10;
+    model.Rebuild();
+    EXPECT_EQ(model.pinSpots()[1].rect(), (Rect{-289, 64, -276, 76}));
+    EXPECT_EQ(model.boxes()[1].rect(), (Rect{30, 30, 130, 130}));
+    EXPECT_EQ(view::PinNameRect(Rect{36, 73, 49, 86}, Rect{34, 34, 126, 126}),
+              (Rect{51, 73, 111, 86}));
+}
+
+TEST_F(ViewModelTest, HitTestsCountEdgesAsInsideAndPreferTheEarliestBox) {
+    Node* noise = Add(RawNoise::kTypeId);
+    Place({{30, 30}, {80, 80}});  // node 1 is drawn on top, node 0 wins
+    const int kHits[][3] = {{100, 100, 0}, {130, 130, 0},  {131, 131, 1},
+                            {180, 180, 1}, {181, 100, -1}, {29, 30, -1}};
+    for (const auto& hit : kHits) EXPECT_EQ(model.HitNode(hit[0], hit[1]), hit[2]) << hit[0];
+    const PinSpot spot = model.pinSpots().at(0);
+    EXPECT_EQ(model.HitPin(spot.left, spot.top), 0);
+    EXPECT_EQ(model.HitPin(spot.right, spot.bottom), 0);
+    EXPECT_EQ(model.HitPin(spot.right + 1, spot.bottom), -1);
+    model.scrollX = 50;
+    EXPECT_EQ(model.HitNode(131 - 50, 131), 1);
+
+    // Cables: every even sample within 8 pixels.
+    model.scrollX = 0;
+    Place({{300, 150}, {30, 30}});
+    graph.Connect(noise->outputPin.get(), graph.store()->inputPins[0].get());
+    model.cableResolution = 10;
+    model.Rebuild();
+    const CableTrace& trace = model.cableTraces().at(0);
+    ASSERT_EQ(trace.sampleCount, 9);
+    const Point s2 = trace.samples[2], s3 = trace.samples[3];
+    EXPECT_EQ(model.HitCable(s2.x + 8, s2.y), 0);
+    EXPECT_EQ(model.HitCable(s2.x, s2.y - 8), 0);
+    EXPECT_EQ(model.HitCable(s2.x + 6, s2.y + 6), -1);  // 72 > 64
+    EXPECT_EQ(model.HitCable(s3.x, s3.y), -1);          // odd samples are not tested
+    model.cableResolution = 100;
+    model.Rebuild();
+    EXPECT_EQ(model.HitCable(s3.x, s3.y), 0);
+}
+
+TEST_F(ViewModelTest, SelectPrefersCablesAndDeleteAsksForTheNodeFirst) {
+    Node* noise = Add(RawNoise::kTypeId);
+    Node* mixer = Add(Mixer::kTypeId);
+    Place({{300, 150}, {30, 30}, {160, 160}});
+    graph.Connect(mixer->outputPin.get(), graph.store()->inputPins[0].get());
+    graph.Connect(noise->outputPin.get(), mixer->inputPins[1].get());
+    model.Rebuild();
+    auto select = [&](Point p) {
+        const ViewMessage m = model.Select(p.x, p.y);
+        return std::pair(m.message, m.argument);
+    };
+    // The second cable ends on the mixer's input, inside its box.
+    EXPECT_EQ(select(At(mixer->inputPins[1].get())), std::pair(MSG_SELECT_CABLE, 1));
+    EXPECT_EQ(model.selectedCable, graph.cables[1].get());
+    EXPECT_EQ(select({175, 245}), std::pair(MSG_SELECT_NODE, 2));
+    EXPECT_EQ(model.selectedCable, nullptr);
+    EXPECT_EQ(select(kEmpty), std::pair(MSG_SELECT_NONE, 0));
+    // The selection itself is the parent's to set.
+    EXPECT_EQ(model.DeleteRequest().message, 0);
+    model.selectedCable = graph.cables[0].get();
+    EXPECT_EQ(model.DeleteRequest().message, MSG_DELETE_CABLE);
+    model.selectedNode = noise;
+    EXPECT_EQ(model.DeleteRequest().message, MSG_DELETE_NODE);
+}
+
+TEST_F(ViewModelTest, RightButtonDrawsCablesBetweenOneOutputAndOneFreeInput) {
+    Node* noise = Add(RawNoise::kTypeId);
+    Node* mixer = Add(Mixer::kTypeId);
+    Place({{300, 150}, {30, 30}, {160, 30}});
+    // Pins by letter: n noise output, m mixer output, 0 and 1 mixer inputs, s Store input.
+    const std::string names = "nm01s";
+    Pin* const pins[] = {noise->outputPin.get(), mixer->outputPin.get(), mixer->inputPins[0].get(),
+                         mixer->inputPins[1].get(), graph.store()->inputPins[0].get()};
+    auto pin = [&](char c) { return pins[names.find(c)]; };
+    auto click = [&](char c) { RightPress(c == '.' ? kEmpty : At(pin(c))); };
+    auto cables = [&] {
+        std::string out;
+        for (const auto& cable : graph.cables)
+            for (const Pin* p : {cable->first, cable->second})
+                out += names[std::find(std::begin(pins), std::end(pins), p) - std::begin(pins)];
+        return out;
+    };
+    const struct {
+        const char* connected;  // a cable made before the clicks
+        std::string clicks;     // '.' is empty space
+        bool drawing;
+        const char* cables;  // in creation order
+    } kRows[] = {
+        {"", "n0", false, "n0"},      // output to input
+        {"", "1n", false, "1n"},      // input to output keeps the drawing direction
+        {"", ".", false, ""},         // empty space starts nothing
+        {"n0", "0", false, "n0"},     // neither does an occupied input
+        {"n0", "n", true, "n0"},      // an output takes any number of cables
+        {"n0", "nnm0", true, "n0"},   // the start pin, another output, an occupied input
+        {"", "n.", false, ""},        // empty space cancels
+        {"", "1s", true, ""},         // input to input is refused
+        {"", "m0ms", false, "m0ms"},  // a self-loop, then a second cable from that output
+    };
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(std::string(row.connected) + " then " + row.clicks);
+        while (!graph.cables.empty()) graph.RemoveCable(graph.cables.back().get());
+        model.Rebuild();
+        if (!model.drawing()) click('n');  // cancelling resets the pin indexes
+        click('.');
+        if (*row.connected) graph.Connect(pin(row.connected[0]), pin(row.connected[1]));
+        model.Rebuild();
+
+        for (char c : row.clicks) click(c);
+        EXPECT_EQ(model.drawing(), row.drawing);
+        EXPECT_EQ(cables(), row.cables);
+        EXPECT_EQ(model.cableTraces().size(), graph.cables.size());
+        EXPECT_EQ(model.rubberBandCount() > 0, row.drawing);
+        const bool made = std::string(row.cables).size() > std::string(row.connected).size();
+        if (row.drawing)
+            EXPECT_EQ(model.startPinIndex(), SpotOf(pin(row.clicks[0])));
+        else if (made)
+            EXPECT_EQ(model.endPinIndex(), SpotOf(pin(row.clicks.back())));
+        else
+            EXPECT_EQ(std::pair(model.startPinIndex(), model.endPinIndex()), std::pair(-1, -1));
+    }
+    EXPECT_EQ(model.selectedCable, nullptr);  // a new cable is not selected
+}
+
+TEST_F(ViewModelTest, RubberBandFollowsTheMouseUntilItsStartPinDisappears) {
+    Node* mixer = Add(Mixer::kTypeId);
+    Place({{300, 150}, {160, 30}});
+    model.cableResolution = 10;
+    const Point start = At(mixer->inputPins[1].get());  // the last spot
+    RightPress(start);
+    ASSERT_TRUE(model.TrackRubberBand(400, 250));
+    model.Rebuild();
+    EXPECT_EQ(model.rubberBand()[8], (Point{400, 250}));
+    // Resting on the start pin's centre: a loop hanging 70 pixels below it.
+    model.TrackRubberBand(start.x, start.y);
+    model.Rebuild();
+    EXPECT_EQ(model.rubberBand()[0], start);
+    EXPECT_EQ(model.rubberBand()[4], (Point{start.x, start.y + 70}));
+    graph.RemoveNode(mixer);
+    model.Rebuild();
+    EXPECT_FALSE(model.drawing());
+    EXPECT_EQ(model.rubberBandCount(), 0);
+}
+
+TEST_F(ViewModelTest, MiddleDragMovesABoxByTheMouseDisplacement) {
+    Node* noise = Add(RawNoise::kTypeId);
+    Place({{300, 150}, {60, 40}});
+    EXPECT_FALSE(model.BeginMove(kEmpty.x, kEmpty.y));
+    ASSERT_TRUE(model.BeginMove(70, 50));
+    EXPECT_TRUE(model.MoveBox(5, 3));  // dragged out to the left and top
+    model.EndMove();
+    EXPECT_FALSE(model.MoveBox(200, 200));
+    EXPECT_EQ(model.Layout(), (std::vector<BoxPos>{{300, 150}, {-5, -7}}));
+    // A box whose node went away mid-move ends the move.
+    ASSERT_TRUE(model.BeginMove(0, 0));
+    graph.RemoveNode(noise);
+    model.Rebuild();
+    EXPECT_FALSE(model.MoveBox(10, 10));
+    EXPECT_FALSE(model.moving());
+}
+
+TEST_F(ViewModelTest, LayoutSectionRoundTrip) {
+    Add(RawNoise::kTypeId);
+    Add(Mixer::kTypeId);
+    Place({{300, 150}, {-20, 400}, {160, -3}});
+    MemoryStream out;
+    model.SaveLayout(out);
+    EXPECT_EQ(out.data(), (std::vector<uint8_t>{3, 0x2C, 0x01, 0x96, 0x00, 0xEC, 0xFF, 0x90, 0x01,
+                                                0xA0, 0x00, 0xFD, 0xFF}));
+    // Loaded with a node more: that node comes back at (30, 30).
+    Add(Mixer::kTypeId);
+    MemoryStream in(out.data());
+    model.LoadLayout(in);
+    EXPECT_EQ(model.Layout(), (std::vector<BoxPos>{{300, 150}, {-20, 400}, {160, -3}, {30, 30}}));
+    // Entries beyond the nodes are read and dropped.
+    MemoryStream longer(
+        std::vector<uint8_t>{5, 1, 0, 1, 0, 2, 0, 2, 0, 3, 0, 3, 0, 4, 0, 4, 0, 9, 0, 9, 0});
+    model.LoadLayout(longer);
+    EXPECT_EQ(longer.remaining(), 0u);
+    EXPECT_EQ(model.Layout(), (std::vector<BoxPos>{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
+}
+
+TEST(ViewCurve, SampleCountsAndTheSag) {
+    view::CurveSamples s{};
+    // The polyline uses one sample fewer than the loop suggests at resolution 10.
+    const int kCounts[][3] = {{10, 9, 8}, {100, 98, 98}, {500, 498, 498}};
+    for (const auto& c : kCounts) {
+        EXPECT_EQ(view::ComputeCurve(10, 20, 300, 200, c[0], s), c[1]);
+        EXPECT_EQ(view::DrawnSampleCount(c[1], c[0]), c[2]);
+    }
+    // An extreme resolution stays within the sample room.
+    EXPECT_EQ(view::ComputeCurve(0, 0, 10, 10, 1, s), view::kMaxCurveSamples);
+    EXPECT_EQ(view::ComputeCurve(0, 0, 10, 10, 2, s), 1);
+    // Horizontal: fx = 1 / 1.2, the middle sags 20 + 41.67 -> 61 pixels; s = 0.5 in the
+    // first segment with tangents 77 / 140 and 46.97 / 8.54 (single).
+    ASSERT_EQ(view::ComputeCurve(0, 0, 200, 0, 10, s), 9);
+    EXPECT_EQ(s[2], (Point{42, 35}));
+    EXPECT_EQ(s[4], (Point{100, 61}));
+    EXPECT_EQ(s[8], (Point{200, 0}));
+    EXPECT_EQ((Rect{-13, -13, 0, 0}).Centre(), (Point{-6, -6}));  // rounds toward zero
+}
+
+}  // namespace
