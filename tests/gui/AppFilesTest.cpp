@@ -6,6 +6,7 @@
 
 #include "AppTestSupport.h"
 #include "app/LargeView.h"
+#include "app/Preview.h"
 #include "controls/Messages.h"
 #include "support/TestSupport.h"
 #include "view/NodesView.h"
@@ -69,7 +70,7 @@ TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
               std::tuple(FileDialogRequest::kOpen, "Select a texture to assimilate...", kTextures));
 }
 
-TEST_F(AppFiles, CancelledDialogsAndBadFilesKeepTheDocumentAndNameTheProblem) {
+TEST_F(AppFiles, CancelledDialogsAndBadPathsKeepTheDocumentAndNameTheProblem) {
     WriteFileBytes((kDir + "broken.mtf").toStdString(), {64, 0, 64, 0, 3, 99});
     Feed<FillNode>();
     SendMessage(MSG_SELECT_NODE, 1);
@@ -83,7 +84,8 @@ TEST_F(AppFiles, CancelledDialogsAndBadFilesKeepTheDocumentAndNameTheProblem) {
     EXPECT_TRUE(closer.boxes().empty());
     EXPECT_FALSE(w.OpenFile(kDir + "broken.mtf"));
     EXPECT_FALSE(w.OpenFile(kDir + "missing.mtf"));
-    ASSERT_EQ(closer.boxes().size(), 2u);
+    EXPECT_FALSE(w.SaveFile(kDir + "no/such/dir/x.mtf"));
+    ASSERT_EQ(closer.boxes().size(), 3u);
     EXPECT_EQ(closer.boxes()[0].title, "Oops!");
     EXPECT_TRUE(closer.boxes()[0].text.contains("broken.mtf")) << qPrintable(closer.texts()[0]);
     EXPECT_EQ(Describe(graph()), before);
@@ -91,28 +93,16 @@ TEST_F(AppFiles, CancelledDialogsAndBadFilesKeepTheDocumentAndNameTheProblem) {
     EXPECT_EQ(RenderCount(), 1);
 }
 
-TEST_F(AppFiles, SaveFailuresAreReportedAndLeaveTheOldFile) {
-    BoxCloser closer;
-    EXPECT_FALSE(w.SaveFile(kDir + "no/such/dir/x.mtf"));
-    EXPECT_EQ(closer.boxes().size(), 1u);
-    // More nodes than a texture file can hold: the existing file stays.
-    const QString file = kDir + "kept.mtf";
-    ASSERT_TRUE(w.SaveFile(file));
-    const auto bytes = ReadFileBytes(file.toStdString());
-    for (int i = 0; i < 255; ++i) graph().AddNode(std::make_unique<FillNode>());
-    EXPECT_FALSE(w.SaveFile(file));
-    EXPECT_EQ(closer.boxes().size(), 2u);
-    EXPECT_EQ(ReadFileBytes(file.toStdString()), bytes);
-    EXPECT_EQ(graph().nodes.size(), 256u);
-}
-
-TEST_F(AppFiles, ExportWritesTheShownSizeInEveryFormatAndReportsBadPaths) {
+TEST_F(AppFiles, LargeViewExportsTheShownSizeInEveryFormatAndReportsBadPaths) {
     Feed<PatternNode>();
     w.Command(CMD_SMALLER);  // 32 x 32
     w.Command(CMD_SHOW_LARGE_VIEW);
     ASSERT_TRUE(s.largeView->isVisible());
+    EXPECT_EQ(s.largeView->picture()->geometry(), QRect(4, 4, 504, 478));
+    EXPECT_EQ(s.largeViewArea.size(), QSize(502, 476));
     ClickButton(s.largeView, "Size to fit");
     ASSERT_EQ(s.largeViewArea.size(), QSize(32, 32));
+    EXPECT_EQ(s.largeView->size(), QSize(32 + 10, 32 + 36));
     for (const QString name : {"fit.bmp", "fit.png", "fit.jpg"}) {
         AnswerDialog(kDir + name);
         ClickButton(s.largeView, "Export...");
@@ -136,6 +126,10 @@ TEST_F(AppFiles, ExportWritesTheShownSizeInEveryFormatAndReportsBadPaths) {
     ASSERT_EQ(big.size(), QSize(256, 256));
     EXPECT_EQ(big.pixel(64 + 5, 128 + 7), qRgb(5, 7, 5 ^ 7));
     EXPECT_EQ(big.pixel(255, 255), qRgb(31, 31, 0));
+    EXPECT_EQ(s.largeView->picture()->picture().size(), QSize(256, 256));
+    s.largeView->close();
+    w.Command(CMD_SHOW_LARGE_VIEW);  // shown again after closing
+    EXPECT_TRUE(s.largeView->isVisible());
 
     BoxCloser closer;
     for (const char* bad : {"missing/dir/x.png", "unknown.gif"}) {

@@ -100,7 +100,7 @@ TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
     EXPECT_EQ(RenderCount(), 1);  // editing the graph does not render
 }
 
-TEST_F(AppWindow, CablePanelAndDeleteCableClearingTheViewSelectionOnly) {
+TEST_F(AppWindow, CablePanelResizeAndDeleteCableClearingTheViewSelectionOnly) {
     Node* fill = Feed<FillNode>();
     SendMessage(MSG_SELECT_NODE, 5);  // stale indexes are ignored
     SendMessage(MSG_SELECT_CABLE, 1);
@@ -113,24 +113,19 @@ TEST_F(AppWindow, CablePanelAndDeleteCableClearingTheViewSelectionOnly) {
     EXPECT_TRUE(fill->outputPin->cables.empty());
     EXPECT_EQ(s.selection.cable(), nullptr);
     EXPECT_EQ(s.selectionTitle->text(), "a cable");  // until the next selection or layout
-    w.resize(w.size() + QSize(10, 10));
+    // A resize places every control anew and rebuilds the panel.
+    w.resize(1000, 700 + w.menuBar()->height());
+    const QSize client = w.client()->size();
+    EXPECT_EQ(s.preview->geometry(), QRect(client.width() - 264, client.height() - 244, 233, 215));
+    EXPECT_EQ(s.view->geometry().size(), QSize(client.width() - 205, client.height() - 314));
     EXPECT_EQ(s.selectionTitle->text(), "none");
+    s.viewHScroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(s.view->scrollX, 50);
 
     SendMessage(MSG_SELECT_NODE, 1);
     w.Command(CMD_DELETE_CABLE);  // no cable: only the view's node selection goes
     EXPECT_EQ(s.view->selectedNode, nullptr);
     EXPECT_EQ(s.selection.node(), fill);
-}
-
-TEST_F(AppWindow, ResizingMovesControlsAndRebuildsThePanel) {
-    SendMessage(MSG_SELECT_NODE, 0);
-    w.resize(1000, 700 + w.menuBar()->height());
-    const QSize client = w.client()->size();
-    EXPECT_EQ(s.preview->geometry(), QRect(client.width() - 264, client.height() - 244, 233, 215));
-    EXPECT_EQ(s.view->geometry().size(), QSize(client.width() - 205, client.height() - 314));
-    EXPECT_EQ(s.selectionTitle->text(), "Store");
-    s.viewHScroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(s.view->scrollX, 50);
 }
 
 // Drag -> queued change message -> SetValue -> value label -> render -> preview;
@@ -225,33 +220,48 @@ TEST(AppPreviewPicture, MagnifiesTilesAndShowsTheBackdrop) {
     for (const auto& p : kPixels) EXPECT_EQ(p.picture.pixel(p.x, p.y), p.colour) << &p - kPixels;
 }
 
-TEST_F(AppWindow, ZoomTiledAndTextureSizeCommands) {
+TEST_F(AppWindow, ZoomScrollTiledAndTextureSizeCommands) {
+    Feed<PatternNode>();
+    w.RenderNow();
+    // Ten tiles of 64 in a 231 x 213 preview.
+    EXPECT_EQ(std::pair(s.previewHScroll->maximum(), s.previewVScroll->maximum()),
+              std::pair(640 - 231, 640 - 213));
+    EXPECT_EQ(s.previewHScroll->pageStep(), (640 - 231) / 8);
+    s.previewHScroll->setValue(5);
+    s.previewVScroll->setValue(3);
+    EXPECT_EQ(s.preview->picture().pixel(0, 0), qRgb(5, 3, 5 ^ 3));
     const struct {
         int command;
         const char* zoom;
         const char* dims;
-        bool hScroll;
+        bool scrolls;
     } kSteps[] = {
         {CMD_ZOOM_IN, "1 : 2", "64x64", true},  {CMD_ZOOM_IN, "1 : 3", "64x64", true},
         {CMD_ZOOM_OUT, "1 : 2", "64x64", true}, {CMD_ZOOM_OUT, "1 : 1", "64x64", true},
         {CMD_ZOOM_OUT, "1 : 1", "64x64", true},  // stops at one
         {CMD_SMALLER, "1 : 1", "32x32", true},  {CMD_SMALLER, "1 : 1", "16x16", false},
-        {CMD_LARGER, "1 : 1", "32x32", true},
+        {CMD_SMALLER, "1 : 1", "8x8", false},   {CMD_SMALLER, "1 : 1", "4x4", false},
+        {CMD_SMALLER, "1 : 1", "2x2", false},   {CMD_SMALLER, "1 : 1", "1x1", false},
+        {CMD_SMALLER, "1 : 1", "1x1", false},  // stops at one, without rendering
+        {CMD_LARGER, "1 : 1", "2x2", false},
     };
     for (const auto& step : kSteps) {
         w.Command(step.command);
         EXPECT_EQ(Field(IDC_ZOOM), step.zoom);
         EXPECT_EQ(Field(IDC_TEXTURE_DIMS), step.dims);
-        EXPECT_EQ(s.previewHScroll->isEnabled(), step.hScroll) << step.dims;  // 10 tiles wide
+        EXPECT_EQ(s.previewHScroll->isEnabled(), step.scrolls) << step.dims;
+        EXPECT_EQ(s.previewVScroll->isEnabled(), step.scrolls) << step.dims;
     }
-    EXPECT_EQ(RenderCount(), 1 + 3);
-    // A 32 x 32 black texture, not tiled: the backdrop right of and below it.
+    EXPECT_EQ(s.previewHScroll->value(), 0);
+    EXPECT_EQ(RenderCount(), 2 + 7);
+    // The 2 x 2 texture, not tiled: the backdrop right of and below it.
+    const QImage& picture = s.preview->picture();  // rebuilt in place
     w.Command(CMD_TILED);
     EXPECT_FALSE(s.tiled || w.action(CMD_TILED)->isChecked());
-    const QImage& picture = s.preview->picture();
-    EXPECT_EQ(picture.pixel(10, 10), qRgb(0, 0, 0));
-    EXPECT_EQ(picture.pixel(40, 10),
-              qRgb(128, 128, 192));  // backdrop square (2, 0), blue by (40 + 10) / 16
+    EXPECT_EQ(picture.pixel(1, 1), qRgb(1, 1, 0));
+    EXPECT_EQ(picture.pixel(40, 10), qRgb(128, 128, 192));  // square (2, 0), blue by 50 / 16
+    w.Command(CMD_TILED);
+    EXPECT_EQ(picture.pixel(40, 10), qRgb(0, 0, 0));
 
     ASSERT_TRUE(graph().SetTextureSize(Image::kMaxSide / 2 + 1, 1));
     BoxCloser closer;

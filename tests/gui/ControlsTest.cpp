@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <algorithm>
 #include <climits>
+#include <tuple>
 #include <vector>
 
 #include "controls/Label.h"
@@ -72,7 +74,7 @@ std::vector<int> InkedColumns(Label* label) {
     return columns;
 }
 
-TEST(LabelWidget, DrawsCentredTextCutOnBothSides) {
+TEST(LabelWidget, DrawsCentredDarkGreyTextCutOnBothSides) {
     QWidget parent;
     auto* label = new Label(&parent);
     label->setGeometry(0, 0, 81, 20);
@@ -84,6 +86,15 @@ TEST(LabelWidget, DrawsCentredTextCutOnBothSides) {
     const std::vector<int> inked = InkedColumns(label);
     ASSERT_FALSE(inked.empty());
     EXPECT_NEAR(inked.front() - 1, 78 - inked.back(), 2);  // centred in columns 1 .. 78
+    // Antialiased strokes in neutral dark grey.
+    const QImage image = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QRgb darkest = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) darkest = std::min(darkest, image.pixel(x, y));
+    EXPECT_EQ(std::tuple(qGreen(darkest), qBlue(darkest)),
+              std::tuple(qRed(darkest), qRed(darkest)));
+    EXPECT_GE(qRed(darkest), 70);
+    EXPECT_LE(qRed(darkest), 110);
     label->SetText(QString());
     EXPECT_TRUE(InkedColumns(label).empty());
     label->resize(30, 20);

@@ -61,8 +61,7 @@ TEST(AppLayout, PlacesControlsFromTheClientSize) {
         const auto p = std::find_if(places.begin(), places.end(),
                                     [&](const ControlPlace& p) { return p.id == c.id; });
         ASSERT_NE(p, places.end()) << c.id;
-        EXPECT_EQ((std::array{p->x, p->y, p->width, p->height}),
-                  (std::array{c.x, c.y, c.w, c.h}))
+        EXPECT_EQ((std::array{p->x, p->y, p->width, p->height}), (std::array{c.x, c.y, c.w, c.h}))
             << c.id;
     }
 }

@@ -28,7 +28,7 @@ TEST_F(SliderModelTest, TrackPressesAndTheThumbUseExtendedPrecision) {
     const struct {
         int width, max, x, value;
     } kCases[] = {
-        {100, 255, 7, 0},       {100, 255, 67, 255}, {100, 255, 37, 127},  // 127.5, truncated
+        {100, 255, 7, 0},      {100, 255, 67, 255}, {100, 255, 37, 127},  // 127.5, truncated
         {100, 255, -300, 0},    // far left while captured: clamped
         {100, 255, 74, kNone},  // the gap before the decrement button
         {60, 360, 14, 126},     // 7 / 20 * 360 is 125.99... in doubles, 126 at extended precision
@@ -75,8 +75,7 @@ TEST_F(SliderModelTest, ArrowButtonsStepWithinRangeAndHitOnlyTheirPixels) {
     slider.SetValue(3);
     // Increment at max (still notifies), decrement, the decrement button's last pixel, the gap
     // before the increment button, above and below the buttons, their bottom row.
-    const int kPresses[][2] = {{95, 10}, {76, 10}, {86, 10}, {87, 10},
-                               {95, 3},  {95, 15}, {95, 14}};
+    const int kPresses[][2] = {{95, 10}, {76, 10}, {86, 10}, {87, 10}, {95, 3}, {95, 15}, {95, 14}};
     for (const auto& p : kPresses) {
         slider.Press(p[0], p[1], 100, 20);
         slider.Release();
