@@ -16,10 +16,7 @@ class FixedNoise : public Node {
 public:
     FixedNoise(int width, int height) : Node("Fixed noise", 250, width, height) {}
     std::unique_ptr<Node> Clone() const override { return nullptr; }
-    void Update() override {
-        GatherInputs();
-        NodeDone();
-    }
+    void Compute() override {}
 };
 
 Node* AddNoise(NodeGraph& graph, unsigned seed) {

@@ -1,15 +1,26 @@
-// swatcher-render: renders a texture file headlessly and writes the texture.
+// swatcher-render: renders texture files headlessly and writes the textures.
 //
-//   swatcher-render IN.mtf OUT [--size N] [--log]
+//   swatcher-render IN.mtf OUT [options]
+//   swatcher-render IN.mtf... -o DIR [--format FMT] [options]
+//   swatcher-render --info IN.mtf [--set ...]
 //
 // OUT's extension picks the format: .png, .bmp, .jpg or .rgba (raw pixels,
 // 4 bytes each, top row first, no header). Exit status: 0 success, 1 bad
-// usage, 2 unreadable or malformed input, 3 output not written.
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
+// usage, 2 unreadable or malformed input, 3 output not written; with several
+// inputs, the highest status of any of them.
+#include <unistd.h>
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/GraphJson.h"
+#include "cli/ParamSetting.h"
+#include "cli/RenderProgress.h"
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"
 #include "engine/Stream.h"
@@ -21,95 +32,210 @@ namespace {
 
 enum Exit { kOk = 0, kUsage = 1, kBadInput = 2, kBadOutput = 3 };
 
+constexpr int kMaxTile = 16;
+
 struct Options {
-    std::string input;
-    std::string output;
+    std::vector<std::string> files;
+    std::string outputDir;
+    std::string format = "png";
+    std::vector<std::string> settingTexts;
+    std::vector<ParamSetting> settings;
     int size = 0;  // 0: keep the file's texture size
+    int tile = 1;
     bool log = false;
+    bool info = false;
 };
 
-int Usage(const std::string& problem) {
+struct Job {
+    std::string input;
+    std::string output;
+};
+
+constexpr const char* kExamples = R"(Examples:
+  swatcher-render clouds.mtf clouds.png
+  swatcher-render clouds.mtf big.png --size 1024 --tile 2
+  swatcher-render clouds.mtf c7.png --set "Perlin noise.Random=7" --set 1.Color=R+G+B
+  swatcher-render --info clouds.mtf
+  swatcher-render examples/*.mtf -o out --format jpg
+
+NODE is a node's index in the file (0 is the Store node) or its display name;
+PARAM a parameter's index or name. The key ends at the first '.' after which
+a parameter of that node is named. VALUE is a whole number (clamped to the
+range), an option's text or index for a choice, or the text of a text
+parameter.
+
+Exit status: 0 success, 1 bad usage, 2 input unreadable or malformed,
+3 output not written; with several inputs, the highest of them.)";
+
+int Fail(const std::string& problem, int status) {
     std::fprintf(stderr, "swatcher-render: %s\n", problem.c_str());
-    std::fprintf(stderr, "usage: swatcher-render IN.mtf OUT.{png,bmp,jpg,rgba} [--size N] [--log]\n");
-    return kUsage;
+    return status;
+}
+
+int Usage(const std::string& problem) {
+    return Fail(problem + " (see --help)", kUsage);
 }
 
 bool EndsWith(const std::string& s, const std::string& suffix) {
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return s.size() >= suffix.size() &&
+           s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-bool ParseSize(const char* text, int* size) {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 10);
-    if (!*text || *end || v < 1 || v > Image::kMaxSide) return false;
-    *size = static_cast<int>(v);
-    return true;
+bool KnownFormat(const std::string& path) {
+    return EndsWith(path, ".rgba") || ImageFileTypeOf(path) != ImageFileType::kUnknown;
 }
 
-// Returns an exit status on bad usage, or -1 when the options are good.
-int ParseOptions(int argc, char** argv, Options* options) {
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--log") {
-            options->log = true;
-        } else if (arg == "--size") {
-            if (i + 1 >= argc) return Usage("--size needs a number");
-            if (!ParseSize(argv[++i], &options->size))
-                return Usage(std::string("--size must be a whole number from 1 to ") +
-                             std::to_string(Image::kMaxSide) + ", not '" + argv[i] + "'");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return Usage("unknown option '" + arg + "'");
-        } else if (options->input.empty()) {
-            options->input = arg;
-        } else if (options->output.empty()) {
-            options->output = arg;
-        } else {
-            return Usage("too many arguments");
-        }
+void DescribeOptions(CLI::App& app, Options* options) {
+    app.description("Renders texture files (.mtf) and writes the textures as images.");
+    app.footer(kExamples);
+    app.set_version_flag("--version", "swatcher-render " SWATCHER_VERSION);
+    app.add_option("FILE", options->files, "IN OUT, or the inputs when -o is given")->type_name("");
+    app.add_option("-o,--output-dir", options->outputDir,
+                   "write each input IN.mtf as DIR/IN.FMT (several inputs)")
+        ->type_name("DIR");
+    app.add_option("--format", options->format, "format with -o: png, bmp, jpg or rgba")
+        ->check(CLI::IsMember({"png", "bmp", "jpg", "rgba"}))
+        ->type_name("FMT");
+    app.add_option("--set", options->settingTexts, "set a parameter before rendering; repeatable")
+        ->type_name("NODE.PARAM=VALUE")
+        ->allow_extra_args(false);
+    app.add_option("--size", options->size, "render at N x N pixels")
+        ->check(CLI::Range(1, Image::kMaxSide))
+        ->type_name("N");
+    app.add_option("--tile", options->tile, "write the texture repeated K x K times")
+        ->check(CLI::Range(1, kMaxTile))
+        ->type_name("K");
+    app.add_flag("--info", options->info, "print the graph as JSON instead of rendering");
+    app.add_flag("--log", options->log, "print the render's timing lines to stderr");
+}
+
+// The output path for one input in -o mode: DIR/NAME.FMT.
+std::string OutputFor(const Options& options, const std::string& input) {
+    std::filesystem::path name = std::filesystem::path(input).filename();
+    if (name.extension() == ".mtf") name.replace_extension();
+    return (std::filesystem::path(options.outputDir) / name).string() + "." + options.format;
+}
+
+// Returns an exit status on bad usage, or -1 when the jobs are good.
+int PlanJobs(const Options& options, std::vector<Job>* jobs) {
+    const auto& files = options.files;
+    if (options.info) {
+        if (files.size() != 1 || !options.outputDir.empty())
+            return Usage("--info takes one input file and no output");
+        jobs->push_back({files[0], ""});
+        return -1;
     }
-    if (options->output.empty()) return Usage("needs an input and an output file");
-    if (!EndsWith(options->output, ".rgba") && ImageFileTypeOf(options->output) == ImageFileType::kUnknown)
-        return Usage("cannot tell the format of '" + options->output +
-                     "' (use .png, .bmp, .jpg or .rgba)");
+    if (options.outputDir.empty()) {
+        if (files.size() < 2) return Usage("needs an input and an output file");
+        if (files.size() > 2) return Usage("too many arguments (several inputs need -o DIR)");
+        if (!KnownFormat(files[1]))
+            return Usage("cannot tell the format of '" + files[1] +
+                         "' (use .png, .bmp, .jpg or .rgba)");
+        jobs->push_back({files[0], files[1]});
+        return -1;
+    }
+    if (files.empty()) return Usage("needs at least one input file");
+    if (!std::filesystem::is_directory(options.outputDir))
+        return Usage("'" + options.outputDir + "' is not a directory");
+    std::set<std::string> outputs;
+    for (const std::string& input : files) {
+        jobs->push_back({input, OutputFor(options, input)});
+        if (!outputs.insert(jobs->back().output).second)
+            return Usage("two inputs would both write '" + jobs->back().output + "'");
+    }
     return -1;
 }
 
-bool WriteRaw(const std::string& path, const Image& texture, std::string* error) {
+// Returns an exit status on bad usage, or -1 when the options are good.
+int ParseOptions(int argc, char** argv, Options* options, std::vector<Job>* jobs) {
+    CLI::App app("swatcher-render", "swatcher-render");
+    DescribeOptions(app, options);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        return Usage(e.what());
+    }
+    if (app.count("--format") && options->outputDir.empty()) return Usage("--format needs -o DIR");
+    for (const std::string& text : options->settingTexts) {
+        ParamSetting setting;
+        std::string error;
+        if (!ParseParamSetting(text, &setting, &error)) return Usage(error);
+        options->settings.push_back(setting);
+    }
+    return PlanJobs(*options, jobs);
+}
+
+bool WriteRaw(const std::string& path, const Image& texture, int tile, std::string* error) {
     FileStream stream(path, FileStream::kWrite);
-    if (stream.isOpen()) stream.Write(texture.pixels, texture.byteCount());
+    const size_t rowBytes = static_cast<size_t>(texture.width) * 4;
+    for (int y = 0; y < texture.height * tile && stream.isOpen(); ++y) {
+        const auto* row = reinterpret_cast<const uint8_t*>(texture.pixels) +
+                          static_cast<size_t>(y % texture.height) * rowBytes;
+        for (int x = 0; x < tile; ++x) stream.Write(row, rowBytes);
+    }
     if (stream.isOpen() && stream.Commit()) return true;
     *error = "Cannot write " + path + ": " + stream.error();
     return false;
+}
+
+bool WriteTexture(const std::string& path, const Image& texture, int tile, std::string* error) {
+    if (EndsWith(path, ".rgba")) return WriteRaw(path, texture, tile, error);
+    return WriteImageFile(path, texture, texture.width * tile, texture.height * tile, error);
+}
+
+// Loads, sets and resizes the graph; returns an exit status on failure, or -1.
+int PrepareGraph(const Options& options, const std::string& input, const NodeRegistry& registry,
+                 NodeGraph& graph) {
+    std::string error;
+    if (!LoadTextureFile(input, graph, registry, nullptr, &error)) return Fail(error, kBadInput);
+    for (const ParamSetting& setting : options.settings)
+        if (!ApplyParamSetting(graph, setting, &error)) return Fail(input + ": " + error, kUsage);
+    if (options.size && !graph.SetTextureSize(options.size, options.size))
+        return Fail(input + ": cannot make a " + std::to_string(options.size) + " x " +
+                        std::to_string(options.size) + " texture",
+                    kBadInput);
+    int side = std::max(graph.width, graph.height) * options.tile;
+    if (options.tile > 1 && side > Image::kMaxSide)
+        return Fail(input + ": --tile " + std::to_string(options.tile) + " would write " +
+                        std::to_string(side) + " pixels a side, more than " +
+                        std::to_string(Image::kMaxSide),
+                    kUsage);
+    return -1;
+}
+
+int RunJob(const Options& options, const Job& job, const NodeRegistry& registry) {
+    NodeGraph graph(64, 64);
+    if (int status = PrepareGraph(options, job.input, registry, graph); status >= 0) return status;
+    if (options.info) {
+        std::fputs(GraphJson(graph).c_str(), stdout);
+        return kOk;
+    }
+    if (isatty(STDERR_FILENO)) {
+        RenderProgress progress(job.input, graph);
+        graph.Render();
+    } else {
+        graph.Render();
+    }
+    std::string error;
+    if (!WriteTexture(job.output, graph.texture(), options.tile, &error))
+        return Fail(error, kBadOutput);
+    return kOk;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
-    if (int status = ParseOptions(argc, argv, &options); status >= 0) return status;
+    std::vector<Job> jobs;
+    if (int status = ParseOptions(argc, argv, &options, &jobs); status >= 0) return status;
     if (options.log) platform::LogToStderr();
 
     NodeRegistry registry;
-    NodeGraph graph(64, 64);
-    std::string error;
-    if (!LoadTextureFile(options.input, graph, registry, nullptr, &error)) {
-        std::fprintf(stderr, "swatcher-render: %s\n", error.c_str());
-        return kBadInput;
-    }
-    if (options.size && !graph.SetTextureSize(options.size, options.size)) {
-        std::fprintf(stderr, "swatcher-render: not enough memory for a %d x %d texture\n",
-                     options.size, options.size);
-        return kBadInput;
-    }
-    graph.Render();
-
-    const Image& texture = graph.texture();
-    bool ok = EndsWith(options.output, ".rgba")
-                  ? WriteRaw(options.output, texture, &error)
-                  : WriteImageFile(options.output, texture, texture.width, texture.height, &error);
-    if (!ok) {
-        std::fprintf(stderr, "swatcher-render: %s\n", error.c_str());
-        return kBadOutput;
-    }
-    return kOk;
+    int worst = kOk;
+    for (const Job& job : jobs) worst = std::max(worst, RunJob(options, job, registry));
+    return worst;
 }

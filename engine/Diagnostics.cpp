@@ -23,7 +23,9 @@ void DebugLog(const char* format, ...) {
     platform::WriteDebugLine(line);
 }
 
-void StartTimer() { g_timerStart = platform::QueryPerformanceCounter(); }
+void StartTimer() {
+    g_timerStart = platform::QueryPerformanceCounter();
+}
 
 int32_t ElapsedMilliseconds(int64_t start, int64_t now, int64_t frequency) {
     if (frequency <= 0) return 0;

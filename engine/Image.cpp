@@ -16,4 +16,6 @@ std::unique_ptr<Image> Image::Create(int width, int height) {
     return std::unique_ptr<Image>(new Image(width, height, static_cast<uint32_t*>(block)));
 }
 
-Image::~Image() { std::free(pixels); }
+Image::~Image() {
+    std::free(pixels);
+}

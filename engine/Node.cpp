@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/Diagnostics.h"
 #include "engine/RenderListener.h"
 
 Image* NullImage = nullptr;
@@ -15,14 +16,18 @@ void SetRenderListener(RenderListener* listener) {
     g_listener = listener ? listener : &g_nullListener;
 }
 
-RenderListener& GetRenderListener() { return *g_listener; }
+RenderListener& GetRenderListener() {
+    return *g_listener;
+}
 
 Pin::Pin(Node* o, const std::string& n) : owner(o), name(n.substr(0, Param::kMaxNameLength)) {}
 
-bool Pin::IsOutputPin() const { return owner->outputPin.get() == this; }
+bool Pin::IsOutputPin() const {
+    return owner->outputPin.get() == this;
+}
 
-Node::Node(const std::string& n, uint8_t type, int width, int height)
-    : name(n.substr(0, kMaxNameLength)), typeId(type) {
+Node::Node(const std::string& n, uint8_t type, int width, int height, NodeTiming timing)
+    : name(n.substr(0, kMaxNameLength)), typeId(type), timing_(timing) {
     outputPin = std::make_unique<Pin>(this, "Output");
     image = Image::Create(width, height);
     // Nodes are built at 1 x 1 or at the size of an existing image; keep an
@@ -36,18 +41,20 @@ void Node::AddInput(const std::string& pinName) {
     inputPins.push_back(std::make_unique<Pin>(this, pinName));
 }
 
-void Node::AddParam(std::unique_ptr<Param> p) { params.push_back(std::move(p)); }
-
-void Node::AddInt(const char* n, int16_t min, int16_t max, int16_t v) {
-    AddParam(std::make_unique<IntParam>(n, min, max, v));
-}
-
-void Node::AddChoice(const char* n, std::initializer_list<const char*> options) {
-    AddParam(std::make_unique<ChoiceParam>(n, options));
-}
-
-void Node::AddText(const char* n, const char* text) {
-    AddParam(std::make_unique<TextParam>(n, text));
+void Node::AddParams(std::span<const ParamDef> table) {
+    for (const ParamDef& def : table) {
+        switch (def.kind) {
+            case ParamDef::Kind::kInt:
+                params.push_back(std::make_unique<IntParam>(def.name, def.min, def.max, def.value));
+                break;
+            case ParamDef::Kind::kChoice:
+                params.push_back(std::make_unique<ChoiceParam>(def.name, def.options));
+                break;
+            case ParamDef::Kind::kText:
+                params.push_back(std::make_unique<TextParam>(def.name, def.text));
+                break;
+        }
+    }
 }
 
 void Node::CopyParamsFrom(const Node& source) {
@@ -80,19 +87,35 @@ void Node::GatherInputs() {
     }
 }
 
-void Node::NodeDone() { GetRenderListener().NodeDone(); }
+void Node::Update() {
+    if (!inputPins.empty()) GatherInputs();
+    if (!timing_.label) {
+        Compute();
+        NodeDone();
+        return;
+    }
+    StartTimer();
+    Compute();
+    if (timing_.doneBeforeLog) NodeDone();
+    StopTimer(TimerLabel().c_str());
+    if (!timing_.doneBeforeLog) NodeDone();
+}
+
+void Node::NodeDone() {
+    GetRenderListener().NodeDone();
+}
 
 StoreNode::StoreNode(int width, int height) : Node("Store", kTypeId, width, height) {
     AddInput("Source");
 }
 
-std::unique_ptr<Node> StoreNode::Clone() const { return CloneAs<StoreNode>(); }
+std::unique_ptr<Node> StoreNode::Clone() const {
+    return CloneAs<StoreNode>();
+}
 
-void StoreNode::Update() {
-    GatherInputs();
+void StoreNode::Compute() {
     const Image* source = inputImages[0];
     // Sizes always agree inside a graph; the guard keeps a stray image harmless.
     if (source && source->pixelCount == image->pixelCount)
         std::memcpy(image->pixels, source->pixels, image->byteCount());
-    NodeDone();
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,13 +41,23 @@ public:
 // graph owns it and points this at it whenever it creates or renders.
 extern Image* NullImage;
 
+// How a node type's Update frame times its compute step: the label of its
+// "took" log line (none: untimed) and whether NodeDone comes before that line.
+struct NodeTiming {
+    const char* label = nullptr;
+    bool doneBeforeLog = false;
+};
+
 class Node {
 public:
     static constexpr size_t kMaxNameLength = 63;
 
     virtual ~Node();
     virtual std::unique_ptr<Node> Clone() const = 0;
-    virtual void Update() = 0;
+
+    // The one update frame: gathers the inputs (node types with input pins
+    // only, so generators stay unvisited), times Compute and reports NodeDone.
+    void Update();
 
     // Replaces the image by a zero-filled one of the given size. On failure
     // (logged) the old image stays and false is returned.
@@ -70,14 +81,17 @@ public:
     int16_t value(size_t i) const { return params[i]->GetValue(); }
 
 protected:
-    Node(const std::string& name, uint8_t typeId, int width, int height);
+    Node(const std::string& name, uint8_t typeId, int width, int height, NodeTiming timing = {});
+
+    // The type's own work: fills image from inputImages and the parameters.
+    virtual void Compute() = 0;
+    // The label of the "took" line; a type whose label depends on the result
+    // overrides it.
+    virtual std::string TimerLabel() const { return timing_.label; }
 
     // Constructor helpers: pins and params in the node type's order.
     void AddInput(const std::string& pinName);
-    void AddParam(std::unique_ptr<Param> p);
-    void AddInt(const char* name, int16_t min, int16_t max, int16_t value);
-    void AddChoice(const char* name, std::initializer_list<const char*> options);
-    void AddText(const char* name, const char* text);
+    void AddParams(std::span<const ParamDef> table);
 
     // The common clone: a new T of this node's image size with the parameter
     // values copied (numbers by value, texts by text).
@@ -93,6 +107,8 @@ protected:
 
 private:
     void CopyParamsFrom(const Node& source);
+
+    const NodeTiming timing_;
 };
 
 class StoreNode : public Node {
@@ -100,5 +116,7 @@ public:
     static constexpr uint8_t kTypeId = 1;
     StoreNode(int width, int height);
     std::unique_ptr<Node> Clone() const override;
-    void Update() override;
+
+protected:
+    void Compute() override;
 };

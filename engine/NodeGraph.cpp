@@ -57,8 +57,8 @@ void NodeGraph::DestroyCables() {
 bool NodeGraph::ImagesFitInMemory(size_t images, int w, int h) {
     const uint64_t physical = platform::PhysicalMemoryBytes();
     if (physical == 0 || w < 1 || h < 1) return true;  // unknown: let allocation decide
-    const uint64_t needed = static_cast<uint64_t>(images) * static_cast<uint64_t>(w) *
-                            static_cast<uint64_t>(h) * 4;
+    const uint64_t needed =
+        static_cast<uint64_t>(images) * static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 4;
     if (needed <= physical / 4 * 3) return true;
     DebugLog("null: no %ix%ix4 buf", w, h);
     return false;
@@ -73,8 +73,8 @@ Node* NodeGraph::AddNode(std::unique_ptr<Node> node) {
 }
 
 void NodeGraph::RemoveNode(Node* node) {
-    auto it = std::find_if(nodes.begin(), nodes.end(),
-                           [node](const auto& n) { return n.get() == node; });
+    auto it =
+        std::find_if(nodes.begin(), nodes.end(), [node](const auto& n) { return n.get() == node; });
     if (it != nodes.end()) nodes.erase(it);
 }
 

@@ -30,7 +30,9 @@ std::unique_ptr<Node> Make() {
 NodeRegistry::NodeRegistry() {
     SetRenderListener(nullptr);
     // Ascending type id: this is the order of the "Available nodes" list.
-    auto Add = [this](std::unique_ptr<Node> prototype) { prototypes_.push_back(std::move(prototype)); };
+    auto Add = [this](std::unique_ptr<Node> prototype) {
+        prototypes_.push_back(std::move(prototype));
+    };
     Add(Make<RawNoise>());
     Add(Make<Mixer>());
     Add(Make<Blur>());

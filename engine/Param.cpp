@@ -5,7 +5,9 @@
 Param::Param(const std::string& n, bool numeric)
     : name(n.substr(0, kMaxNameLength)), isNumeric(numeric ? 1 : 0) {}
 
-std::string Param::GetText() const { return std::to_string(GetValue()); }
+std::string Param::GetText() const {
+    return std::to_string(GetValue());
+}
 
 void Param::SetText(const std::string&) {}
 
@@ -21,9 +23,9 @@ void IntParam::SetValue(int16_t v) {
         value_ = v;
 }
 
-ChoiceParam::ChoiceParam(const std::string& name, std::initializer_list<const char*> options)
+ChoiceParam::ChoiceParam(const std::string& name, std::span<const char* const> options)
     : Param(name, true) {
-    assert(options.size() > 0);
+    assert(!options.empty());
     for (const char* option : options)
         options_.push_back(std::string(option).substr(0, kMaxOptionLength));
 }
@@ -42,4 +44,6 @@ TextParam::TextParam(const std::string& name, const std::string& text) : Param(n
     SetText(text);
 }
 
-void TextParam::SetText(const std::string& text) { text_ = text.substr(0, kMaxTextLength); }
+void TextParam::SetText(const std::string& text) {
+    text_ = text.substr(0, kMaxTextLength);
+}

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,9 @@ public:
     static constexpr size_t kMaxOptionLength = 63;
 
     // The first option is the default.
-    ChoiceParam(const std::string& name, std::initializer_list<const char*> options);
+    ChoiceParam(const std::string& name, std::span<const char* const> options);
+    ChoiceParam(const std::string& name, std::initializer_list<const char*> options)
+        : ChoiceParam(name, std::span<const char* const>(options.begin(), options.size())) {}
 
     int16_t GetValue() const override { return index_; }
     int16_t GetMin() const override { return 0; }
@@ -77,6 +80,31 @@ private:
     std::string text_;
 };
 
+// One row of a node type's parameter table: what the constructor creates, in
+// file and panel order. Built with param::Int, param::Choice and param::Text.
+struct ParamDef {
+    enum class Kind : uint8_t { kInt, kChoice, kText };
+
+    Kind kind;
+    const char* name;
+    int16_t min = 0, max = 0, value = 0;   // kInt
+    std::span<const char* const> options;  // kChoice; the first is the default
+    const char* text = nullptr;            // kText
+};
+
+namespace param {
+
+constexpr ParamDef Int(const char* name, int16_t min, int16_t max, int16_t value) {
+    return {ParamDef::Kind::kInt, name, min, max, value, {}, nullptr};
+}
+constexpr ParamDef Choice(const char* name, std::span<const char* const> options) {
+    return {ParamDef::Kind::kChoice, name, 0, 0, 0, options, nullptr};
+}
+constexpr ParamDef Text(const char* name, const char* text) {
+    return {ParamDef::Kind::kText, name, 0, 0, 0, {}, text};
+}
+
+}  // namespace param
+
 // The colour choice shared by the generators ("Color" or "Type").
-inline constexpr std::initializer_list<const char*> kChannelOptions = {"Red", "Green", "Blue",
-                                                                       "R+G+B"};
+inline constexpr const char* kChannelOptions[] = {"Red", "Green", "Blue", "R+G+B"};

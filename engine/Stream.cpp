@@ -85,7 +85,9 @@ bool FileStream::Commit() {
     return ok;
 }
 
-void WriteU8(Stream& s, uint8_t v) { s.Write(&v, 1); }
+void WriteU8(Stream& s, uint8_t v) {
+    s.Write(&v, 1);
+}
 
 void WriteI16(Stream& s, int16_t v) {
     const auto u = static_cast<uint16_t>(v);

@@ -20,7 +20,9 @@ bool Fail(std::string* error, const std::string& message) {
     return false;
 }
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
 
 std::string NodeLabel(size_t index, const Node& node) {
     return "node " + std::to_string(index) + " (" + Quoted(node.name) + ")";
@@ -55,8 +57,8 @@ bool ResolvePin(const std::vector<std::unique_ptr<Node>>& nodes, uint8_t nodeInd
                 uint8_t pinIndex, size_t cable, Pin** pin, std::string* error) {
     const std::string where = "cable " + std::to_string(cable);
     if (nodeIndex >= nodes.size())
-        return Fail(error, where + " names node " + std::to_string(nodeIndex) + " but there are only " +
-                               std::to_string(nodes.size()) + " nodes");
+        return Fail(error, where + " names node " + std::to_string(nodeIndex) +
+                               " but there are only " + std::to_string(nodes.size()) + " nodes");
     Node& node = *nodes[nodeIndex];
     if (pinIndex == 255) {
         *pin = node.outputPin.get();
@@ -84,9 +86,9 @@ bool NodeGraph::Save(Stream& stream, std::string* error) const {
     for (size_t i = 0; i < nodes.size(); ++i)
         for (const auto& param : nodes[i]->params)
             if (!param->isNumeric && param->GetText().size() > kMaxTextBytes)
-                return Fail(error, "parameter " + Quoted(param->name) + " of " +
-                                       NodeLabel(i, *nodes[i]) +
-                                       " is longer than 255 characters, which a texture file cannot hold");
+                return Fail(error,
+                            "parameter " + Quoted(param->name) + " of " + NodeLabel(i, *nodes[i]) +
+                                " is longer than 255 characters, which a texture file cannot hold");
 
     WriteI16(stream, static_cast<int16_t>(width));
     WriteI16(stream, static_cast<int16_t>(height));
@@ -124,8 +126,8 @@ bool NodeGraph::Load(Stream& stream, const NodeRegistry& registry, std::string* 
         return Fail(error, "invalid texture size " + std::to_string(w) + " x " + std::to_string(h));
     if (w > Image::kMaxSide || h > Image::kMaxSide)
         return Fail(error, "texture size " + std::to_string(w) + " x " + std::to_string(h) +
-                               " is too large (at most " + std::to_string(Image::kMaxSide) +
-                               " x " + std::to_string(Image::kMaxSide) + ")");
+                               " is too large (at most " + std::to_string(Image::kMaxSide) + " x " +
+                               std::to_string(Image::kMaxSide) + ")");
 
     const std::string noMemory = "not enough memory for " + std::to_string(nodeCount) +
                                  " images of " + std::to_string(w) + " x " + std::to_string(h);

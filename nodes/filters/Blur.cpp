@@ -1,6 +1,7 @@
 #include "nodes/filters/Blur.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -63,22 +64,27 @@ void BlurColumns(const Image& src, Image& dst, int r, const uint8_t* scale) {
     }
 }
 
+enum Slot { kAmountH, kAmountV, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Amount H", 0, 255, 0),
+    param::Int("Amount V", 0, 255, 0),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
-Blur::Blur(int width, int height) : Node("Blur", kTypeId, width, height) {
+Blur::Blur(int width, int height) : Node("Blur", kTypeId, width, height, kTiming) {
     AddInput("Source");
-    AddInt("Amount H", 0, 255, 0);
-    AddInt("Amount V", 0, 255, 0);
+    AddParams(kParams);
 }
 
-void Blur::Update() {
-    GatherInputs();
-    StartTimer();
+void Blur::Compute() {
     const int width = image->width, height = image->height;
     // A radius reaching the image size would wrap the window onto itself more
     // than once; clipping keeps every wrapped index inside the row or column.
-    const int rh = std::min<int>(value(0), width - 1);
-    const int rv = std::min<int>(value(1), height - 1);
+    const int rh = std::min<int>(value(kAmountH), width - 1);
+    const int rv = std::min<int>(value(kAmountV), height - 1);
     const double fh = platform::dbl(1.0L / (2 * rh + 1));
     const float fv = platform::single(1.0L / (2 * rv + 1));
     // Without room for the horizontal result the image keeps its old content
@@ -90,6 +96,4 @@ void Blur::Update() {
             BlurRow(source.pixel(0, y), temp->pixel(0, y), width, rh, scaleH.data());
         BlurColumns(*temp, *image, rv, ScaleTable(rv, fv).data());
     }
-    StopTimer("Blur::Update");
-    NodeDone();
 }

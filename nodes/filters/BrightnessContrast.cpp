@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -27,20 +28,25 @@ int ScaledLevel(int deviation, const Scale& scale, int brightness) {
     return std::clamp(platform::TruncToInt(scaled) + brightness + 127, 0, 255);
 }
 
+enum Slot { kBrightness, kContrast, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Brightness", -255, 255, 0),
+    param::Int("Contrast", -255, 255, 0),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
 BrightnessContrast::BrightnessContrast(int width, int height)
-    : Node("Brightness, Contrast", kTypeId, width, height) {
+    : Node("Brightness, Contrast", kTypeId, width, height, kTiming) {
     AddInput("Source");
-    AddInt("Brightness", -255, 255, 0);
-    AddInt("Contrast", -255, 255, 0);
+    AddParams(kParams);
 }
 
-void BrightnessContrast::Update() {
-    GatherInputs();
-    StartTimer();
-    const int brightness = value(0);
-    const double exponent = (value(1) + 255) * kPerLevel;
+void BrightnessContrast::Compute() {
+    const int brightness = value(kBrightness);
+    const double exponent = (value(kContrast) + 255) * kPerLevel;
     std::vector<Scale> scales(kMaxSquareSum + 1);
     const uint8_t* source = inputImages[0]->bytes();
     uint8_t* target = image->bytes();
@@ -59,6 +65,4 @@ void BrightnessContrast::Update() {
         // All four bytes are read before any is written (the source may be this image).
         for (int k = 0; k < 4; ++k) target[k] = ScaledLevel(deviation[k], scale, brightness);
     }
-    StopTimer("BrightnessContrast::Update");
-    NodeDone();
 }

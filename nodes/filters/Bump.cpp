@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -59,23 +60,29 @@ private:
     std::vector<int> factors_;
 };
 
+enum Slot { kLightX, kLightY, kLightH, kIntensity, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Light X", -255, 255, 0),
+    param::Int("Light Y", -255, 255, 0),
+    param::Int("Light H", 0, 255, 127),
+    param::Int("Intensity", 0, 255, 127),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
-Bump::Bump(int width, int height) : Node("Bump", kTypeId, width, height) {
+Bump::Bump(int width, int height) : Node("Bump", kTypeId, width, height, kTiming) {
     AddInput("Source");
-    AddInt("Light X", -255, 255, 0);
-    AddInt("Light Y", -255, 255, 0);
-    AddInt("Light H", 0, 255, 127);
-    AddInt("Intensity", 0, 255, 127);
+    AddParams(kParams);
 }
 
 // Every pixel is computed, the border ones with neighbours wrapped around so
 // textures stay tileable. The source is read while writing, in row order, so
 // a source that is this node's own image gives what that order gives.
-void Bump::Update() {
-    GatherInputs();
-    StartTimer();
-    FactorCache factor(MakeLight(value(0), value(1), value(2), value(3)));
+void Bump::Compute() {
+    FactorCache factor(
+        MakeLight(value(kLightX), value(kLightY), value(kLightH), value(kIntensity)));
     const Image& source = *inputImages[0];
     const int w = image->width;
     const int h = image->height;
@@ -95,6 +102,4 @@ void Bump::Update() {
                 out[c] = static_cast<uint8_t>(std::min(in[c] * f / 255, 255));
         }
     }
-    StopTimer("Bump::Update");
-    NodeDone();
 }

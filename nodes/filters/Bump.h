@@ -5,7 +5,10 @@
 class Bump : public Node {
 public:
     static constexpr uint8_t kTypeId = 18;
+    static constexpr NodeTiming kTiming = {"Bump::Update"};
     Bump(int width, int height);
     std::unique_ptr<Node> Clone() const override { return CloneAs<Bump>(); }
-    void Update() override;
+
+protected:
+    void Compute() override;
 };

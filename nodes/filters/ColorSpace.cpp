@@ -5,8 +5,8 @@
 
 #include "platform/Numeric.h"
 
-using platform::TruncToInt;
 using platform::single;
+using platform::TruncToInt;
 
 void RGBToHSV(float r, float g, float b, float& h, float& s, float& v) {
     const float max = std::max({r, g, b});

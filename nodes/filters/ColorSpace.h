@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 
 #include "platform/Numeric.h"
 
@@ -21,9 +20,7 @@ inline constexpr float kNoHue = -1.0f;
 // the component (0 hue, 1 saturation, 2 value) held by bytes 0, 1 and 2.
 inline constexpr int kComponentOrder[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 2, 0},
                                               {1, 0, 2}, {2, 1, 0}, {2, 0, 1}};
-inline constexpr std::initializer_list<const char*> kOrderOptions = {"HSV", "HVS", "SVH",
-                                                                     "SHV", "VSH", "VHS"};
-
+inline constexpr const char* kOrderOptions[] = {"HSV", "HVS", "SVH", "SHV", "VSH", "VHS"};
 
 }  // namespace colorspace
 

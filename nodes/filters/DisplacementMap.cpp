@@ -1,6 +1,7 @@
 #include "nodes/filters/DisplacementMap.h"
 
 #include <array>
+#include <iterator>
 
 #include "engine/Diagnostics.h"
 
@@ -20,28 +21,34 @@ int Wrap(int shifted, int size) {
     return shifted < size ? shifted : shifted % size;
 }
 
+constexpr const char* kMapChannelOptions[] = {"Red", "Green", "Blue"};
+enum Slot { kAmountX, kXChannel, kAmountY, kYChannel, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Amount X", 0, 255, 0),
+    param::Choice("X Channel", kMapChannelOptions),
+    param::Int("Amount Y", 0, 255, 0),
+    param::Choice("Y Channel", kMapChannelOptions),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
 DisplacementMap::DisplacementMap(int width, int height)
-    : Node("Displacement map", kTypeId, width, height) {
+    : Node("Displacement map", kTypeId, width, height, kTiming) {
     AddInput("Source");
     AddInput("Map X");
     AddInput("Map Y");
-    AddInt("Amount X", 0, 255, 0);
-    AddChoice("X Channel", {"Red", "Green", "Blue"});
-    AddInt("Amount Y", 0, 255, 0);
-    AddChoice("Y Channel", {"Red", "Green", "Blue"});
+    AddParams(kParams);
 }
 
 // Reads the maps and the source while writing, in row order, so an input that
 // is this node's own image gives what that order gives.
-void DisplacementMap::Update() {
-    GatherInputs();
-    StartTimer();
-    const int xChannel = value(1);
-    const int yChannel = value(3);
-    const OffsetTable xOffsets = Offsets(value(0));
-    const OffsetTable yOffsets = Offsets(value(2));
+void DisplacementMap::Compute() {
+    const int xChannel = value(kXChannel);
+    const int yChannel = value(kYChannel);
+    const OffsetTable xOffsets = Offsets(value(kAmountX));
+    const OffsetTable yOffsets = Offsets(value(kAmountY));
     const uint32_t* source = inputImages[0]->pixels;
     const uint8_t* mapX = inputImages[1]->bytes();
     const uint8_t* mapY = inputImages[2]->bytes();
@@ -54,6 +61,4 @@ void DisplacementMap::Update() {
             image->pixels[i] = source[sy * w + sx];
         }
     }
-    StopTimer("DisplacementMap::Update");
-    NodeDone();
 }

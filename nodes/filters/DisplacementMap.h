@@ -5,7 +5,10 @@
 class DisplacementMap : public Node {
 public:
     static constexpr uint8_t kTypeId = 12;
+    static constexpr NodeTiming kTiming = {"DisplacementMap::Update"};
     DisplacementMap(int width, int height);
     std::unique_ptr<Node> Clone() const override { return CloneAs<DisplacementMap>(); }
-    void Update() override;
+
+protected:
+    void Compute() override;
 };

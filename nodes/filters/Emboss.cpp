@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -38,19 +39,24 @@ int Shaded(int a, int v) {
     return std::min(a + ((255 - a) * (v - 128)) / 127, 255);
 }
 
+enum Slot { kShade, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Shade", 0, 555, 0),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
-Emboss::Emboss(int width, int height) : Node("Emboss + Shade", kTypeId, width, height) {
+Emboss::Emboss(int width, int height) : Node("Emboss + Shade", kTypeId, width, height, kTiming) {
     AddInput("Source");
-    AddInt("Shade", 0, 555, 0);
+    AddParams(kParams);
 }
 
 // Reads the source while writing, pixel by pixel in row order, so a source
 // that is this node's own image gives what that order gives.
-void Emboss::Update() {
-    GatherInputs();
-    StartTimer();
-    const int shade = value(0);
+void Emboss::Compute() {
+    const int shade = value(kShade);
     const std::vector<uint8_t>* strengths = shade > 0 ? &StrengthTable() : nullptr;
     const uint8_t* source = inputImages[0]->bytes();
     uint8_t* target = image->bytes();
@@ -79,6 +85,4 @@ void Emboss::Update() {
             out[3] = centre[0];  // read after the colour bytes are written
         }
     }
-    StopTimer("Emboss::Update");
-    NodeDone();
 }

@@ -5,7 +5,10 @@
 class Emboss : public Node {
 public:
     static constexpr uint8_t kTypeId = 6;
+    static constexpr NodeTiming kTiming = {"Emboss::Update"};
     Emboss(int width, int height);
     std::unique_ptr<Node> Clone() const override { return CloneAs<Emboss>(); }
-    void Update() override;
+
+protected:
+    void Compute() override;
 };

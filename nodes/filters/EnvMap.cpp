@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -39,28 +41,35 @@ int SpotLevel(const Spot& spot, int squares) {
     return std::clamp(platform::TruncToInt(t * spot.a), 0, 255);
 }
 
+enum Slot { kRadius, kCubAtt, kChannel, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Radius", 0, 512, 255),
+    param::Int("Cub. Att.", 0, 1023, 512),
+    param::Choice("Channel", kChannelOptions),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
-EnvMap::EnvMap(int width, int height) : Node("Environment map", kTypeId, width, height) {
-    AddInt("Radius", 0, 512, 255);
-    AddInt("Cub. Att.", 0, 1023, 512);
-    AddChoice("Channel", kChannelOptions);
+EnvMap::EnvMap(int width, int height) : Node("Environment map", kTypeId, width, height, kTiming) {
+    AddParams(kParams);
 }
 
-void EnvMap::Update() {
-    StartTimer();
-    const int channel = value(2);
-    const Spot spot = MakeSpot(image->width, image->height, value(0), value(1));
+void EnvMap::Compute() {
+    const int channel = value(kChannel);
+    const Spot spot = MakeSpot(image->width, image->height, value(kRadius), value(kCubAtt));
     const int cx = image->width / 2;
     const int cy = image->height / 2;
-    for (int y = 0; y < image->height; ++y) {
-        for (int x = 0; x < image->width; ++x) {
-            const int n = SpotLevel(spot, (x - cx) * (x - cx) + (y - cy) * (y - cy));
-            uint8_t* out = image->pixel(x, y);
-            for (int c = 0; c < 3; ++c) out[c] = (channel == 3 || channel == c) ? n : 0;
-            out[3] = 255;
+    // Every pixel depends on its position only.
+    ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            for (int x = 0; x < image->width; ++x) {
+                const int n = SpotLevel(spot, (x - cx) * (x - cx) + (y - cy) * (y - cy));
+                uint8_t* out = image->pixel(x, y);
+                for (int c = 0; c < 3; ++c) out[c] = (channel == 3 || channel == c) ? n : 0;
+                out[3] = 255;
+            }
         }
-    }
-    StopTimer("EnvMap::Update");
-    NodeDone();
+    });
 }

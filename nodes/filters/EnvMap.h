@@ -5,7 +5,10 @@
 class EnvMap : public Node {
 public:
     static constexpr uint8_t kTypeId = 14;
+    static constexpr NodeTiming kTiming = {"EnvMap::Update"};
     EnvMap(int width, int height);
     std::unique_ptr<Node> Clone() const override { return CloneAs<EnvMap>(); }
-    void Update() override;
+
+protected:
+    void Compute() override;
 };

@@ -1,20 +1,31 @@
 #include "nodes/filters/FromHSV.h"
 
+#include <iterator>
+
 #include "engine/Diagnostics.h"
 #include "nodes/filters/ColorSpace.h"
 #include "platform/Numeric.h"
 
 using platform::single;
 
-FromHSV::FromHSV(int width, int height) : Node("HSV -> RGB", kTypeId, width, height) {
+namespace {
+
+enum Slot { kLoadAs, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Choice("Load as", colorspace::kOrderOptions),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
+}  // namespace
+
+FromHSV::FromHSV(int width, int height) : Node("HSV -> RGB", kTypeId, width, height, kTiming) {
     AddInput("Source");
-    AddChoice("Load as", colorspace::kOrderOptions);
+    AddParams(kParams);
 }
 
-void FromHSV::Update() {
-    GatherInputs();
-    StartTimer();
-    const int* order = colorspace::kComponentOrder[value(0)];
+void FromHSV::Compute() {
+    const int* order = colorspace::kComponentOrder[value(kLoadAs)];
     const uint8_t* src = inputImages[0]->bytes();
     uint8_t* dst = image->bytes();
     for (int32_t i = 0; i < image->pixelCount; ++i, src += 4, dst += 4) {
@@ -29,7 +40,4 @@ void FromHSV::Update() {
         dst[2] = static_cast<uint8_t>(b);
         dst[3] = 0;
     }
-    // Shares its label with the forward conversion.
-    StopTimer("ToHSV::Update");
-    NodeDone();
 }

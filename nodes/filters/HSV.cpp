@@ -1,6 +1,7 @@
 #include "nodes/filters/HSV.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/Diagnostics.h"
 #include "nodes/filters/ColorSpace.h"
@@ -8,19 +9,28 @@
 
 using platform::single;
 
-HSV::HSV(int width, int height) : Node("Adjust HSV", kTypeId, width, height) {
+namespace {
+
+enum Slot { kHue, kSaturation, kLightness, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Hue", -180, 180, 0),
+    param::Int("Saturation", -255, 255, 0),
+    param::Int("Lightness", -255, 255, 0),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
+}  // namespace
+
+HSV::HSV(int width, int height) : Node("Adjust HSV", kTypeId, width, height, kTiming) {
     AddInput("Source");
-    AddInt("Hue", -180, 180, 0);
-    AddInt("Saturation", -255, 255, 0);
-    AddInt("Lightness", -255, 255, 0);
+    AddParams(kParams);
 }
 
-void HSV::Update() {
-    GatherInputs();
-    StartTimer();
-    const float dh = single(value(0));
-    const float ds = single(value(1) * static_cast<long double>(colorspace::kOneOver255));
-    const float dv = single(value(2));
+void HSV::Compute() {
+    const float dh = single(value(kHue));
+    const float ds = single(value(kSaturation) * static_cast<long double>(colorspace::kOneOver255));
+    const float dv = single(value(kLightness));
     const uint8_t* src = inputImages[0]->bytes();
     uint8_t* dst = image->bytes();
     for (int32_t i = 0; i < image->pixelCount; ++i, src += 4, dst += 4) {
@@ -37,6 +47,4 @@ void HSV::Update() {
         dst[1] = static_cast<uint8_t>(g);
         dst[2] = static_cast<uint8_t>(b);
     }
-    StopTimer("HSV::Update");
-    NodeDone();
 }

@@ -5,7 +5,10 @@
 class HSV : public Node {
 public:
     static constexpr uint8_t kTypeId = 8;
+    static constexpr NodeTiming kTiming = {"HSV::Update"};
     HSV(int width, int height);
     std::unique_ptr<Node> Clone() const override { return CloneAs<HSV>(); }
-    void Update() override;
+
+protected:
+    void Compute() override;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "engine/Diagnostics.h"
 #include "nodes/filters/ColorSpace.h"
@@ -77,24 +78,30 @@ void Saturate(const Image& a, const Image& b, Image& d, uint32_t ampA, uint32_t 
     });
 }
 
+constexpr const char* kMixOptions[] = {"Add", "Hue", "Satur.", "Mul"};
+enum Slot { kAmpA, kAmpB, kType, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Amp A", 0, 555, 100),
+    param::Int("Amp B", 0, 555, 100),
+    param::Choice("Type", kMixOptions),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
-Mixer::Mixer(int width, int height) : Node("Mixer", kTypeId, width, height) {
+Mixer::Mixer(int width, int height) : Node("Mixer", kTypeId, width, height, kTiming) {
     AddInput("Source A");
     AddInput("Source B");
-    AddInt("Amp A", 0, 555, 100);
-    AddInt("Amp B", 0, 555, 100);
-    AddChoice("Type", {"Add", "Hue", "Satur.", "Mul"});
+    AddParams(kParams);
 }
 
-void Mixer::Update() {
-    GatherInputs();
-    StartTimer();
-    const uint32_t ampA = static_cast<uint32_t>(value(0));
-    const uint32_t ampB = static_cast<uint32_t>(value(1));
+void Mixer::Compute() {
+    const uint32_t ampA = static_cast<uint32_t>(value(kAmpA));
+    const uint32_t ampB = static_cast<uint32_t>(value(kAmpB));
     const Image& a = *inputImages[0];
     const Image& b = *inputImages[1];
-    switch (value(2)) {
+    switch (value(kType)) {
         case kAdd:
             AddBytes(a.bytes(), b.bytes(), image->bytes(), image->byteCount(), ampA, ampB);
             break;
@@ -108,6 +115,4 @@ void Mixer::Update() {
             Saturate(a, b, *image, ampA, ampB);
             break;
     }
-    StopTimer("Mixer::Update");
-    NodeDone();
 }

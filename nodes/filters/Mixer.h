@@ -5,7 +5,10 @@
 class Mixer : public Node {
 public:
     static constexpr uint8_t kTypeId = 3;
+    static constexpr NodeTiming kTiming = {"Mixer::Update"};
     Mixer(int width, int height);
     std::unique_ptr<Node> Clone() const override { return CloneAs<Mixer>(); }
-    void Update() override;
+
+protected:
+    void Compute() override;
 };

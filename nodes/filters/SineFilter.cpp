@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 
 #include "engine/Diagnostics.h"
 #include "platform/Numeric.h"
@@ -26,29 +27,32 @@ LevelTable SineLevels(float step, float phase, float amp, float luminance) {
     return table;
 }
 
+enum Slot { kLuminance, kAmp, kRange, kPhaseR, kPhaseG, kPhaseB, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Luminance", 0, 255, 127), param::Int("Amp", 0, 255, 127),
+    param::Int("Range", 0, 255, 127),     param::Int("Phase R", 0, 360, 0),
+    param::Int("Phase G", 0, 360, 0),     param::Int("Phase B", 0, 360, 0),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
-SineFilter::SineFilter(int width, int height) : Node("Sine filter", kTypeId, width, height) {
+SineFilter::SineFilter(int width, int height)
+    : Node("Sine filter", kTypeId, width, height, kTiming) {
     AddInput("Source");
-    AddInt("Luminance", 0, 255, 127);
-    AddInt("Amp", 0, 255, 127);
-    AddInt("Range", 0, 255, 127);
-    AddInt("Phase R", 0, 360, 0);
-    AddInt("Phase G", 0, 360, 0);
-    AddInt("Phase B", 0, 360, 0);
+    AddParams(kParams);
 }
 
-void SineFilter::Update() {
-    GatherInputs();
-    StartTimer();
-    const float luminance = platform::single(value(0));
-    const float amp = platform::single(value(1));
+void SineFilter::Compute() {
+    const float luminance = platform::single(value(kLuminance));
+    const float amp = platform::single(value(kAmp));
     const float step =
-        platform::single(static_cast<long double>(value(2)) * kRadiansPerHundredthDegree);
+        platform::single(static_cast<long double>(value(kRange)) * kRadiansPerHundredthDegree);
     LevelTable levels[3];
     for (int k = 0; k < 3; ++k) {
         const float phase =
-            platform::single(static_cast<long double>(value(3 + k)) * kRadiansPerDegree);
+            platform::single(static_cast<long double>(value(kPhaseR + k)) * kRadiansPerDegree);
         levels[k] = SineLevels(step, phase, amp, luminance);
     }
     const uint8_t* source = inputImages[0]->bytes();
@@ -56,6 +60,4 @@ void SineFilter::Update() {
     // Byte 3 is left as it is.
     for (int i = 0; i < image->pixelCount; ++i, source += 4, target += 4)
         for (int k = 0; k < 3; ++k) target[k] = levels[k][source[k]];
-    StopTimer("SineFilter::Update");
-    NodeDone();
 }

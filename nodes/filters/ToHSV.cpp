@@ -1,20 +1,31 @@
 #include "nodes/filters/ToHSV.h"
 
+#include <iterator>
+
 #include "engine/Diagnostics.h"
 #include "nodes/filters/ColorSpace.h"
 #include "platform/Numeric.h"
 
 using platform::single;
 
-ToHSV::ToHSV(int width, int height) : Node("RGB -> HSV", kTypeId, width, height) {
+namespace {
+
+enum Slot { kStoreAs, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Choice("Store as", colorspace::kOrderOptions),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
+}  // namespace
+
+ToHSV::ToHSV(int width, int height) : Node("RGB -> HSV", kTypeId, width, height, kTiming) {
     AddInput("Source");
-    AddChoice("Store as", colorspace::kOrderOptions);
+    AddParams(kParams);
 }
 
-void ToHSV::Update() {
-    GatherInputs();
-    StartTimer();
-    const int* order = colorspace::kComponentOrder[value(0)];
+void ToHSV::Compute() {
+    const int* order = colorspace::kComponentOrder[value(kStoreAs)];
     const uint8_t* src = inputImages[0]->bytes();
     uint8_t* dst = image->bytes();
     for (int32_t i = 0; i < image->pixelCount; ++i, src += 4, dst += 4) {
@@ -27,6 +38,4 @@ void ToHSV::Update() {
             dst[k] = static_cast<uint8_t>(platform::TruncToInt(components[order[k]]));
         dst[3] = 0;
     }
-    StopTimer("ToHSV::Update");
-    NodeDone();
 }

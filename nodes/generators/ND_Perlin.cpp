@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -111,24 +112,33 @@ Gradient GradientOf(float a, float b) {
 
 }  // namespace perlin
 
-ND_Perlin::ND_Perlin(int width, int height) : Node("Perlin noise", kTypeId, width, height) {
-    AddInt("Grid", 0, 16, 4);
-    AddInt("Persistence", 0, 255, 127);
-    AddInt("Octaves", 1, 16, 4);
-    AddChoice("Color", kChannelOptions);
-    AddInt("Random", 0, 255, 0);
+namespace {
+
+enum Slot { kGrid, kPersistence, kOctaves, kColor, kRandom, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Grid", 0, 16, 4),    param::Int("Persistence", 0, 255, 127),
+    param::Int("Octaves", 1, 16, 4), param::Choice("Color", kChannelOptions),
+    param::Int("Random", 0, 255, 0),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
+}  // namespace
+
+ND_Perlin::ND_Perlin(int width, int height)
+    : Node("Perlin noise", kTypeId, width, height, kTiming) {
+    AddParams(kParams);
 }
 
-void ND_Perlin::Update() {
-    StartTimer();
+void ND_Perlin::Compute() {
     const int W = image->width;
     const int H = image->height;
     std::vector<float> acc(static_cast<size_t>(W) * H);
-    const ChannelMask mask = ChannelMask::FromChoice(value(3));
-    platform::srand(value(4));
-    const int octaves = value(2);
-    const float p = platform::single(value(1) * static_cast<long double>(kF255));
-    int cell = platform::TruncToInt(std::pow(2.0, value(0)));
+    const ChannelMask mask = ChannelMask::FromChoice(value(kColor));
+    platform::srand(value(kRandom));
+    const int octaves = value(kOctaves);
+    const float p = platform::single(value(kPersistence) * static_cast<long double>(kF255));
+    int cell = platform::TruncToInt(std::pow(2.0, value(kGrid)));
     cell = std::min({cell, W, H});
 
     float amp = p;
@@ -143,6 +153,4 @@ void ND_Perlin::Update() {
         const long double s = acc[i] * 255.0L;
         mask.Put(image->bytes() + 4 * i, static_cast<uint8_t>(platform::TruncToInt(s)));
     }
-    NodeDone();
-    StopTimer("ND_Perlin");
 }

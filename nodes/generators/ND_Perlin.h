@@ -17,7 +17,10 @@ Gradient GradientOf(float a, float b);
 class ND_Perlin : public Node {
 public:
     static constexpr uint8_t kTypeId = 15;
+    static constexpr NodeTiming kTiming = {"ND_Perlin", true};
     ND_Perlin(int width, int height);
     std::unique_ptr<Node> Clone() const override { return CloneAs<ND_Perlin>(); }
-    void Update() override;
+
+protected:
+    void Compute() override;
 };

@@ -3,25 +3,28 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "engine/Diagnostics.h"
 
 namespace {
 
-enum Slot { kPosX, kPosY, kHeight, kWeight, kText, kColor, kFont };
+enum Slot { kPosX, kPosY, kHeight, kWeight, kText, kColor, kFont, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Pos X", 0, 255, 127), param::Int("Pos Y", 0, 255, 127),
+    param::Int("Height", 1, 255, 16), param::Int("Weight", 100, 900, 400),
+    param::Text("Text", "blaat!"),    param::Choice("Color", kChannelOptions),
+    param::Text("Font", "Arial"),
+};
+static_assert(std::size(kParams) == kSlotCount);
 
 constexpr platform::Rgb kTextColours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
 
 }  // namespace
 
-ND_TEXT::ND_TEXT(int width, int height) : Node("Text", kTypeId, width, height) {
-    AddInt("Pos X", 0, 255, 127);
-    AddInt("Pos Y", 0, 255, 127);
-    AddInt("Height", 1, 255, 16);
-    AddInt("Weight", 100, 900, 400);
-    AddText("Text", "blaat!");
-    AddChoice("Color", kChannelOptions);
-    AddText("Font", "Arial");
+ND_TEXT::ND_TEXT(int width, int height) : Node("Text", kTypeId, width, height, kTiming) {
+    AddParams(kParams);
     PrepareSurface();
 }
 
@@ -56,8 +59,7 @@ void ND_TEXT::CopyRectangle(int x0, int y0, int x1, int y1) {
     }
 }
 
-void ND_TEXT::Update() {
-    StartTimer();
+void ND_TEXT::Compute() {
     ReleaseSurface();
     PrepareSurface();
     surface->DrawText(WorkingCopy(kText));
@@ -77,8 +79,12 @@ void ND_TEXT::Update() {
         y1 = std::min(y1, h - 1);
         CopyRectangle(x0, y0, x1, y1);
     }
-    NodeDone();
+    drawnWidth = x1 - x0;
+    drawnHeight = y1 - y0;
+}
+
+std::string ND_TEXT::TimerLabel() const {
     char label[64];
-    std::snprintf(label, sizeof label, "ND_TEXT (%i by %i)", x1 - x0, y1 - y0);
-    StopTimer(label);
+    std::snprintf(label, sizeof label, "ND_TEXT (%i by %i)", drawnWidth, drawnHeight);
+    return label;
 }

@@ -9,12 +9,16 @@
 class ND_TEXT : public Node {
 public:
     static constexpr uint8_t kTypeId = 13;
+    static constexpr NodeTiming kTiming = {"ND_TEXT", true};
     // The node draws copies of "Text" and "Font" cut to this many characters.
     static constexpr size_t kMaxWorkingLength = 255;
 
     ND_TEXT(int width, int height);
     std::unique_ptr<Node> Clone() const override { return CloneAs<ND_TEXT>(); }
-    void Update() override;
+
+protected:
+    void Compute() override;
+    std::string TimerLabel() const override;
 
 private:
     // Font, measured size, bitmap and colour from the current parameters.
@@ -27,4 +31,7 @@ private:
     std::unique_ptr<platform::TextSurface> surface;
     int32_t textWidth = 0;
     int32_t textHeight = 0;
+    // The copied rectangle's size minus one, for the log line.
+    int drawnWidth = 0;
+    int drawnHeight = 0;
 };

@@ -1,19 +1,31 @@
 #include "nodes/generators/RawNoise.h"
 
+#include <iterator>
+
 #include "engine/Diagnostics.h"
 #include "platform/CRand.h"
 
-RawNoise::RawNoise(int width, int height) : Node("Raw Noise", kTypeId, width, height) {
-    AddInt("Amount", 0, 255, 100);
-    AddInt("Gate", 0, 255, 0);
-    AddInt("Random", 1, 127, 1);
+namespace {
+
+enum Slot { kAmount, kGate, kRandom, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Amount", 0, 255, 100),
+    param::Int("Gate", 0, 255, 0),
+    param::Int("Random", 1, 127, 1),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
+}  // namespace
+
+RawNoise::RawNoise(int width, int height) : Node("Raw Noise", kTypeId, width, height, kTiming) {
+    AddParams(kParams);
 }
 
-void RawNoise::Update() {
-    StartTimer();
-    const int amount = value(0);
-    const int gate = value(1);
-    platform::srand(value(2));
+void RawNoise::Compute() {
+    const int amount = value(kAmount);
+    const int gate = value(kGate);
+    platform::srand(value(kRandom));
     // One draw per byte, the fourth byte included, in memory order.
     uint8_t* bytes = image->bytes();
     const size_t count = image->byteCount();
@@ -21,6 +33,4 @@ void RawNoise::Update() {
         int level = ((platform::rand() & 255) * amount) >> 8;
         bytes[i] = static_cast<uint8_t>(level < gate ? 0 : level);
     }
-    StopTimer("RawNoise::Update");
-    NodeDone();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -44,33 +45,37 @@ int64_t DivideRoundHalfEven(int64_t num, int64_t den) {
     return q;
 }
 
+enum Slot { kAmpX, kAmpY, kFreqX, kFreqY, kPhaseX, kPhaseY, kType, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Amp X", 0, 255, 63),        param::Int("Amp Y", 0, 255, 63),
+    param::Int("Freq X", 0, 255, 63),       param::Int("Freq Y", 0, 255, 63),
+    param::Int("Phase X", 0, 360, 0),       param::Int("Phase Y", 0, 360, 0),
+    param::Choice("Type", kChannelOptions),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
-SinePlasma::SinePlasma(int width, int height) : Node("Sine plasma", kTypeId, width, height) {
-    AddInt("Amp X", 0, 255, 63);
-    AddInt("Amp Y", 0, 255, 63);
-    AddInt("Freq X", 0, 255, 63);
-    AddInt("Freq Y", 0, 255, 63);
-    AddInt("Phase X", 0, 360, 0);
-    AddInt("Phase Y", 0, 360, 0);
-    AddChoice("Type", kChannelOptions);
+SinePlasma::SinePlasma(int width, int height)
+    : Node("Sine plasma", kTypeId, width, height, kTiming) {
+    AddParams(kParams);
 }
 
-void SinePlasma::Update() {
-    StartTimer();
+void SinePlasma::Compute() {
     const int W = image->width;
     const int H = image->height;
-    const double fx = platform::dbl(value(2) * 0.5L * kDegree);
-    const double fy = platform::dbl(value(3) * 0.5L * kDegree);
-    const double px = platform::dbl(static_cast<long double>(value(4)) * kDegree);
-    const double py = platform::dbl(static_cast<long double>(value(5)) * kDegree);
+    const double fx = platform::dbl(value(kFreqX) * 0.5L * kDegree);
+    const double fy = platform::dbl(value(kFreqY) * 0.5L * kDegree);
+    const double px = platform::dbl(static_cast<long double>(value(kPhaseX)) * kDegree);
+    const double py = platform::dbl(static_cast<long double>(value(kPhaseY)) * kDegree);
     const double px2 = platform::dbl(px - static_cast<long double>(W) * fx);
     const double py2 = platform::dbl(py - static_cast<long double>(H) * fy);
-    const ChannelMask mask = ChannelMask::FromChoice(value(6));
+    const ChannelMask mask = ChannelMask::FromChoice(value(kType));
 
     // The horizontal terms depend on x only, the vertical ones on y only.
-    const Wave wx = WaveTerms(W, value(0), fx, px, px2);
-    const Wave wy = WaveTerms(H, value(1), fy, py, py2);
+    const Wave wx = WaveTerms(W, value(kAmpX), fx, px, px2);
+    const Wave wy = WaveTerms(H, value(kAmpY), fy, py, py2);
     const int64_t wh = static_cast<int64_t>(W) * H;
     for (int y = 0; y < H; ++y) {
         const int64_t hy = H - y;
@@ -86,6 +91,4 @@ void SinePlasma::Update() {
             mask.Put(row + 4 * x, static_cast<uint8_t>(DivideRoundHalfEven(sum, wh)));
         }
     }
-    StopTimer("SinePlasma::Update");
-    NodeDone();
 }

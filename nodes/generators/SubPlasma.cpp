@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -77,21 +78,27 @@ void SeedRow(int step, const std::vector<CubicWeights>& weights, std::vector<uin
     }
 }
 
+enum Slot { kGrid, kType, kRandom, kSlotCount };
+
+constexpr ParamDef kParams[] = {
+    param::Int("Grid", 0, 16, 4),
+    param::Choice("Type", kChannelOptions),
+    param::Int("Random", 1, 127, 1),
+};
+static_assert(std::size(kParams) == kSlotCount);
+
 }  // namespace
 
-SubPlasma::SubPlasma(int width, int height) : Node("Subplasma", kTypeId, width, height) {
-    AddInt("Grid", 0, 16, 4);
-    AddChoice("Type", kChannelOptions);
-    AddInt("Random", 1, 127, 1);
+SubPlasma::SubPlasma(int width, int height) : Node("Subplasma", kTypeId, width, height, kTiming) {
+    AddParams(kParams);
 }
 
-void SubPlasma::Update() {
-    StartTimer();
+void SubPlasma::Compute() {
     const int W = image->width;
     const int H = image->height;
-    const int step = platform::TruncToInt(std::pow(2.0, value(0)));
-    const ChannelMask mask = ChannelMask::FromChoice(value(1));
-    platform::srand(value(2));
+    const int step = platform::TruncToInt(std::pow(2.0, value(kGrid)));
+    const ChannelMask mask = ChannelMask::FromChoice(value(kType));
+    platform::srand(value(kRandom));
 
     // Horizontal pass: the seed rows (every step-th row), drawn in row-major order.
     const int seedRows = static_cast<int>((H + static_cast<int64_t>(step) - 1) / step);
@@ -124,6 +131,4 @@ void SubPlasma::Update() {
         const CubicWeights w(static_cast<long double>(y - y0 - 1) / (step - 1));
         for (int x = 0; x < W; ++x) mask.Put(row + 4 * x, Cubic(a[x], b[x], c[x], d[x], w));
     }
-    StopTimer("SubPlasma::Update");
-    NodeDone();
 }

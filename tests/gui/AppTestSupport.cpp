@@ -26,13 +26,13 @@ QStringList BoxCloser::texts() const {
 }
 
 FillNode::FillNode(int width, int height) : Node("Fill", 200, width, height) {
-    AddInt("Level", 0, 255, 0);
-    AddInt("Blue", 0, 255, 0);
-    AddText("Note", "hello");
+    static constexpr ParamDef kParams[] = {param::Int("Level", 0, 255, 0),
+                                           param::Int("Blue", 0, 255, 0),
+                                           param::Text("Note", "hello")};
+    AddParams(kParams);
 }
 
-void FillNode::Update() {
-    GatherInputs();
+void FillNode::Compute() {
     for (int i = 0; i < image->pixelCount; ++i) {
         uint8_t* p = image->bytes() + 4 * i;
         p[0] = static_cast<uint8_t>(value(0));
@@ -40,11 +40,9 @@ void FillNode::Update() {
         p[2] = static_cast<uint8_t>(value(1));
         p[3] = 0;
     }
-    NodeDone();
 }
 
-void PatternNode::Update() {
-    GatherInputs();
+void PatternNode::Compute() {
     for (int y = 0; y < image->height; ++y)
         for (int x = 0; x < image->width; ++x) {
             uint8_t* p = image->pixel(x, y);
@@ -53,7 +51,6 @@ void PatternNode::Update() {
             p[2] = static_cast<uint8_t>(x ^ y);
             p[3] = 0;
         }
-    NodeDone();
 }
 
 QString LabelText(QWidget* label) {

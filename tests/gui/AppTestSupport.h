@@ -41,7 +41,7 @@ class FillNode : public Node {
 public:
     explicit FillNode(int width = 1, int height = 1);
     std::unique_ptr<Node> Clone() const override { return CloneAs<FillNode>(); }
-    void Update() override;
+    void Compute() override;
 };
 
 // Pixel (x, y) = (x, y, x ^ y): every pixel of a texture up to 256 wide differs.
@@ -49,7 +49,7 @@ class PatternNode : public Node {
 public:
     explicit PatternNode(int width = 1, int height = 1) : Node("Pattern", 201, width, height) {}
     std::unique_ptr<Node> Clone() const override { return CloneAs<PatternNode>(); }
-    void Update() override;
+    void Compute() override;
 };
 
 // The text of a Label given as a plain widget.

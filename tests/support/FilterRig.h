@@ -55,9 +55,8 @@ public:
     std::unique_ptr<Node> Clone() const override {
         return std::make_unique<FixedPixels>(image->width, image->height, bytes_);
     }
-    void Update() override {
+    void Compute() override {
         std::copy_n(bytes_.begin(), std::min(bytes_.size(), image->byteCount()), image->bytes());
-        NodeDone();
     }
 
 private:

@@ -10,13 +10,13 @@
 class FillNode : public Node {
 public:
     FillNode(int width, int height) : Node("Fill", 200, width, height) {
-        AddInt("Level", 0, 255, 7);
+        static constexpr ParamDef kParams[] = {param::Int("Level", 0, 255, 7)};
+        AddParams(kParams);
     }
     std::unique_ptr<Node> Clone() const override { return CloneAs<FillNode>(); }
-    void Update() override {
+    void Compute() override {
         ++updates;
         std::memset(image->pixels, value(0), image->byteCount());
-        NodeDone();
     }
     int updates = 0;
 };
@@ -30,8 +30,7 @@ public:
         AddInput("Source B");
     }
     std::unique_ptr<Node> Clone() const override { return CloneAs<SumNode>(); }
-    void Update() override {
-        GatherInputs();
+    void Compute() override {
         ++updates;
         if (order) order->push_back(this);
         const uint8_t* a = inputImages[0]->bytes();
@@ -39,7 +38,6 @@ public:
         std::vector<uint8_t> out(image->byteCount());
         for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<uint8_t>(a[i] + b[i] + 1);
         std::memcpy(image->bytes(), out.data(), out.size());
-        NodeDone();
     }
     int updates = 0;
     std::vector<Node*>* order = nullptr;
