@@ -5,25 +5,6 @@
 
 namespace {
 
-// The box blur written the plain way: every byte of each pass sums its own
-// wrapped window of 2r + 1 pixels, (dx, dy) apart.
-void Reference(const Inputs& in, uint8_t* d, int w, int h, const Params& p) {
-    const int rh = std::min(p[0], w - 1), rv = std::min(p[1], h - 1);
-    auto pass = [&](const uint8_t* s, uint8_t* out, int r, int dx, int dy, double factor) {
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                for (int c = 0; c < 4; ++c) {
-                    int sum = 0;
-                    for (int j = -r; j <= r; ++j)
-                        sum += s[4 * ((y + j * dy + h) % h * w + (x + j * dx + w) % w) + c];
-                    out[4 * (y * w + x) + c] = static_cast<uint8_t>(static_cast<int>(sum * factor));
-                }
-    };
-    Pixels t(4 * w * h);
-    pass(in[0], t.data(), rh, 1, 0, 1.0 / (2 * rh + 1));
-    pass(t.data(), d, rv, 0, 1, 1.0f / static_cast<float>(2 * rv + 1));
-}
-
 Pixels RenderBlur(int w, int h, const Pixels& src, int rh, int rv) {
     return Filtered(Blur::kTypeId, w, h, {src}, {rh, rv}, 0x77);
 }
@@ -59,14 +40,6 @@ TEST(Blur, WindowsWrapAroundAndRadiiAreClippedToSizeMinusOne) {
     const Pixels column = Px({{30, 60, 90, 120}, {0, 0, 0, 0}, {0, 0, 0, 0}});
     EXPECT_EQ(RenderBlur(1, 3, column, 9, 0), column);
     EXPECT_EQ(RenderBlur(1, 3, column, 9, 1), Uniform(3, {10, 20, 30, 40}));
-}
-
-TEST(Blur, RunningSumsMatchThePlainWindows) {
-    std::vector<std::pair<int, int>> sizes;
-    for (int w : {1, 2, 3, 5, 16, 37})
-        for (int h : {1, 2, 3, 5, 16, 37}) sizes.push_back({w, h});
-    ExpectMatches(Blur::kTypeId, 1, Reference, sizes,
-                  {{0, 1}, {1, 0}, {2, 3}, {7, 1}, {24, 12}, {100, 255}, {255, 255}}, "Blur");
 }
 
 }  // namespace

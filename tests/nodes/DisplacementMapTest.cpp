@@ -5,21 +5,6 @@
 
 namespace {
 
-// The pixel loop as written down, reading the source s and the maps mx, my
-// and writing d (any of which may be the same buffer).
-void Reference(const Inputs& in, uint8_t* d, int w, int h, const Params& p) {
-    const uint8_t *s = in[0], *mx = in[1], *my = in[2];
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const int i = y * w + x;
-            const int sy = ((my[4 * i + p[3]] * p[2]) / 255 + y) % h;
-            const int sx = ((mx[4 * i + p[1]] * p[0]) / 255 + x) % w;
-            std::copy_n(s + 4 * (sy * w + sx), 4, d + 4 * i);
-        }
-    }
-}
-
-// The image moved dx columns left and dy rows up, wrapping around.
 // The image moved dx columns left and dy rows up, wrapping around.
 Pixels Shifted(const Pixels& s, int w, int h, int dx, int dy) {
     return Draw(w, h, [&](int x, int y) { return At(s, w, (x + dx) % w, (y + dy) % h); });
@@ -41,14 +26,6 @@ TEST(DisplacementMap, MapsShiftByTheirChosenByte) {
     // Blue 7: 7 rows, 2 mod 5; with amount 100, (7 * 100) / 255 = 2 rows.
     EXPECT_EQ(Displaced(8, 5, {source, {}, mapY}, {0, 0, 255, 2}), Shifted(source, 8, 5, 0, 2));
     EXPECT_EQ(Displaced(8, 5, {source, {}, mapY}, {0, 0, 100, 2}), Shifted(source, 8, 5, 0, 2));
-}
-
-TEST(DisplacementMap, MatchesThePlainPixelLoop) {
-    ExpectMatches(
-        DisplacementMap::kTypeId, 3, Reference,
-        {{1, 1}, {3, 1}, {1, 2}, {2, 2}, {16, 16}, {64, 64}},
-        {{0, 0, 0, 0}, {255, 0, 255, 0}, {17, 2, 200, 1}, {128, 1, 3, 2}, {200, 1, 90, 2}},
-        "DisplacementMap");
 }
 
 }  // namespace

@@ -29,23 +29,6 @@ std::unique_ptr<T> Generated(int width, int height, std::initializer_list<int> v
     return node;
 }
 
-// One Update logs one timing line with `label` and reports the node done once.
-template <class T>
-void ExpectTimedAndDone(const std::string& label) {
-    LogCapture log;
-    CountingListener listener;
-    T(2, 2).Update();
-    EXPECT_EQ(log.Matching(label + " took ").size(), 1u);
-    EXPECT_EQ(listener.done, 1);
-}
-
-// Appends a pixel holding `level` in the channels of a "Red", "Green", "Blue", "R+G+B" choice.
-inline void PutLevel(std::vector<uint8_t>& out, int level, int choice) {
-    static constexpr int kMasks[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
-    for (int m : kMasks[choice]) out.push_back(static_cast<uint8_t>(level & m));
-    out.push_back(0);
-}
-
 inline void ExpectUniform(const Image& image, std::array<int, 4> pixel) {
     for (int i = 0; i < image.pixelCount; ++i)
         for (int b = 0; b < 4; ++b) ASSERT_EQ(image.bytes()[4 * i + b], pixel[b]) << i;

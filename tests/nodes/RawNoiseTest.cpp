@@ -7,18 +7,6 @@ std::vector<uint8_t> Rendered(int side, int amount, int gate, int seed = 1) {
 }
 }  // namespace
 
-TEST(RawNoise, EveryByteIsOneScaledGatedDrawInMemoryOrder) {
-    for (auto [amount, gate] : {std::pair{100, 0}, {255, 100}, {0, 0}, {255, 255}}) {
-        SCOPED_TRACE(testing::Message() << "amount " << amount << " gate " << gate);
-        const auto bytes = Rendered(16, amount, gate, 7);
-        platform::srand(7);
-        for (uint8_t byte : bytes) {
-            const int level = ((platform::rand() & 255) * amount) >> 8;
-            ASSERT_EQ(byte, level < gate ? 0 : level);
-        }
-    }
-}
-
 TEST(RawNoise, AmountAndGateCasesAndFourDrawsPerPixel) {
     auto max = [](const std::vector<uint8_t>& b) { return *std::max_element(b.begin(), b.end()); };
     EXPECT_EQ(max(Rendered(16, 0, 0)), 0);
@@ -27,8 +15,4 @@ TEST(RawNoise, AmountAndGateCasesAndFourDrawsPerPixel) {
     const int next = DrawAfter(5, 4 * 8 * 8);
     Rendered(8, 100, 0, 5);
     EXPECT_EQ(platform::rand(), next);
-}
-
-TEST(RawNoise, LogsItsTimeThenReportsDone) {
-    ExpectTimedAndDone<RawNoise>("RawNoise::Update");
 }

@@ -39,9 +39,7 @@ TEST(FromHSV, RoundTripRestoresPrimariesAndGreysButNotYellow) {
     for (int order = kHSV; order <= kVHS; ++order)
         EXPECT_EQ(Convert(FromHSV::kTypeId, Convert(ToHSV::kTypeId, src, order), order), src)
             << order;
-    LogCapture log;
     EXPECT_EQ(Convert(FromHSV::kTypeId, Px({{42, 255, 255, 9}}), kHSV), Px({{255, 252, 0, 0}}));
-    EXPECT_EQ(log.Matching("ToHSV::Update took ").size(), 1u);
 }
 
 }  // namespace
