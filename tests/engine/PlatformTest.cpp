@@ -44,13 +44,6 @@ TEST(Numeric, FastTruncationMatchesTheExactConversion) {
         EXPECT_EQ(TruncToInt(x), Low32(ToInt64OrZero(std::truncl(x)))) << x;
 }
 
-TEST(Numeric, StorageRoundsToTheNamedType) {
-    const long double third = 1.0L / 3.0L;
-    EXPECT_EQ(single(third), 1.0f / 3.0f);
-    EXPECT_EQ(dbl(third), 1.0 / 3.0);
-    EXPECT_NE(static_cast<long double>(dbl(third)), third);  // extended really is wider
-}
-
 TEST(DebugLog, LinesEndWithCarriageReturnLineFeedAndTimersTruncate) {
     EXPECT_EQ(ElapsedMilliseconds(0, 999, 1000000), 0);
     EXPECT_EQ(ElapsedMilliseconds(100, 100 + 2500000, 1000000), 2500);
