@@ -21,8 +21,9 @@ TEST(Param, KindsClampAndPrint) {
         EXPECT_EQ(param.GetValue(), value) << param.name << " " << set;
         EXPECT_EQ(param.GetText(), printed) << param.name << " " << set;
     }
-    EXPECT_EQ(choice.GetMax(), 2);
-    EXPECT_EQ(text.GetMax(), 0);
+    // Ranges: a choice spans its options, a text has none.
+    EXPECT_EQ(std::pair(choice.GetMin(), choice.GetMax()), (std::pair<int16_t, int16_t>(0, 2)));
+    EXPECT_EQ(std::pair(text.GetMin(), text.GetMax()), (std::pair<int16_t, int16_t>(0, 0)));
     EXPECT_FALSE(text.isNumeric);
     number.SetText("99");  // numeric parameters ignore texts
     EXPECT_EQ(number.GetValue(), 7);
