@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -86,20 +87,23 @@ void Bump::Compute() {
     const Image& source = *inputImages[0];
     const int w = image->width;
     const int h = image->height;
-    for (int y = 0; y < h; ++y) {
-        const int up = y == 0 ? h - 1 : y - 1;
-        const int down = y + 1 == h ? 0 : y + 1;
-        for (int x = 0; x < w; ++x) {
-            const int xl = x == 0 ? w - 1 : x - 1;
-            const int xr = x + 1 == w ? 0 : x + 1;
-            const int gx = Average(source.pixel(xr, y)) - Average(source.pixel(xl, y));
-            const int gy = Average(source.pixel(x, down)) - Average(source.pixel(x, up));
-            const int f = factor(gx, gy);
-            const uint8_t* in = source.pixel(x, y);
-            uint8_t* out = image->pixel(x, y);
-            // Byte 3 is never written.
-            for (int c = 0; c < 3; ++c)
-                out[c] = static_cast<uint8_t>(std::min(in[c] * f / 255, 255));
+    // In order also because the factor cache fills as it goes.
+    ForEachRow(h, RowOrder::kInOrder, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            const int up = y == 0 ? h - 1 : y - 1;
+            const int down = y + 1 == h ? 0 : y + 1;
+            for (int x = 0; x < w; ++x) {
+                const int xl = x == 0 ? w - 1 : x - 1;
+                const int xr = x + 1 == w ? 0 : x + 1;
+                const int gx = Average(source.pixel(xr, y)) - Average(source.pixel(xl, y));
+                const int gy = Average(source.pixel(x, down)) - Average(source.pixel(x, up));
+                const int f = factor(gx, gy);
+                const uint8_t* in = source.pixel(x, y);
+                uint8_t* out = image->pixel(x, y);
+                // Byte 3 is never written.
+                for (int c = 0; c < 3; ++c)
+                    out[c] = static_cast<uint8_t>(std::min(in[c] * f / 255, 255));
+            }
         }
-    }
+    });
 }

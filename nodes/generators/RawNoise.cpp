@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "platform/CRand.h"
 
 namespace {
@@ -27,10 +28,11 @@ void RawNoise::Compute() {
     const int gate = value(kGate);
     platform::srand(value(kRandom));
     // One draw per byte, the fourth byte included, in memory order.
-    uint8_t* bytes = image->bytes();
-    const size_t count = image->byteCount();
-    for (size_t i = 0; i < count; ++i) {
-        int level = ((platform::rand() & 255) * amount) >> 8;
-        bytes[i] = static_cast<uint8_t>(level < gate ? 0 : level);
-    }
+    ForEachRow(image->height, RowOrder::kInOrder, [&](int y0, int y1) {
+        uint8_t* bytes = image->pixel(0, y0);
+        for (const uint8_t* end = image->pixel(0, y1); bytes != end; ++bytes) {
+            const int level = ((platform::rand() & 255) * amount) >> 8;
+            *bytes = static_cast<uint8_t>(level < gate ? 0 : level);
+        }
+    });
 }
