@@ -26,17 +26,15 @@ int DefaultThreads() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-// One arena per thread count, kept until the count changes.
-tbb::task_arena& Arena(int threads) {
+// One arena per thread count, kept until the count changes; shared so that a
+// render still running keeps its arena when another render changes the count.
+std::shared_ptr<tbb::task_arena> Arena(int threads) {
     static std::mutex mutex;
-    static std::unique_ptr<tbb::task_arena> arena;
-    static int arenaThreads = 0;
+    static std::shared_ptr<tbb::task_arena> arena;
     std::lock_guard<std::mutex> lock(mutex);
-    if (!arena || arenaThreads != threads) {
-        arena = std::make_unique<tbb::task_arena>(threads);
-        arenaThreads = threads;
-    }
-    return *arena;
+    if (!arena || arena->max_concurrency() != threads)
+        arena = std::make_shared<tbb::task_arena>(threads);
+    return arena;
 }
 
 }  // namespace
@@ -60,7 +58,7 @@ void RunParallel(int height, void (*band)(void*, int, int), void* context) {
     const int threads = RowThreads();
     // A few bands per thread evens out rows of unequal cost.
     const int grain = std::max(1, height / (4 * threads));
-    Arena(threads).execute([&] {
+    Arena(threads)->execute([&] {
         tbb::parallel_for(
             tbb::blocked_range<int>(0, height, grain),
             [&](const tbb::blocked_range<int>& rows) {

@@ -1,13 +1,14 @@
 // Row-band iteration for node types whose work splits by image row.
 #pragma once
 
+#include <type_traits>
 #include <utility>
 
 // Whether the bands of one image may run at once, in any order, or must run
 // top to bottom. In order: a neighbourhood filter whose source may be its own
-// image through a self-loop reads rows it has already rewritten, and
-// generators that draw platform::rand must draw in a fixed order unless each
-// band draws its own platform::RandStream.
+// image through a self-loop reads rows it has already rewritten, so those stay
+// serial; generators that draw platform::rand in a fixed order either stay in
+// order or start each band with its own jumped-ahead stream.
 enum class RowOrder { kInOrder, kAnyOrder };
 
 // Threads that kAnyOrder bands may use: SWATCHER_THREADS when set to a
@@ -32,7 +33,8 @@ void ForEachRow(int height, RowOrder order, F&& rowBand) {
         std::forward<F>(rowBand)(0, height);
         return;
     }
+    using Band = std::remove_reference_t<F>;
     rowbands::RunParallel(
-        height, [](void* f, int y0, int y1) { (*static_cast<F*>(f))(y0, y1); },
+        height, [](void* f, int y0, int y1) { (*static_cast<Band*>(f))(y0, y1); },
         const_cast<void*>(static_cast<const void*>(&rowBand)));
 }

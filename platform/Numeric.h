@@ -4,7 +4,6 @@
 // a value is rounded to double or float only where it is held as one.
 #pragma once
 
-#include <cfenv>
 #include <cmath>
 #include <cstdint>
 
