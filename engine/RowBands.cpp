@@ -31,9 +31,12 @@ int DefaultThreads() {
 std::shared_ptr<tbb::task_arena> Arena(int threads) {
     static std::mutex mutex;
     static std::shared_ptr<tbb::task_arena> arena;
+    static int arenaThreads = 0;
     std::lock_guard<std::mutex> lock(mutex);
-    if (!arena || arena->max_concurrency() != threads)
+    if (!arena || arenaThreads != threads) {
         arena = std::make_shared<tbb::task_arena>(threads);
+        arenaThreads = threads;
+    }
     return arena;
 }
 
