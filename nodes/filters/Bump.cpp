@@ -1,6 +1,7 @@
 #include "nodes/filters/Bump.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <iterator>
 #include <vector>
@@ -47,18 +48,26 @@ int Average(const uint8_t* p) {
 }
 
 // f for every gradient, filled on first use: gradients lie in -255 ... 255.
+// Bands may fill an entry at once; each writes the same value, a function of
+// the gradient alone, so relaxed atomics suffice.
 class FactorCache {
 public:
-    explicit FactorCache(const Light& light) : light_(light), factors_(511 * 511, -1) {}
+    explicit FactorCache(const Light& light) : light_(light), factors_(511 * 511) {
+        for (auto& f : factors_) f.store(-1, std::memory_order_relaxed);
+    }
     int operator()(int gx, int gy) {
-        int& f = factors_[(gx + 255) * 511 + gy + 255];
-        if (f < 0) f = LightFactor(gx, gy, light_);
+        std::atomic<int>& entry = factors_[(gx + 255) * 511 + gy + 255];
+        int f = entry.load(std::memory_order_relaxed);
+        if (f < 0) {
+            f = LightFactor(gx, gy, light_);
+            entry.store(f, std::memory_order_relaxed);
+        }
         return f;
     }
 
 private:
     Light light_;
-    std::vector<int> factors_;
+    std::vector<std::atomic<int>> factors_;
 };
 
 enum Slot { kLightX, kLightY, kLightH, kIntensity, kSlotCount };
@@ -79,16 +88,15 @@ Bump::Bump(int width, int height) : Node("Bump", kTypeId, width, height, kTiming
 }
 
 // Every pixel is computed, the border ones with neighbours wrapped around so
-// textures stay tileable. The source is read while writing, in row order, so
-// a source that is this node's own image gives what that order gives.
+// textures stay tileable. A source that is this node's own image is read
+// while writing, in row order, and gives what that order gives.
 void Bump::Compute() {
     FactorCache factor(
         MakeLight(value(kLightX), value(kLightY), value(kLightH), value(kIntensity)));
     const Image& source = *inputImages[0];
     const int w = image->width;
     const int h = image->height;
-    // In order also because the factor cache fills as it goes.
-    ForEachRow(h, RowOrder::kInOrder, [&](int y0, int y1) {
+    ForEachRow(h, NeighbourhoodRowOrder(), [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const int up = y == 0 ? h - 1 : y - 1;
             const int down = y + 1 == h ? 0 : y + 1;

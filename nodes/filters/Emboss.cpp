@@ -54,8 +54,8 @@ Emboss::Emboss(int width, int height) : Node("Emboss + Shade", kTypeId, width, h
     AddParams(kParams);
 }
 
-// Reads the source while writing, pixel by pixel in row order, so a source
-// that is this node's own image gives what that order gives.
+// A source that is this node's own image is read while writing, pixel by
+// pixel in row order, and gives what that order gives.
 void Emboss::Compute() {
     const int shade = value(kShade);
     const std::vector<uint8_t>* strengths = shade > 0 ? &StrengthTable() : nullptr;
@@ -64,7 +64,7 @@ void Emboss::Compute() {
     const int w = image->width;
     const int h = image->height;
     const size_t stride = 4 * static_cast<size_t>(w);
-    ForEachRow(h, RowOrder::kInOrder, [&](int y0, int y1) {
+    ForEachRow(h, NeighbourhoodRowOrder(), [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const uint8_t* rows[3] = {source + stride * (y == 0 ? h - 1 : y - 1),
                                       source + stride * y,
