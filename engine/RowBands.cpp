@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -16,12 +17,16 @@
 namespace {
 
 std::atomic<int> g_threads{0};  // 0: not chosen yet
+constexpr int kMaxThreads = 1024;
 
 int DefaultThreads() {
     if (const char* env = std::getenv("SWATCHER_THREADS")) {
         char* end = nullptr;
         const long n = std::strtol(env, &end, 10);
-        if (end != env && *end == '\0' && n >= 1 && n <= 1024) return static_cast<int>(n);
+        if (end != env && *end == '\0' && n >= 1 && n <= kMaxThreads) return static_cast<int>(n);
+        std::fprintf(stderr,
+                     "swatcher: ignoring SWATCHER_THREADS=%s (want 1 to %d); using every core\n",
+                     env, kMaxThreads);
     }
     return std::max(1u, std::thread::hardware_concurrency());
 }
