@@ -5,7 +5,7 @@
 #include <utility>
 
 // Whether the bands of one image may run at once, in any order, or must run
-// top to bottom. In order: a neighbourhood filter whose source may be its own
+// top to bottom. In order: a neighbourhood filter whose source is its own
 // image through a self-loop reads rows it has already rewritten, so those stay
 // serial; generators that draw platform::rand in a fixed order either stay in
 // order or start each band with its own jumped-ahead stream.
