@@ -4,7 +4,6 @@
 // a value is rounded to double or float only where it is held as one.
 #pragma once
 
-#include <cfenv>
 #include <cmath>
 #include <cstdint>
 
@@ -45,12 +44,9 @@ inline int32_t TruncToInt(long double x) {
 
 // Round to nearest, ties to even.
 inline int32_t RoundHalfEvenToInt(long double x) {
-    // nearbyintl honours the current rounding mode, which stays round-to-nearest.
+    // nearbyintl honours the current rounding mode: round to nearest in every
+    // render (platform/FpState.h).
     return Low32(ToInt64OrZero(std::nearbyintl(x)));
 }
-
-// The floating-point state every render runs under: round to nearest,
-// exceptions masked (the default on this platform; restated for safety).
-inline void ResetFloatingPoint() { std::fesetround(FE_TONEAREST); }
 
 }  // namespace platform
