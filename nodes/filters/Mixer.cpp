@@ -48,7 +48,9 @@ void AdjustHSV(const Image& a, const Image& b, Image& d, uint32_t ampA, Adjust a
             const uint32_t squares = pb[0] * pb[0] + pb[1] * pb[1] + pb[2] * pb[2];
             const float m = single(std::sqrt(static_cast<long double>(squares)));
             float h, s, v;
-            RGBToHSV(red, green, blue, h, s, v);
+            // Levels below 256: exact in float.
+            RGBToHSV(static_cast<float>(red), static_cast<float>(green), static_cast<float>(blue),
+                     h, s, v);
             adjust(h, s, m);
             int32_t r, g, bl;
             HSVToRGB(h, s, v, r, g, bl);
