@@ -10,10 +10,14 @@
 namespace platform {
 
 // Rounds an extended value to single precision (a value "stored as float").
-inline float single(long double x) { return static_cast<float>(x); }
+inline float single(long double x) {
+    return static_cast<float>(x);
+}
 
 // Rounds an extended value to double precision (a value "stored as double").
-inline double dbl(long double x) { return static_cast<double>(x); }
+inline double dbl(long double x) {
+    return static_cast<double>(x);
+}
 
 // Converts through a 64-bit integer and keeps its low 32 bits, as the x87
 // conversion does: NaN and values outside the 64-bit range give 0.
@@ -24,7 +28,9 @@ inline int64_t ToInt64OrZero(long double integral) {
     return static_cast<int64_t>(integral);
 }
 
-inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+inline int32_t Low32(int64_t v) {
+    return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
 
 // Truncation toward zero (the default conversion of every node type).
 inline int32_t TruncToInt(long double x) {

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config clang-14 libclang-rt-14-dev
+  g++ cmake ninja-build pkg-config clang-14 libclang-rt-14-dev clang-format
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation2
