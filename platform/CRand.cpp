@@ -3,9 +3,6 @@
 namespace platform {
 namespace {
 
-constexpr uint32_t kMultiplier = 214013u;
-constexpr uint32_t kIncrement = 2531011u;
-
 uint32_t g_state = 1;
 
 }  // namespace
@@ -28,16 +25,11 @@ void SetRandState(uint32_t state) {
     g_state = state;
 }
 
-int RandStream::Next() {
-    state_ = state_ * kMultiplier + kIncrement;
-    return static_cast<int>((state_ >> 16) & 0x7FFF);
-}
-
 RandStream RandStream::Skipped(uint64_t draws) const {
     // One step is x -> a x + c (mod 2^32); n steps are x -> A x + C. Square the
     // step and apply it wherever `draws` has a bit set; all powers of one affine
     // map commute, so the order of application does not matter.
-    uint32_t a = kMultiplier, c = kIncrement;
+    uint32_t a = kMultiplier, c = kIncrement;  // one step
     uint32_t jumpA = 1, jumpC = 0;
     for (; draws != 0; draws >>= 1) {
         if (draws & 1) {

@@ -20,7 +20,13 @@ public:
     // The stream as it stands `draws` calls of Next() further on, in
     // O(log draws) steps.
     RandStream Skipped(uint64_t draws) const;
-    int Next();
+    static constexpr uint32_t kMultiplier = 214013u;
+    static constexpr uint32_t kIncrement = 2531011u;
+
+    int Next() {
+        state_ = state_ * kMultiplier + kIncrement;
+        return static_cast<int>((state_ >> 16) & 0x7FFF);
+    }
     uint32_t state() const { return state_; }
 
 private:
