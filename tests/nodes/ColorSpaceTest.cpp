@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "nodes/filters/ColorSpace.h"
@@ -50,6 +51,28 @@ TEST(ColorSpace, HSVToRGBReducesHueAndLimits) {
     // to 2 where floor takes it: sector 2, whose p is rounded to single
     // (253.99999994 becomes 254) rather than sector 1 with p truncated to 253.
     EXPECT_EQ(ToRgb(120, colorspace::kOneOver255, 255), (Rgb{254, 255, 254}));
+}
+
+}  // namespace
+
+namespace {
+
+// Exhaustive checks of the table paths walk every colour; under the sanitizers
+// a prime stride keeps them to a few seconds and still varies every byte.
+constexpr int kColourStride = SWATCHER_SANITIZED ? 97 : 1;
+
+TEST(ColorSpace, HSVByteTablesMatchThePlainPathForEveryColour) {
+    int mismatches = 0;
+    for (int rgb = 0; rgb < 1 << 24; rgb += kColourStride) {
+        const int r = rgb >> 16, g = (rgb >> 8) & 255, b = rgb & 255;
+        uint8_t fast[3], plain[3];
+        colorspace::HSVBytes(r, g, b, fast);
+        colorspace::plain::HSVBytes(r, g, b, plain);
+        if (!std::equal(fast, fast + 3, plain) && ++mismatches <= 5)
+            ADD_FAILURE() << r << " " << g << " " << b << ": " << +fast[0] << " " << +fast[1]
+                          << " vs " << +plain[0] << " " << +plain[1];
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace
