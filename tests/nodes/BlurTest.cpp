@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "nodes/filters/Blur.h"
+#include "platform/Numeric.h"
 #include "support/FilterRig.h"
 
 namespace {
@@ -67,6 +68,20 @@ TEST(Blur, RunningSumsMatchThePlainWindows) {
         for (int h : {1, 2, 3, 5, 16, 37}) sizes.push_back({w, h});
     ExpectMatches(Blur::kTypeId, 1, Reference, sizes,
                   {{0, 1}, {1, 0}, {2, 3}, {7, 1}, {24, 12}, {100, 255}, {255, 255}}, "Blur");
+}
+
+// The vertical pass's vector path multiplies instead of looking up: the two
+// agree on every sum of every radius it serves.
+TEST(Blur, VerticalMultiplierMatchesTheTableForEverySum) {
+    for (int r = 1; r <= 255; ++r) {
+        const float factor = platform::single(1.0L / (2 * r + 1));
+        const std::vector<uint8_t> table = blur::ScaleTable(r, factor);
+        const uint64_t m = blur::VerticalMultiplier(factor);
+        int mismatches = 0;
+        for (uint64_t sum = 0; sum < table.size(); ++sum)
+            mismatches += (sum * m) >> 32 != table[sum];
+        EXPECT_EQ(mismatches, 0) << "radius " << r;
+    }
 }
 
 }  // namespace
