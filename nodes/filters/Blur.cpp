@@ -1,5 +1,7 @@
 #include "nodes/filters/Blur.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <iterator>
 #include <vector>
@@ -8,12 +10,9 @@
 #include "engine/RowBands.h"
 #include "platform/Numeric.h"
 
-namespace {
-
-// The output byte for every window sum a radius can produce: trunc(sum × factor)
-// with the product held as a double. Looking it up keeps the per-pixel cost at
-// one subtraction, one addition and one load whatever the radius.
-std::vector<uint8_t> ScaleTable(int radius, double factor) {
+// Looking the output byte up keeps the per-pixel cost at one subtraction, one
+// addition and one load whatever the radius.
+std::vector<uint8_t> blur::ScaleTable(int radius, double factor) {
     const int maxSum = 255 * (2 * radius + 1);
     std::vector<uint8_t> table(maxSum + 1);
     for (int sum = 0; sum <= maxSum; ++sum) {
@@ -21,6 +20,43 @@ std::vector<uint8_t> ScaleTable(int radius, double factor) {
         table[sum] = static_cast<uint8_t>(platform::TruncToInt(product));
     }
     return table;
+}
+
+// A float below 1 is F × 2^-k with F < 2^24 and k <= 32, so this is exact.
+uint32_t blur::VerticalMultiplier(float factor) {
+    return static_cast<uint32_t>(static_cast<double>(factor) * 4294967296.0);
+}
+
+namespace {
+
+// Sixteen bytes of the vertical pass: running sums updated and scaled.
+// sum × float factor is exact as a double (17 + 24 bits), so the table holds
+// floor(sum × F × 2^-k) = (sum × m) >> 32 with m = VerticalMultiplier.
+void BlurSixteen(const uint8_t* entering, const uint8_t* leaving, int32_t* sum, uint8_t* out,
+                 __m128i multiplier) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(entering));
+    const __m128i off = _mm_loadu_si128(reinterpret_cast<const __m128i*>(leaving));
+    const __m128i in16[2] = {_mm_unpacklo_epi8(in, zero), _mm_unpackhi_epi8(in, zero)};
+    const __m128i off16[2] = {_mm_unpacklo_epi8(off, zero), _mm_unpackhi_epi8(off, zero)};
+    const __m128i highHalves = _mm_set_epi32(-1, 0, -1, 0);
+    __m128i scaled[4];
+    for (int q = 0; q < 4; ++q) {
+        const __m128i in32 =
+            q % 2 ? _mm_unpackhi_epi16(in16[q / 2], zero) : _mm_unpacklo_epi16(in16[q / 2], zero);
+        const __m128i off32 =
+            q % 2 ? _mm_unpackhi_epi16(off16[q / 2], zero) : _mm_unpacklo_epi16(off16[q / 2], zero);
+        __m128i* lanes = reinterpret_cast<__m128i*>(sum + 4 * q);
+        const __m128i s = _mm_add_epi32(_mm_loadu_si128(lanes), _mm_sub_epi32(in32, off32));
+        _mm_storeu_si128(lanes, s);
+        // Sums are non-negative, so the unsigned 32 x 32 -> 64 products are exact.
+        const __m128i even = _mm_srli_epi64(_mm_mul_epu32(s, multiplier), 32);
+        const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(s, 32), multiplier);
+        scaled[q] = _mm_or_si128(even, _mm_and_si128(odd, highHalves));
+    }
+    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(scaled[0], scaled[1]),
+                                            _mm_packs_epi32(scaled[2], scaled[3]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), packed);
 }
 
 // One row of the horizontal pass: a running sum over 2·r + 1 columns that
@@ -51,7 +87,9 @@ int WrapRow(int y, int height) {
 // byte and walks the rows in memory order, which gives the same sums as walking
 // each column; the sums start from the window above y0, so any band gives the
 // integer sums the whole pass gives.
-void BlurColumns(const Image& src, Image& dst, int r, const uint8_t* scale, int y0, int y1) {
+// From radius 1 on, sixteen bytes at a time run in SSE2 (see BlurSixteen).
+void BlurColumns(const Image& src, Image& dst, int r, float factor, const uint8_t* scale, int y0,
+                 int y1) {
     const int height = src.height;
     const int rowBytes = 4 * src.width;
     std::vector<int32_t> sum(rowBytes, 0);
@@ -63,7 +101,13 @@ void BlurColumns(const Image& src, Image& dst, int r, const uint8_t* scale, int 
         const uint8_t* leaving = src.pixel(0, WrapRow(y - r - 1, height));
         const uint8_t* entering = src.pixel(0, WrapRow(y + r, height));
         uint8_t* out = dst.pixel(0, y);
-        for (int i = 0; i < rowBytes; ++i) {
+        int i = 0;
+        if (r > 0) {
+            const __m128i multiplier = _mm_set1_epi64x(blur::VerticalMultiplier(factor));
+            for (; i + 16 <= rowBytes; i += 16)
+                BlurSixteen(entering + i, leaving + i, &sum[i], out + i, multiplier);
+        }
+        for (; i < rowBytes; ++i) {
             sum[i] += entering[i] - leaving[i];
             out[i] = scale[sum[i]];
         }
@@ -97,15 +141,16 @@ void Blur::Compute() {
     // (Image::Create has logged the failure).
     if (auto temp = Image::Create(width, height)) {
         const Image& source = *inputImages[0];
-        const std::vector<uint8_t> scaleH = ScaleTable(rh, fh);
+        const std::vector<uint8_t> scaleH = blur::ScaleTable(rh, fh);
         // The passes write only what they do not read, even when the source is
         // this node's own image, so their rows are independent.
         ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
             for (int y = y0; y < y1; ++y)
                 BlurRow(source.pixel(0, y), temp->pixel(0, y), width, rh, scaleH.data());
         });
-        const std::vector<uint8_t> scaleV = ScaleTable(rv, fv);
-        ForEachRow(height, RowOrder::kAnyOrder,
-                   [&](int y0, int y1) { BlurColumns(*temp, *image, rv, scaleV.data(), y0, y1); });
+        const std::vector<uint8_t> scaleV = blur::ScaleTable(rv, fv);
+        ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+            BlurColumns(*temp, *image, rv, fv, scaleV.data(), y0, y1);
+        });
     }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "platform/Numeric.h"
 
@@ -30,6 +31,80 @@ void RGBToHSV(float r, float g, float b, float& h, float& s, float& v) {
     while (h < 0) h = single(static_cast<long double>(h) + 360);
     while (h >= 360) h = single(static_cast<long double>(h) - 360);
 }
+
+namespace colorspace {
+
+void plain::HSVBytes(int r, int g, int b, uint8_t hsv[3]) {
+    float h, s, v;
+    // Levels below 256: exact in float.
+    RGBToHSV(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), h, s, v);
+    // A grey's hue of -1 truncates to an H byte of 0.
+    hsv[0] = static_cast<uint8_t>(TruncToInt(single(h * static_cast<long double>(k255Over360))));
+    hsv[1] = static_cast<uint8_t>(TruncToInt(single(s * 255.0L)));
+    hsv[2] = static_cast<uint8_t>(v);
+}
+
+namespace {
+
+// RGBToHSV's hue depends only on the channel that wins the maximum (red over
+// green over blue on ties), that case's numerator (g - b, b - r or r - g, in
+// -255 .. 255) and max - min; its saturation only on max - min and max. So
+// the tables, filled from the plain path, give the same bytes for every colour.
+struct HSVTables {
+    uint8_t hue[3][511][256];
+    uint8_t saturation[256][256];  // [max][max - min]
+};
+
+struct HueKey {
+    int channel, numerator, range;
+};
+
+HueKey HueKeyOf(int r, int g, int b, int max, int min) {
+    const int channel = r == max ? 0 : g == max ? 1 : 2;
+    const int numerator = channel == 0 ? g - b : channel == 1 ? b - r : r - g;
+    return {channel, numerator + 255, max - min};
+}
+
+// Colours whose maximum is 255 reach every hue key, and (max, max - d, max - d)
+// every saturation key.
+std::unique_ptr<HSVTables> BuildHSVTables() {
+    auto tables = std::make_unique<HSVTables>();
+    uint8_t hsv[3];
+    for (int channel = 0; channel < 3; ++channel)
+        for (int x = 0; x < 256; ++x)
+            for (int y = 0; y < 256; ++y) {
+                int rgb[3];
+                rgb[channel] = 255;
+                rgb[(channel + 1) % 3] = x;
+                rgb[(channel + 2) % 3] = y;
+                const auto [r, g, b] = rgb;
+                plain::HSVBytes(r, g, b, hsv);
+                const HueKey key = HueKeyOf(r, g, b, 255, std::min({r, g, b}));
+                tables->hue[key.channel][key.numerator][key.range] = hsv[0];
+            }
+    for (int max = 0; max < 256; ++max)
+        for (int range = 0; range <= max; ++range) {
+            plain::HSVBytes(max, max - range, max - range, hsv);
+            tables->saturation[max][range] = hsv[1];
+        }
+    return tables;
+}
+
+}  // namespace
+
+void HSVBytes(int r, int g, int b, uint8_t hsv[3]) {
+    // Built on first use; a function-local static is initialised once, safely
+    // across threads.
+    static const std::unique_ptr<HSVTables> tables = BuildHSVTables();
+    const int max = std::max({r, g, b});
+    const int min = std::min({r, g, b});
+    const HueKey key = HueKeyOf(r, g, b, max, min);
+    hsv[0] = tables->hue[key.channel][key.numerator][key.range];
+    hsv[1] = tables->saturation[max][key.range];
+    hsv[2] = static_cast<uint8_t>(max);
+}
+
+}  // namespace colorspace
 
 void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
     double hue = h;

@@ -27,5 +27,18 @@ inline constexpr const char* kOrderOptions[] = {"HSV", "HVS", "SVH", "SHV", "VSH
 // h in [0, 360) or kNoHue when s = 0; s in [0, 1]; v = the largest component.
 void RGBToHSV(float r, float g, float b, float& h, float& s, float& v);
 
+namespace colorspace {
+
+// The H, S and V bytes the RGB -> HSV node stores for one colour, through tables
+// built once from the plain path below.
+void HSVBytes(int r, int g, int b, uint8_t hsv[3]);
+
+namespace plain {
+// The same bytes straight from RGBToHSV: the reference of the tables.
+void HSVBytes(int r, int g, int b, uint8_t hsv[3]);
+}  // namespace plain
+
+}  // namespace colorspace
+
 // Any h (reduced here); components truncated and limited to at most 255.
 void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b);

@@ -5,9 +5,6 @@
 #include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "nodes/filters/ColorSpace.h"
-#include "platform/Numeric.h"
-
-using platform::single;
 
 namespace {
 
@@ -33,14 +30,9 @@ void ToHSV::Compute() {
         const uint8_t* src = source.pixel(0, y0);
         uint8_t* dst = image->pixel(0, y0);
         for (const uint8_t* end = image->pixel(0, y1); dst != end; src += 4, dst += 4) {
-            float h, s, v;
-            RGBToHSV(src[0], src[1], src[2], h, s, v);
-            // A grey's hue of -1 truncates to an H byte of 0.
-            const float components[3] = {
-                single(h * static_cast<long double>(colorspace::k255Over360)), single(s * 255.0L),
-                v};
-            for (int k = 0; k < 3; ++k)
-                dst[k] = static_cast<uint8_t>(platform::TruncToInt(components[order[k]]));
+            uint8_t hsv[3];
+            colorspace::HSVBytes(src[0], src[1], src[2], hsv);
+            for (int k = 0; k < 3; ++k) dst[k] = hsv[order[k]];
             dst[3] = 0;
         }
     });

@@ -1,6 +1,9 @@
 // The colour-space conversions and the nodes built on them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "nodes/filters/ColorSpace.h"
 #include "nodes/filters/FromHSV.h"
 #include "nodes/filters/HSV.h"
@@ -121,6 +124,28 @@ TEST(FromHSV, RoundTripRestoresPrimariesAndGreysButNotYellow) {
         EXPECT_EQ(Convert(FromHSV::kTypeId, Convert(ToHSV::kTypeId, src, order), order), src)
             << order;
     EXPECT_EQ(Convert(FromHSV::kTypeId, Px({{42, 255, 255, 9}}), kHSV), Px({{255, 252, 0, 0}}));
+}
+
+}  // namespace
+
+namespace {
+
+// Exhaustive checks of the table paths walk every colour; under the sanitizers
+// a prime stride keeps them to a few seconds and still varies every byte.
+constexpr int kColourStride = SWATCHER_SANITIZED ? 97 : 1;
+
+TEST(ColorSpace, HSVByteTablesMatchThePlainPathForEveryColour) {
+    int mismatches = 0;
+    for (int rgb = 0; rgb < 1 << 24; rgb += kColourStride) {
+        const int r = rgb >> 16, g = (rgb >> 8) & 255, b = rgb & 255;
+        uint8_t fast[3], plain[3];
+        colorspace::HSVBytes(r, g, b, fast);
+        colorspace::plain::HSVBytes(r, g, b, plain);
+        if (!std::equal(fast, fast + 3, plain) && ++mismatches <= 5)
+            ADD_FAILURE() << r << " " << g << " " << b << ": " << +fast[0] << " " << +fast[1]
+                          << " vs " << +plain[0] << " " << +plain[1];
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace

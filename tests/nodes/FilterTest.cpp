@@ -9,6 +9,7 @@
 #include "nodes/filters/EnvMap.h"
 #include "nodes/filters/Mixer.h"
 #include "nodes/filters/SineFilter.h"
+#include "platform/Numeric.h"
 #include "support/FilterRig.h"
 
 namespace blur {
@@ -291,3 +292,53 @@ TEST(SineFilter, DefaultsAndFlatSettings) {
 }
 
 }  // namespace sine_filter
+
+namespace fast_paths {
+
+// Blur's vertical pass multiplies instead of looking up: the two agree on every
+// sum of every radius it serves.
+TEST(Blur, VerticalMultiplierMatchesTheTableForEverySum) {
+    for (int r = 1; r <= 255; ++r) {
+        const float factor = platform::single(1.0L / (2 * r + 1));
+        const std::vector<uint8_t> table = blur::ScaleTable(r, factor);
+        const uint64_t m = blur::VerticalMultiplier(factor);
+        int mismatches = 0;
+        for (uint64_t sum = 0; sum < table.size(); ++sum)
+            mismatches += (sum * m) >> 32 != table[sum];
+        EXPECT_EQ(mismatches, 0) << "radius " << r;
+    }
+}
+
+// Brightness, Contrast as written down, per pixel in double, no tables.
+Pixels PlainBrightnessContrast(const Pixels& s, int brightness, int contrast) {
+    Pixels d(s.size());
+    const double e = (contrast + 255) * 0.00392156862745098;
+    for (size_t i = 0; i < s.size(); i += 4) {
+        int sum = 0;
+        for (int k = 0; k < 4; ++k) sum += (s[i + k] - 127) * (s[i + k] - 127);
+        const double length = std::sqrt(static_cast<double>(sum));
+        const double power = std::pow(length, e);
+        for (int k = 0; k < 4; ++k) {
+            const double scaled = ((s[i + k] - 127) / length) * power;
+            d[i + k] = static_cast<uint8_t>(
+                std::clamp(platform::TruncToInt(scaled) + brightness + 127, 0, 255));
+        }
+    }
+    return d;
+}
+
+// The vector path against the plain loop; 257 x 256 holds more pixels than
+// there are sums of squares, so its table covers every sum.
+TEST(BrightnessContrast, VectorPathMatchesThePlainLoop) {
+    unsigned seed = 0;
+    for (auto [w, h] : {std::pair{1, 1}, {3, 3}, {64, 64}, {257, 256}}) {
+        const Pixels source = RandomBytes(w * h, ++seed);
+        for (auto [b, c] :
+             {std::pair{0, 0}, {0, -255}, {0, 255}, {37, -100}, {-80, 143}, {255, 7}, {3, 60}})
+            EXPECT_EQ(Filtered(BrightnessContrast::kTypeId, w, h, {source}, {b, c}),
+                      PlainBrightnessContrast(source, b, c))
+                << w << "x" << h << " " << b << " " << c;
+    }
+}
+
+}  // namespace fast_paths
