@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "app/DocumentEdits.h"
 #include "app/DocumentRules.h"
 #include "app/FileDialogs.h"
 #include "app/LargeView.h"
@@ -65,7 +66,9 @@ private:
     MainWindow* window_;
 };
 
-MainWindow::MainWindow() {
+MainWindow::MainWindow()
+    : steps_{state_, [this](bool touchesTexture) { AfterStep(touchesTexture); },
+             [this](int side) { return ApplyTextureSize(side); }} {
     client_ = new ClientArea(this);
     setCentralWidget(client_);
     // The controls were sized for a narrow 8-point dialog font.
@@ -115,6 +118,7 @@ MainWindow::MainWindow() {
 }
 
 MainWindow::~MainWindow() {
+    history_.clear();  // steps may hold nodes and cables
     SetRenderListener(nullptr);
     state_.progress.reset();
     state_.view->graph = nullptr;
@@ -148,6 +152,13 @@ void MainWindow::BuildControls() {
     connect(state_.nodeList, &QListWidget::itemDoubleClicked, this, [this] { AddNode(); });
     state_.view = add(IDC_NODES_VIEW, new NodesView(client_));
     state_.selection.Bind(state_.view);
+    connect(state_.view, &NodesView::cableDrawn, this, [this](Cable* cable) {
+        history_.push(new CableStep(steps_, QStringLiteral("Draw cable"), {}, cable));
+    });
+    connect(state_.view, &NodesView::boxMoved, this,
+            [this](const std::vector<view::Point>& before) {
+                history_.push(new MoveStep(steps_, before));
+            });
     state_.viewHScroll = add(IDC_VIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
     state_.viewVScroll = add(IDC_VIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
     connect(state_.viewHScroll, &QScrollBar::valueChanged, this, [this](int value) {
@@ -191,11 +202,22 @@ void MainWindow::BuildMenu() {
             menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(QString::fromUtf8(item.text));
-        actions_.insert(item.id, action);
+        actions_.insert(item.id, AddMenuAction(menu, item));
+    }
+}
+
+QAction* MainWindow::AddMenuAction(QMenu* menu, const MenuItem& item) {
+    const QString text = QString::fromUtf8(item.text);
+    QAction* action = nullptr;
+    if (item.id == CMD_UNDO || item.id == CMD_REDO) {
+        // Named after the step, enabled only when there is one; they drive the history.
+        action = item.id == CMD_UNDO ? history_.createUndoAction(menu, text)
+                                     : history_.createRedoAction(menu, text);
+        menu->addAction(action);
+    } else {
+        action = menu->addAction(text);
         action->setCheckable(item.check != MenuItem::kPlain);
         action->setChecked(item.check == MenuItem::kChecked);
-        if (item.shortcut != QKeySequence::UnknownKey) action->setShortcut(item.shortcut);
         // A checkable item's state is changed by its command alone, as it is
         // when the command arrives any other way.
         connect(action, &QAction::triggered, this, [this, action, id = item.id] {
@@ -203,6 +225,8 @@ void MainWindow::BuildMenu() {
             Command(id);
         });
     }
+    if (item.shortcut != QKeySequence::UnknownKey) action->setShortcut(item.shortcut);
+    return action;
 }
 
 void MainWindow::ApplyLayout(int width, int height) {
@@ -274,6 +298,10 @@ void MainWindow::Command(int id) {
             return ResizeTexture(state_.graph->texture().width / 2);
         case CMD_SHOW_LARGE_VIEW:
             return ShowLargeView();
+        case CMD_UNDO:
+            return history_.undo();
+        case CMD_REDO:
+            return history_.redo();
         default:
             return;
     }
@@ -326,8 +354,13 @@ void MainWindow::ResetSelectionPanel() {
 void MainWindow::SliderChanged(QWidget* slider) {
     const int i = panel_->FindValueControl(slider);
     if (i < 0 || !state_.selection.node()) return;
-    Param& param = state_.selection.node()->param(i);
+    Node* node = state_.selection.node();
+    Param& param = node->param(i);
+    const int16_t before = param.GetValue();
     param.SetValue(static_cast<int16_t>(static_cast<Slider*>(slider)->value()));
+    if (param.GetValue() != before)
+        history_.push(
+            new ParamStep(steps_, node, i, {before, {}}, {param.GetValue(), {}}, ParamRun(slider)));
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data()))
         label->SetText(ValueLabelText(param.GetText()));
     if (state_.autoRender) RenderNow();
@@ -337,7 +370,12 @@ void MainWindow::EditChanged(QWidget* editBox) {
     const int i = panel_->FindValueControl(editBox);
     if (i < 0 || !state_.selection.node()) return;
     const QString text = static_cast<QLineEdit*>(editBox)->text().left(kEditBuffer);
-    state_.selection.node()->param(i).SetText(text.toStdString());
+    Node* node = state_.selection.node();
+    std::string before = node->param(i).GetText();
+    node->param(i).SetText(text.toStdString());
+    if (node->param(i).GetText() != before)
+        history_.push(new ParamStep(steps_, node, i, {0, std::move(before)},
+                                    {0, node->param(i).GetText()}, ParamRun(editBox)));
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data())) label->SetText(text);
     if (state_.autoRender) RenderNow();
 }
@@ -346,8 +384,11 @@ void MainWindow::AddNode() {
     const QModelIndexList selected = state_.nodeList->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) return ShowOops("Select a node-type first from the available nodes.");
     const auto& prototype = state_.registry->prototypes()[selected.front().row()];
+    std::vector<view::Point> corners = state_.view->Corners();
     Node* node = state_.graph->AddNode(state_.registry->CreateNode(prototype->typeId));
     if (!node) return ShowNoMemoryForNode();
+    history_.push(new NodeStep(steps_, QStringLiteral("Add node"), state_.graph->NodeIndex(node),
+                               {}, std::move(corners)));
     ResetSelectionPanel();
     SelectNode(node);
 }
@@ -363,8 +404,11 @@ void MainWindow::CloneNode() {
     Node* node = state_.selection.node();
     if (!node) return;
     if (const char* refusal = CanCloneNode(*state_.graph, *node)) return ShowOops(refusal);
+    std::vector<view::Point> corners = state_.view->Corners();
     Node* clone = state_.graph->AddNode(node->Clone());
     if (!clone) return ShowNoMemoryForNode();
+    history_.push(new NodeStep(steps_, QStringLiteral("Clone node"), state_.graph->NodeIndex(clone),
+                               {}, std::move(corners)));
     SelectNode(clone);
 }
 
@@ -373,7 +417,10 @@ void MainWindow::DeleteNode() {
     if (!node) return;
     if (const char* refusal = CanDeleteNode(*state_.graph, *node)) return ShowOops(refusal);
     state_.selection.Forget(node);
-    state_.graph->RemoveNode(node);
+    std::vector<view::Point> corners = state_.view->Corners();
+    const int index = state_.graph->NodeIndex(node);
+    history_.push(new NodeStep(steps_, QStringLiteral("Delete node"), index,
+                               TakeNode(*state_.graph, index), std::move(corners)));
     ResetSelectionPanel();
     SelectNode(nullptr);
 }
@@ -384,7 +431,8 @@ void MainWindow::DeleteCable() {
     if (std::any_of(cables.begin(), cables.end(),
                     [cable](const auto& c) { return c.get() == cable; })) {
         state_.selection.Forget(cable);
-        state_.graph->RemoveCable(cable);
+        history_.push(new CableStep(steps_, QStringLiteral("Delete cable"),
+                                    TakeCable(*state_.graph, cable), nullptr));
     }
     state_.selection.ClearHighlight();
     state_.view->Redraw();
@@ -406,7 +454,8 @@ bool MainWindow::OpenFile(const QString& path) {
         ShowOops(QString::fromStdString(error));
         return false;
     }
-    // The old nodes and cables are gone.
+    // The old nodes and cables are gone, and with them every step.
+    history_.clear();
     state_.selection.ForgetAll();
     state_.view->SetLayout(layout);
     ResetSelectionPanel();
@@ -460,10 +509,19 @@ void MainWindow::ZoomOut() {
 }
 
 void MainWindow::ResizeTexture(int side) {
+    const int before = state_.graph->texture().width;
+    if (ApplyTextureSize(side))
+        history_.push(new TextureStep(
+            steps_,
+            side > before ? QStringLiteral("Larger texture") : QStringLiteral("Smaller texture"),
+            before, side));
+}
+
+bool MainWindow::ApplyTextureSize(int side) {
     if (side > Image::kMaxSide) {
         ShowOops(
             QStringLiteral("Textures larger than %1x%1 are not supported.").arg(Image::kMaxSide));
-        return;
+        return false;
     }
     if (!state_.graph->SetTextureSize(side, side)) {
         const Image& texture = state_.graph->texture();
@@ -472,11 +530,29 @@ void MainWindow::ResizeTexture(int side) {
                      .arg(side)
                      .arg(texture.width)
                      .arg(texture.height));
-        return;
+        return false;
     }
     RenderNow();
     UpdateTextureDims();
     UpdatePreviewScrollRanges();
+    return true;
+}
+
+// After an undo or redo: what is shown follows the document.
+void MainWindow::AfterStep(bool touchesTexture) {
+    state_.view->Redraw();
+    if (Node* node = state_.selection.node())
+        panel_->BuildNodePanel(node);
+    else
+        panel_->BuildCablePanel(state_.selection.cable());
+    if (touchesTexture && state_.autoRender) RenderNow();
+}
+
+// Changes through one control merge while it is the same gesture or run of
+// typing on the same panel.
+long long MainWindow::ParamRun(QWidget* control) const {
+    const auto* slider = qobject_cast<const Slider*>(control);
+    return (static_cast<long long>(panel_->generation()) << 32) | (slider ? slider->gesture() : 0);
 }
 
 void MainWindow::ShowLargeView() {

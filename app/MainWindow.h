@@ -5,9 +5,11 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QUndoStack>
 #include <memory>
 
 #include "app/AppState.h"
+#include "app/EditSteps.h"
 
 class QAction;
 class QCloseEvent;
@@ -42,6 +44,7 @@ public:
     // The widget whose area is the dialog's client area: parent of every
     // control, the view and the selection panel's rows.
     QWidget* client() const { return client_; }
+    QUndoStack& history() { return history_; }
 
 signals:
     // Exit and closing the window ask the application to leave its loop.
@@ -55,6 +58,7 @@ private:
 
     void BuildControls();
     void BuildMenu();
+    QAction* AddMenuAction(QMenu* menu, const struct MenuItem& item);
     void ApplyLayout(int width, int height);
     void SetupScrollBar(QScrollBar* bar, int maximum);
 
@@ -76,6 +80,9 @@ private:
     void ZoomIn();
     void ZoomOut();
     void ResizeTexture(int side);
+    bool ApplyTextureSize(int side);
+    void AfterStep(bool touchesTexture);
+    long long ParamRun(QWidget* control) const;
     void ShowLargeView();
     void About();
     void Help();
@@ -90,4 +97,6 @@ private:
     std::unique_ptr<LargeView> largeView_;
     QHash<int, QWidget*> controls_;
     QHash<int, QAction*> actions_;
+    StepContext steps_;
+    QUndoStack history_;
 };

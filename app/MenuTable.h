@@ -13,18 +13,21 @@ struct MenuItem {
 
     const char* popup;  // pop-up title; "Parent>Child" for a sub-menu
     int id;             // command ID, or kMenuSeparator
-    const char* text;
+    const char* text;   // for Undo and Redo the prefix of the step's name
     Check check = kPlain;
     QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey;
 };
 
 // Pop-ups appear in the order of their first item; a sub-menu where its
 // first item stands in the parent.
-inline constexpr std::array<MenuItem, 25> kMenuItems{{
+inline constexpr std::array<MenuItem, 28> kMenuItems{{
     {"&File", CMD_OPEN, "&Open...", MenuItem::kPlain, QKeySequence::Open},
     {"&File", CMD_SAVE, "Save &as...", MenuItem::kPlain, QKeySequence::Save},
     {"&File", kMenuSeparator, nullptr},
     {"&File", CMD_EXIT, "E&xit", MenuItem::kPlain, QKeySequence::Quit},
+    {"&Edit", CMD_UNDO, "Undo", MenuItem::kPlain, QKeySequence::Undo},
+    {"&Edit", CMD_REDO, "Redo", MenuItem::kPlain, QKeySequence::Redo},
+    {"&Edit", kMenuSeparator, nullptr},
     {"&Edit", CMD_ADD_NODE, "&Add node"},
     {"&Edit", CMD_CLONE_NODE, "&Clone node"},
     {"&Edit", CMD_DELETE_NODE, "&Delete node"},

@@ -32,6 +32,7 @@ int SliderModel::ThumbCentre(int w) const {
 }
 
 void SliderModel::Press(int x, int y, int w, int h) {
+    ++gesture_;
     if (x < w - 26) {
         SetFromPosition(x, w);
     } else {

@@ -30,6 +30,8 @@ public:
     int32_t maximum() const { return max_; }
     bool incrementPressed() const { return incrementPressed_; }
     bool decrementPressed() const { return decrementPressed_; }
+    // Counts the gestures: a press with what follows until the release is one.
+    int gesture() const { return gesture_; }
 
     // Stored as given, even outside the range.
     void SetValue(int32_t value) { value_ = value; }
@@ -61,6 +63,7 @@ private:
     bool incrementPressed_ = false;
     bool decrementPressed_ = false;
     int repeatDirection_ = 1;  // +1 increment, -1 decrement
+    int gesture_ = 0;
 };
 
 // Top of the 7-pixel track for a client height h.

@@ -53,7 +53,7 @@ TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentAndTheWholeMenu) {
         menus << action->text() + ": " + MenuLayout(action->menu()->actions());
     EXPECT_EQ(menus.join("\n").toStdString(),
               "&File: &Open..., Save &as..., -, E&xit\n"
-              "&Edit: &Add node, &Clone node, &Delete node, -, Delete cable\n"
+              "&Edit: Undo, Redo, -, &Add node, &Clone node, &Delete node, -, Delete cable\n"
               "&Display: Zoom &in, Zoom &out, -, &Tiled [x], &Auto render [x], -, "
               "Cables > (Low resolution cables (fast), Standard cables [x], "
               "High resolution cables (slow)), -, Show large view...\n"
