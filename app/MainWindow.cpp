@@ -265,7 +265,11 @@ void MainWindow::Command(int id) {
         case CMD_OPEN:
             return Open();
         case CMD_SAVE:
-            return Save();
+            SaveAs();
+            return;
+        case CMD_SAVE_CURRENT:
+            SaveCurrent();
+            return;
         case CMD_ABOUT:
             return About();
         case CMD_HELP:
@@ -456,6 +460,7 @@ bool MainWindow::OpenFile(const QString& path) {
     }
     // The old nodes and cables are gone, and with them every step.
     history_.clear();
+    documentPath_ = path;
     state_.selection.ForgetAll();
     state_.view->SetLayout(layout);
     ResetSelectionPanel();
@@ -465,19 +470,26 @@ bool MainWindow::OpenFile(const QString& path) {
     return true;
 }
 
-void MainWindow::Save() {
+bool MainWindow::SaveAs() {
     const QString path =
         state_.chooseFile(this, {FileDialogRequest::kSave,
                                  QStringLiteral("Enter a filename to save our texture to..."),
                                  {kTextureFilter},
                                  QStringLiteral("mtf")});
-    if (!path.isEmpty()) SaveFile(path);
+    return !path.isEmpty() && SaveFile(path);
+}
+
+bool MainWindow::SaveCurrent() {
+    return documentPath_.isEmpty() ? SaveAs() : SaveFile(documentPath_);
 }
 
 bool MainWindow::SaveFile(const QString& path) {
     std::string error;
-    if (SaveTextureFile(path.toStdString(), *state_.graph, state_.view->Layout(), &error))
+    if (SaveTextureFile(path.toStdString(), *state_.graph, state_.view->Layout(), &error)) {
+        documentPath_ = path;
+        history_.setClean();
         return true;
+    }
     ShowOops(QString::fromStdString(error));
     return false;
 }

@@ -74,7 +74,9 @@ private:
     void DeleteNode();
     void DeleteCable();
     void Open();
-    void Save();
+    // True once the document is in a file; false when cancelled or failed.
+    bool SaveAs();
+    bool SaveCurrent();
     void ToggleCheck(int id, bool& flag);
     void SetCableResolution(int id);
     void ZoomIn();
@@ -97,6 +99,7 @@ private:
     std::unique_ptr<LargeView> largeView_;
     QHash<int, QWidget*> controls_;
     QHash<int, QAction*> actions_;
+    QString documentPath_;  // the file opened or last saved; empty for none
     StepContext steps_;
     QUndoStack history_;
 };

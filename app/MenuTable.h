@@ -20,9 +20,10 @@ struct MenuItem {
 
 // Pop-ups appear in the order of their first item; a sub-menu where its
 // first item stands in the parent.
-inline constexpr std::array<MenuItem, 28> kMenuItems{{
+inline constexpr std::array<MenuItem, 29> kMenuItems{{
     {"&File", CMD_OPEN, "&Open...", MenuItem::kPlain, QKeySequence::Open},
-    {"&File", CMD_SAVE, "Save &as...", MenuItem::kPlain, QKeySequence::Save},
+    {"&File", CMD_SAVE_CURRENT, "&Save", MenuItem::kPlain, QKeySequence::Save},
+    {"&File", CMD_SAVE, "Save &as...", MenuItem::kPlain, QKeySequence::SaveAs},
     {"&File", kMenuSeparator, nullptr},
     {"&File", CMD_EXIT, "E&xit", MenuItem::kPlain, QKeySequence::Quit},
     {"&Edit", CMD_UNDO, "Undo", MenuItem::kPlain, QKeySequence::Undo},

@@ -1,6 +1,7 @@
 // Open, Save and Export through the commands, with scripted file dialogs.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QFile>
 #include <QImage>
 
@@ -91,6 +92,29 @@ TEST_F(AppFiles, CancelledDialogsAndBadPathsKeepTheDocumentAndNameTheProblem) {
     EXPECT_EQ(Describe(graph()), before);
     EXPECT_EQ(s.selectionTitle->text(), "Fill");
     EXPECT_EQ(RenderCount(), 1);
+}
+
+TEST_F(AppFiles, SaveGoesToTheDocumentsOwnFileAndAFailureKeepsItModified) {
+    const std::string first = (kDir + "first.mtf").toStdString();
+    BoxCloser closer;
+    AnswerDialog(kDir + "first.mtf");
+    w.Command(CMD_SAVE_CURRENT);  // no file yet: as "Save as..."
+    EXPECT_EQ(requests().size(), 1u);
+    EXPECT_TRUE(w.history().isClean());
+    w.Command(CMD_LARGER);
+    EXPECT_FALSE(w.history().isClean());
+    w.action(CMD_SAVE_CURRENT)->trigger();
+    EXPECT_EQ(requests().size(), 1u);
+    EXPECT_TRUE(w.history().isClean());
+    EXPECT_EQ(ReadFileBytes(first).at(0), 128);  // the width, little-endian
+    w.Command(CMD_SMALLER);
+    EXPECT_FALSE(w.SaveFile(kDir + "no/such/dir/x.mtf"));
+    EXPECT_FALSE(w.history().isClean());
+    EXPECT_EQ(ReadFileBytes(first).at(0), 128);
+    EXPECT_EQ(closer.boxes().size(), 1u);
+    w.Command(CMD_SAVE_CURRENT);  // still the file it came from
+    EXPECT_EQ(ReadFileBytes(first).at(0), 64);
+    EXPECT_EQ(requests().size(), 1u);
 }
 
 TEST_F(AppFiles, LargeViewExportsTheShownSizeInEveryFormatAndReportsBadPaths) {

@@ -52,14 +52,14 @@ TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentAndTheWholeMenu) {
     for (QAction* action : w.menuBar()->actions())
         menus << action->text() + ": " + MenuLayout(action->menu()->actions());
     EXPECT_EQ(menus.join("\n").toStdString(),
-              "&File: &Open..., Save &as..., -, E&xit\n"
+              "&File: &Open..., &Save, Save &as..., -, E&xit\n"
               "&Edit: Undo, Redo, -, &Add node, &Clone node, &Delete node, -, Delete cable\n"
               "&Display: Zoom &in, Zoom &out, -, &Tiled [x], &Auto render [x], -, "
               "Cables > (Low resolution cables (fast), Standard cables [x], "
               "High resolution cables (slow)), -, Show large view...\n"
               "&Texture: &Larger, &Smaller\n"
               "&Help: &Help, -, &About...");
-    EXPECT_EQ(w.action(CMD_SAVE)->shortcut(), QKeySequence(QKeySequence::Save));
+    EXPECT_EQ(w.action(CMD_SAVE_CURRENT)->shortcut(), QKeySequence(QKeySequence::Save));
     EXPECT_EQ(w.action(CMD_EXIT)->shortcut(), QKeySequence(QKeySequence::Quit));
 }
 
