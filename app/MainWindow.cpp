@@ -253,7 +253,20 @@ void MainWindow::SetupScrollBar(QScrollBar* bar, int maximum) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    emit quitRequested(0);
+    Exit();
+}
+
+void MainWindow::Exit() {
+    if (MayDropDocument()) emit quitRequested(0);
+}
+
+bool MainWindow::MayDropDocument() {
+    if (history_.isClean()) return true;
+    const auto answer = QMessageBox::question(
+        this, QStringLiteral("Swatcher"), QStringLiteral("Save changes to the texture?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save) return SaveCurrent();
+    return answer == QMessageBox::Discard;
 }
 
 void MainWindow::Command(int id) {
@@ -261,7 +274,7 @@ void MainWindow::Command(int id) {
         case CMD_RENDER:
             return RenderNow();
         case CMD_EXIT:
-            return emit quitRequested(0);
+            return Exit();
         case CMD_OPEN:
             return Open();
         case CMD_SAVE:
@@ -443,6 +456,7 @@ void MainWindow::DeleteCable() {
 }
 
 void MainWindow::Open() {
+    if (!MayDropDocument()) return;
     const QString path =
         state_.chooseFile(this, {FileDialogRequest::kOpen,
                                  QStringLiteral("Select a texture to assimilate..."),

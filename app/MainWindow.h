@@ -77,6 +77,9 @@ private:
     // True once the document is in a file; false when cancelled or failed.
     bool SaveAs();
     bool SaveCurrent();
+    // Asks to save unsaved changes; false when the user keeps the document.
+    bool MayDropDocument();
+    void Exit();
     void ToggleCheck(int id, bool& flag);
     void SetCableResolution(int id);
     void ZoomIn();
