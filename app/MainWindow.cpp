@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,7 +91,8 @@ MainWindow::MainWindow()
     largeView_->resize(kLargeViewSide, kLargeViewSide);
     largeView_->Layout();
 
-    setWindowTitle(QStringLiteral("Swatcher [v%1] by Oxhal").arg(kVersion));
+    UpdateTitle();
+    connect(&history_, &QUndoStack::cleanChanged, this, [this] { UpdateTitle(); });
     show();
 
     state_.view->Attach();
@@ -475,6 +477,7 @@ bool MainWindow::OpenFile(const QString& path) {
     // The old nodes and cables are gone, and with them every step.
     history_.clear();
     documentPath_ = path;
+    UpdateTitle();
     state_.selection.ForgetAll();
     state_.view->SetLayout(layout);
     ResetSelectionPanel();
@@ -502,6 +505,7 @@ bool MainWindow::SaveFile(const QString& path) {
     if (SaveTextureFile(path.toStdString(), *state_.graph, state_.view->Layout(), &error)) {
         documentPath_ = path;
         history_.setClean();
+        UpdateTitle();
         return true;
     }
     ShowOops(QString::fromStdString(error));
@@ -632,6 +636,14 @@ void MainWindow::DrawPreview() {
         state_.graph->texture(), area.width(), area.height(), state_.previewHScroll->value(),
         state_.previewVScroll->value(), state_.zoom, state_.tiled));
     if (largeView_ && largeView_->isVisible()) largeView_->DrawLargeView();
+}
+
+// "clouds.mtf[*] — <caption>" once the document has a file; the caption alone before.
+void MainWindow::UpdateTitle() {
+    const QString caption = QStringLiteral("Swatcher [v%1] by Oxhal").arg(kVersion);
+    if (documentPath_.isEmpty()) return setWindowTitle(caption);
+    setWindowTitle(QFileInfo(documentPath_).fileName() + QStringLiteral("[*] \u2014 ") + caption);
+    setWindowModified(!history_.isClean());
 }
 
 void MainWindow::UpdateTextureDims() {

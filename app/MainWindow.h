@@ -92,6 +92,7 @@ private:
     void About();
     void Help();
 
+    void UpdateTitle();
     void UpdateTextureDims();
     void UpdateZoomText();
     void UpdatePreviewScrollRanges();

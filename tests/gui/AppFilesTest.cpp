@@ -61,6 +61,7 @@ TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
     EXPECT_EQ(Describe(opened.graph()), Describe(graph()));
     EXPECT_EQ(opened.state().view->Layout(), s.view->Layout());
     EXPECT_EQ(opened.state().selectionTitle->text(), "none");
+    EXPECT_EQ(opened.window().windowTitle(), "round.mtf[*] \u2014 Swatcher [v0.97] by Oxhal");
     EXPECT_EQ(opened.state().view->selectedNode, nullptr);
     EXPECT_EQ(opened.RenderCount(), 2);
     const QStringList kTextures = {"Mottle texture (*.mtf)"};
@@ -100,11 +101,18 @@ TEST_F(AppFiles, SaveGoesToTheDocumentsOwnFileAndAFailureKeepsItModified) {
     const std::string first = (kDir + "first.mtf").toStdString();
     BoxCloser closer;
     AnswerDialog(kDir + "first.mtf");
-    w.Command(CMD_SAVE_CURRENT);  // no file yet: as "Save as..."
+    const QString caption = w.windowTitle();
+    w.Command(CMD_LARGER);
+    EXPECT_EQ(w.windowTitle(), caption);  // no file: the caption stays
+    w.Command(CMD_SAVE_CURRENT);          // no file yet: as "Save as..."
     EXPECT_EQ(requests().size(), 1u);
     EXPECT_TRUE(w.history().isClean());
-    w.Command(CMD_LARGER);
-    EXPECT_FALSE(w.history().isClean());
+    EXPECT_EQ(w.windowTitle(), "first.mtf[*] \u2014 " + caption);
+    EXPECT_FALSE(w.isWindowModified());
+    w.Command(CMD_SMALLER);
+    EXPECT_TRUE(w.isWindowModified());
+    w.Command(CMD_UNDO);
+    EXPECT_FALSE(w.isWindowModified());
     w.action(CMD_SAVE_CURRENT)->trigger();
     EXPECT_EQ(requests().size(), 1u);
     EXPECT_TRUE(w.history().isClean());
