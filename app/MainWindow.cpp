@@ -174,6 +174,13 @@ void MainWindow::BuildControls() {
 
     auto* render = add(IDC_RENDER, new QPushButton("Render", client_));
     connect(render, &QPushButton::clicked, this, [this] { Command(CMD_RENDER); });
+    // The one command outside the menu still has its key.
+    auto* renderKey = new QAction(QStringLiteral("Render"), this);
+    renderKey->setShortcut(QKeySequence(Qt::Key_F5));
+    addAction(renderKey);
+    actions_.insert(CMD_RENDER, renderKey);
+    connect(renderKey, &QAction::triggered, this, [this] { Command(CMD_RENDER); });
+    render->setToolTip(QStringLiteral("Render (F5)"));
     label(IDC_ZOOM_LABEL, "Zoom level:");
     state_.zoomField = field(IDC_ZOOM);
     label(IDC_TEXTURE_DIMS_LABEL, "Texture dims:");
@@ -227,7 +234,9 @@ QAction* MainWindow::AddMenuAction(QMenu* menu, const MenuItem& item) {
             Command(id);
         });
     }
-    if (item.shortcut != QKeySequence::UnknownKey) action->setShortcut(item.shortcut);
+    QList<QKeySequence> keys = QKeySequence::keyBindings(item.shortcut);
+    if (keys.isEmpty() && item.keys) keys = {QKeySequence(QString::fromLatin1(item.keys))};
+    action->setShortcuts(keys);
     return action;
 }
 

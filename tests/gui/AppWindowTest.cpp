@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 
 #include "AppTestSupport.h"
 #include "app/LargeView.h"
@@ -60,7 +61,6 @@ TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentAndTheWholeMenu) {
               "&Texture: &Larger, &Smaller\n"
               "&Help: &Help, -, &About...");
     EXPECT_EQ(w.action(CMD_SAVE_CURRENT)->shortcut(), QKeySequence(QKeySequence::Save));
-    EXPECT_EQ(w.action(CMD_EXIT)->shortcut(), QKeySequence(QKeySequence::Quit));
 }
 
 TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
@@ -291,6 +291,47 @@ TEST_F(AppWindow, RenderCountsEveryUpstreamNodeAndInformationBoxesAreOwned) {
     w.close();
     EXPECT_EQ(codes, std::vector<int>({0, 0}));
     EXPECT_TRUE(w.isVisible());
+}
+
+// Each shortcut stands beside its menu item and triggers its command.
+TEST_F(AppWindow, ShortcutsTriggerTheirCommands) {
+    SendMessage(MSG_SELECT_NODE, graph().NodeIndex(Feed<FillNode>()));
+    int quits = 0;
+    QObject::connect(&w, &MainWindow::quitRequested, [&quits] { ++quits; });
+    const auto requests = [this] { return static_cast<int>(this->requests().size()); };
+    const auto nodes = [this] { return static_cast<int>(graph().nodes.size()); };
+    const auto zoom = [this] { return s.zoom; };
+    const auto side = [this] { return graph().width; };
+    const struct {
+        const char* keys;
+        int command;
+        std::function<int()> measure;
+        int change;
+    } kCases[] = {
+        {"Ctrl+Q", CMD_EXIT, [&quits] { return quits; }, 1},  // unchanged so far: no question
+        {"Ctrl+O", CMD_OPEN, requests, 1},
+        {"Ctrl+S", CMD_SAVE_CURRENT, requests, 1},
+        {"Ctrl+Shift+S", CMD_SAVE, requests, 1},
+        {"Ctrl+D", CMD_CLONE_NODE, nodes, 1},
+        {"Ctrl+Z", CMD_UNDO, nodes, -1},
+        {nullptr, CMD_REDO, nodes, 1},  // the platform's own keys
+        {"Ctrl++", CMD_ZOOM_IN, zoom, 1},
+        {"Ctrl+-", CMD_ZOOM_OUT, zoom, -1},
+        {"F5", CMD_RENDER, [this] { return RenderCount(); }, 1},
+        {"Ctrl+PgUp", CMD_LARGER, side, 64},
+        {"Ctrl+PgDown", CMD_SMALLER, side, -64},
+        {"Ctrl+L", CMD_SHOW_LARGE_VIEW, [this] { return int{s.largeView->isVisible()}; }, 1},
+    };
+    for (const auto& c : kCases) {
+        const QKeySequence keys = w.action(c.command)->shortcut();
+        SCOPED_TRACE(keys.toString().toStdString());
+        if (c.keys) EXPECT_EQ(keys, QKeySequence(c.keys));
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        const int before = c.measure();
+        QTest::keySequence(&w, keys);
+        EXPECT_EQ(c.measure() - before, c.change);
+    }
 }
 
 }  // namespace
