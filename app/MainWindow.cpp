@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include "app/DocumentEdits.h"
 #include "app/DocumentRules.h"
@@ -161,6 +162,7 @@ void MainWindow::BuildControls() {
             [this](const std::vector<view::Point>& before) {
                 history_.push(new MoveStep(steps_, before));
             });
+    state_.view->installEventFilter(this);  // its wheel moves the scroll bars
     state_.viewHScroll = add(IDC_VIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
     state_.viewVScroll = add(IDC_VIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
     connect(state_.viewHScroll, &QScrollBar::valueChanged, this, [this](int value) {
@@ -260,6 +262,25 @@ void MainWindow::SetupScrollBar(QScrollBar* bar, int maximum) {
     bar->setRange(0, maximum);
     bar->setSingleStep(1);
     bar->setPageStep(std::max(1, maximum / 8));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != state_.view || event->type() != QEvent::Wheel)
+        return QMainWindow::eventFilter(watched, event);
+    ScrollView(*static_cast<QWheelEvent*>(event));
+    return true;
+}
+
+// A notch scrolls the desktop's number of lines; the bars' own line is a
+// single pixel, so a line here is a few of them. Shift turns the wheel sideways.
+void MainWindow::ScrollView(const QWheelEvent& wheel) {
+    constexpr int kLinePixels = 8;
+    constexpr int kNotch = 120;
+    const QPoint delta = wheel.angleDelta();
+    const bool sideways = (wheel.modifiers() & Qt::ShiftModifier) || delta.y() == 0;
+    QScrollBar* bar = sideways ? state_.viewHScroll : state_.viewVScroll;
+    const int turn = delta.y() ? delta.y() : delta.x();
+    bar->setValue(bar->value() - turn * QApplication::wheelScrollLines() * kLinePixels / kNotch);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -52,6 +52,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class ClientArea;
@@ -61,6 +62,7 @@ private:
     QAction* AddMenuAction(QMenu* menu, const struct MenuItem& item);
     void ApplyLayout(int width, int height);
     void SetupScrollBar(QScrollBar* bar, int maximum);
+    void ScrollView(const class QWheelEvent& wheel);
 
     void SelectNode(Node* node);
     void SelectCable(Cable* cable);

@@ -89,3 +89,17 @@ void SliderModel::Step(int step) {
     notify_();
     clock_.Start(kRepeatMs);
 }
+
+void SliderModel::StepBy(int steps) {
+    ++gesture_;
+    value_ = StepWithin(value_, steps, min_, max_);
+    notify_();
+}
+
+void SliderModel::Wheel(int angleDelta) {
+    constexpr int kNotch = 120;
+    wheelRest_ += angleDelta;
+    const int notches = wheelRest_ / kNotch;
+    wheelRest_ %= kNotch;
+    if (notches) StepBy(notches);
+}

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <functional>
 
 #include "AppTestSupport.h"
@@ -332,6 +334,52 @@ TEST_F(AppWindow, ShortcutsTriggerTheirCommands) {
         QTest::keySequence(&w, keys);
         EXPECT_EQ(c.measure() - before, c.change);
     }
+}
+
+void Wheel(QWidget* widget, QPoint angleDelta, Qt::KeyboardModifiers modifiers = {}) {
+    const QPointF at(widget->width() / 2, widget->height() / 2);
+    QWheelEvent wheel(at, widget->mapToGlobal(at), {}, angleDelta, Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &wheel);
+}
+
+// Each key or wheel step on a slider reaches the parameter, its label, the
+// history and the render; the wheel over the view moves its scroll bars.
+TEST_F(AppWindow, KeysAndWheelStepSlidersAndTheWheelScrollsTheView) {
+    Node* fill = Feed<FillNode>();
+    SendMessage(MSG_SELECT_NODE, 1);
+    QWidget* slider = s.valueControls[0].data();
+    slider->setFocus();
+    const struct {
+        Qt::Key key;  // or the wheel, for Qt::Key_unknown
+        int notches;
+        int value;
+    } kCases[] = {
+        {Qt::Key_Right, 0, 1},    {Qt::Key_PageUp, 0, 11}, {Qt::Key_Left, 0, 10},
+        {Qt::Key_PageDown, 0, 0}, {Qt::Key_unknown, 2, 2}, {Qt::Key_unknown, -1, 1},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.value);
+        const int steps = w.history().count();
+        const int renders = RenderCount();
+        if (c.key == Qt::Key_unknown)
+            Wheel(slider, {0, 120 * c.notches});
+        else
+            QTest::keyClick(slider, c.key);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(fill->value(0), c.value);
+        EXPECT_EQ(LabelText(s.valueLabels[0]), QString::number(c.value));
+        EXPECT_EQ(w.history().count(), steps + 1);
+        EXPECT_EQ(RenderCount(), renders + 1);
+    }
+
+    const int notch = QApplication::wheelScrollLines() * 8;
+    Wheel(s.view, {0, -120});
+    Wheel(s.view, {0, -120}, Qt::ShiftModifier);
+    Wheel(s.view, {0, -240}, Qt::ShiftModifier);
+    EXPECT_EQ(std::pair(s.viewHScroll->value(), s.viewVScroll->value()),
+              std::pair(3 * notch, notch));
+    EXPECT_EQ(std::pair(s.view->scrollX, s.view->scrollY), std::pair(3 * notch, notch));
 }
 
 }  // namespace
