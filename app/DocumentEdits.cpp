@@ -41,7 +41,7 @@ HeldCable TakeCable(NodeGraph& graph, const Cable* cable) {
     auto& firstList = held.cable->first->cables;
     auto& secondList = held.cable->second->cables;
     firstList.erase(firstList.begin() + held.firstIndex);
-    secondList.erase(secondList.begin() + IndexOf(secondList, cable));
+    secondList.erase(secondList.begin() + held.secondIndex);
     return held;
 }
 

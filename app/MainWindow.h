@@ -15,8 +15,10 @@ class QAction;
 class QCloseEvent;
 class QMenu;
 class QScrollBar;
+class QWheelEvent;
 class MessageEvent;
 class SelectionPanel;
+struct MenuItem;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -59,10 +61,10 @@ private:
 
     void BuildControls();
     void BuildMenu();
-    QAction* AddMenuAction(QMenu* menu, const struct MenuItem& item);
+    QAction* AddMenuAction(QMenu* menu, const MenuItem& item);
     void ApplyLayout(int width, int height);
     void SetupScrollBar(QScrollBar* bar, int maximum);
-    void ScrollView(const class QWheelEvent& wheel);
+    void ScrollView(const QWheelEvent& wheel);
 
     void SelectNode(Node* node);
     void SelectCable(Cable* cable);
