@@ -35,7 +35,7 @@
 
 namespace {
 
-constexpr const char* kVersion = "0.97";
+constexpr const char* kVersion = SWATCHER_VERSION;  // from the build's project version
 constexpr const char* kEngineVersion = "0.86";
 constexpr int kStartTextureSize = 64;
 constexpr int kEditorScrollRange = 400;

@@ -20,5 +20,10 @@ Node* AddNodeOfType(NodeGraph& graph, const NodeRegistry& registry, uint8_t type
 // Connects `from`'s output to input pin `pin` of `to`.
 void Feed(NodeGraph& graph, Node* from, Node* to, int pin = 0);
 
-// Side lengths every node benchmark runs at.
-#define SWATCHER_SIDES Arg(256)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond)
+// Every node benchmark runs at these sides, on one thread and on every core
+// (threads 0). Arguments: side, threads.
+#define SWATCHER_SIDES                  \
+    ArgsProduct({{1024, 2048}, {1, 0}}) \
+        ->ArgNames({"side", "threads"}) \
+        ->Unit(benchmark::kMillisecond) \
+        ->UseRealTime()

@@ -23,18 +23,30 @@ void FilterOnNoise(benchmark::State& state, uint8_t typeId, int param = -1, int 
     });
 }
 
-void BM_RawNoiseAlone(benchmark::State& state) { FilterOnNoise(state, RawNoise::kTypeId); }
+void BM_RawNoiseAlone(benchmark::State& state) {
+    FilterOnNoise(state, RawNoise::kTypeId);
+}
 void BM_BrightnessContrast(benchmark::State& state) {
     FilterOnNoise(state, BrightnessContrast::kTypeId);
 }
-void BM_SineFilter(benchmark::State& state) { FilterOnNoise(state, SineFilter::kTypeId); }
-void BM_Emboss(benchmark::State& state) { FilterOnNoise(state, Emboss::kTypeId); }
-void BM_EmbossShaded(benchmark::State& state) { FilterOnNoise(state, Emboss::kTypeId, 0, 300); }
-void BM_Bump(benchmark::State& state) { FilterOnNoise(state, Bump::kTypeId); }
+void BM_SineFilter(benchmark::State& state) {
+    FilterOnNoise(state, SineFilter::kTypeId);
+}
+void BM_Emboss(benchmark::State& state) {
+    FilterOnNoise(state, Emboss::kTypeId);
+}
+void BM_EmbossShaded(benchmark::State& state) {
+    FilterOnNoise(state, Emboss::kTypeId, 0, 300);
+}
+void BM_Bump(benchmark::State& state) {
+    FilterOnNoise(state, Bump::kTypeId);
+}
 void BM_DisplacementMap(benchmark::State& state) {
     FilterOnNoise(state, DisplacementMap::kTypeId, 0, 255);
 }
-void BM_EnvMap(benchmark::State& state) { FilterOnNoise(state, EnvMap::kTypeId); }
+void BM_EnvMap(benchmark::State& state) {
+    FilterOnNoise(state, EnvMap::kTypeId);
+}
 
 }  // namespace
 

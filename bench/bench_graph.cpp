@@ -1,7 +1,50 @@
-// Whole-graph renders: the empty document and the Store copy.
-#include "BenchSupport.h"
+// Whole-graph renders: the empty document, the Store copy, and the example
+// texture files at 1024 x 1024.
+#include <filesystem>
+#include <string>
 
-static void BM_StoreOnly(benchmark::State& state) {
+#include "BenchSupport.h"
+#include "engine/RowBands.h"
+#include "engine/TextureFile.h"
+
+namespace {
+
+void BM_StoreOnly(benchmark::State& state) {
     RenderGraphBenchmark(state, [](NodeGraph&, const NodeRegistry&) { return nullptr; });
 }
+
+void BM_Example(benchmark::State& state, const std::string& path) {
+    SetRowThreads(static_cast<int>(state.range(0)));
+    NodeRegistry registry;
+    NodeGraph graph(1, 1);
+    std::string error;
+    if (!LoadTextureFile(path, graph, registry, nullptr, &error) ||
+        !graph.SetTextureSize(1024, 1024)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        graph.Render();
+        benchmark::DoNotOptimize(graph.texture().pixels[0]);
+    }
+    SetRowThreads(0);
+}
+
+// One benchmark per example file, registered at start-up.
+const bool kExamplesRegistered = [] {
+    for (const auto& entry : std::filesystem::directory_iterator(SWATCHER_EXAMPLES_DIR)) {
+        if (entry.path().extension() != ".mtf") continue;
+        benchmark::RegisterBenchmark(("BM_Example/" + entry.path().stem().string()).c_str(),
+                                     BM_Example, entry.path().string())
+            ->Arg(1)
+            ->Arg(0)
+            ->ArgName("threads")
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    return true;
+}();
+
+}  // namespace
+
 BENCHMARK(BM_StoreOnly)->SWATCHER_SIDES;

@@ -23,6 +23,7 @@
 #include "cli/RenderProgress.h"
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"
+#include "engine/RowBands.h"
 #include "engine/Stream.h"
 #include "engine/TextureFile.h"
 #include "platform/DebugSink.h"
@@ -42,6 +43,7 @@ struct Options {
     std::vector<ParamSetting> settings;
     int size = 0;  // 0: keep the file's texture size
     int tile = 1;
+    int threads = 0;  // 0: SWATCHER_THREADS or every core
     bool log = false;
     bool info = false;
 };
@@ -105,6 +107,10 @@ void DescribeOptions(CLI::App& app, Options* options) {
     app.add_option("--tile", options->tile, "write the texture repeated K x K times")
         ->check(CLI::Range(1, kMaxTile))
         ->type_name("K");
+    app.add_option("--threads", options->threads,
+                   "render on N threads (default: SWATCHER_THREADS, else every core)")
+        ->check(CLI::Range(1, 1024))
+        ->type_name("N");
     app.add_flag("--info", options->info, "print the graph as JSON instead of rendering");
     app.add_flag("--log", options->log, "print the render's timing lines to stderr");
 }
@@ -160,6 +166,7 @@ int ParseOptions(int argc, char** argv, Options* options, std::vector<Job>* jobs
         return Usage(e.what());
     }
     if (app.count("--format") && options->outputDir.empty()) return Usage("--format needs -o DIR");
+    if (options->threads > 0) SetRowThreads(options->threads);
     for (const std::string& text : options->settingTexts) {
         ParamSetting setting;
         std::string error;

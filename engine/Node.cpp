@@ -37,6 +37,12 @@ Node::Node(const std::string& n, uint8_t type, int width, int height, NodeTiming
 
 Node::~Node() = default;
 
+RowOrder Node::NeighbourhoodRowOrder() const {
+    for (const Image* input : inputImages)
+        if (input == image.get()) return RowOrder::kInOrder;
+    return RowOrder::kAnyOrder;
+}
+
 void Node::AddInput(const std::string& pinName) {
     inputPins.push_back(std::make_unique<Pin>(this, pinName));
 }

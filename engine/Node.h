@@ -9,6 +9,7 @@
 
 #include "engine/Image.h"
 #include "engine/Param.h"
+#include "engine/RowBands.h"
 
 class Node;
 class Cable;
@@ -88,6 +89,10 @@ protected:
     // The label of the "took" line; a type whose label depends on the result
     // overrides it.
     virtual std::string TimerLabel() const { return timing_.label; }
+
+    // Rows of a neighbourhood filter are independent unless one of its inputs
+    // is its own image (a self-loop), which it then reads while writing.
+    RowOrder NeighbourhoodRowOrder() const;
 
     // Constructor helpers: pins and params in the node type's order.
     void AddInput(const std::string& pinName);

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "engine/Diagnostics.h"
+#include "platform/FpState.h"
 #include "platform/Memory.h"
-#include "platform/Numeric.h"
 
 namespace {
 
@@ -133,6 +133,7 @@ int NodeGraph::CountUpstream() {
 }
 
 void NodeGraph::Render() {
+    platform::ResetFloatingPoint();  // the state the worker threads use too
     NullImage = nullImage_.get();
     for (const auto& node : nodes) node->visited = 0;
     if (!nodes.empty()) nodes.front()->Update();

@@ -33,14 +33,16 @@ LogSink& CurrentSink() {
 
 }  // namespace
 
-void WriteDebugLine(const std::string& line) { CurrentSink()(line); }
+void WriteDebugLine(const std::string& line) {
+    CurrentSink()(line);
+}
 
-void SetLogSink(LogSink sink) { CurrentSink() = sink ? std::move(sink) : MakeDefaultSink(); }
+void SetLogSink(LogSink sink) {
+    CurrentSink() = sink ? std::move(sink) : MakeDefaultSink();
+}
 
 void LogToStderr() {
-    SetLogSink([](const std::string& line) {
-        std::fwrite(line.data(), 1, line.size(), stderr);
-    });
+    SetLogSink([](const std::string& line) { std::fwrite(line.data(), 1, line.size(), stderr); });
 }
 
 }  // namespace platform

@@ -20,10 +20,14 @@ bool Fail(std::string* error, const std::string& message) {
 
 ILenum DevILType(ImageFileType type) {
     switch (type) {
-        case ImageFileType::kPng: return IL_PNG;
-        case ImageFileType::kBmp: return IL_BMP;
-        case ImageFileType::kJpeg: return IL_JPG;
-        default: return IL_TYPE_UNKNOWN;
+        case ImageFileType::kPng:
+            return IL_PNG;
+        case ImageFileType::kBmp:
+            return IL_BMP;
+        case ImageFileType::kJpeg:
+            return IL_JPG;
+        default:
+            return IL_TYPE_UNKNOWN;
     }
 }
 
@@ -74,7 +78,8 @@ bool WriteImageFile(const std::string& path, const Image& texture, int outWidth,
                     std::string* error) {
     const ImageFileType type = ImageFileTypeOf(path);
     if (type == ImageFileType::kUnknown)
-        return Fail(error, "Cannot write " + path + ": unknown image type (use .png, .bmp or .jpg)");
+        return Fail(error,
+                    "Cannot write " + path + ": unknown image type (use .png, .bmp or .jpg)");
     if (outWidth < 1 || outHeight < 1 || outWidth > Image::kMaxSide || outHeight > Image::kMaxSide)
         return Fail(error, "Cannot write " + path + ": impossible picture size");
     InitImageLibrary();

@@ -4,17 +4,20 @@
 // a value is rounded to double or float only where it is held as one.
 #pragma once
 
-#include <cfenv>
 #include <cmath>
 #include <cstdint>
 
 namespace platform {
 
 // Rounds an extended value to single precision (a value "stored as float").
-inline float single(long double x) { return static_cast<float>(x); }
+inline float single(long double x) {
+    return static_cast<float>(x);
+}
 
 // Rounds an extended value to double precision (a value "stored as double").
-inline double dbl(long double x) { return static_cast<double>(x); }
+inline double dbl(long double x) {
+    return static_cast<double>(x);
+}
 
 // Converts through a 64-bit integer and keeps its low 32 bits, as the x87
 // conversion does: NaN and values outside the 64-bit range give 0.
@@ -25,7 +28,9 @@ inline int64_t ToInt64OrZero(long double integral) {
     return static_cast<int64_t>(integral);
 }
 
-inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+inline int32_t Low32(int64_t v) {
+    return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
 
 // Truncation toward zero (the default conversion of every node type).
 inline int32_t TruncToInt(long double x) {
@@ -45,12 +50,9 @@ inline int32_t TruncToInt(long double x) {
 
 // Round to nearest, ties to even.
 inline int32_t RoundHalfEvenToInt(long double x) {
-    // nearbyintl honours the current rounding mode, which stays round-to-nearest.
+    // nearbyintl honours the current rounding mode: round to nearest in every
+    // render (platform/FpState.h).
     return Low32(ToInt64OrZero(std::nearbyintl(x)));
 }
-
-// The floating-point state every render runs under: round to nearest,
-// exceptions masked (the default on this platform; restated for safety).
-inline void ResetFloatingPoint() { std::fesetround(FE_TONEAREST); }
 
 }  // namespace platform

@@ -3,11 +3,11 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config clang-14 libclang-rt-14-dev
+  g++ cmake ninja-build pkg-config clang-14 libclang-rt-14-dev clang-format
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation2
-  libcli11-dev desktop-file-utils
+  libcli11-dev libtbb-dev desktop-file-utils
   xvfb xauth
 )
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -41,21 +42,26 @@ void BlurRow(const uint8_t* src, uint8_t* dst, int width, int r, const uint8_t* 
     }
 }
 
-// The vertical pass keeps one running sum per column and byte and walks the
-// rows in memory order, which gives the same sums as walking each column.
-void BlurColumns(const Image& src, Image& dst, int r, const uint8_t* scale) {
-    const int width = src.width, height = src.height;
-    const int rowBytes = 4 * width;
+// Row y wrapped into 0 .. height - 1, for y >= -2 * height.
+int WrapRow(int y, int height) {
+    return (y + 2 * height) % height;
+}
+
+// Rows [y0, y1) of the vertical pass. It keeps one running sum per column and
+// byte and walks the rows in memory order, which gives the same sums as walking
+// each column; the sums start from the window above y0, so any band gives the
+// integer sums the whole pass gives.
+void BlurColumns(const Image& src, Image& dst, int r, const uint8_t* scale, int y0, int y1) {
+    const int height = src.height;
+    const int rowBytes = 4 * src.width;
     std::vector<int32_t> sum(rowBytes, 0);
-    auto addRow = [&](int row) {
-        const uint8_t* p = src.pixel(0, row);
+    for (int j = y0 - 1 - r; j < y0 + r; ++j) {
+        const uint8_t* p = src.pixel(0, WrapRow(j, height));
         for (int i = 0; i < rowBytes; ++i) sum[i] += p[i];
-    };
-    for (int j = height - 1 - r; j < height; ++j) addRow(j);
-    for (int j = 0; j < r; ++j) addRow(j);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* leaving = src.pixel(0, y <= r ? y - r - 1 + height : y - r - 1);
-        const uint8_t* entering = src.pixel(0, y + r >= height ? y + r - height : y + r);
+    }
+    for (int y = y0; y < y1; ++y) {
+        const uint8_t* leaving = src.pixel(0, WrapRow(y - r - 1, height));
+        const uint8_t* entering = src.pixel(0, WrapRow(y + r, height));
         uint8_t* out = dst.pixel(0, y);
         for (int i = 0; i < rowBytes; ++i) {
             sum[i] += entering[i] - leaving[i];
@@ -92,8 +98,14 @@ void Blur::Compute() {
     if (auto temp = Image::Create(width, height)) {
         const Image& source = *inputImages[0];
         const std::vector<uint8_t> scaleH = ScaleTable(rh, fh);
-        for (int y = 0; y < height; ++y)
-            BlurRow(source.pixel(0, y), temp->pixel(0, y), width, rh, scaleH.data());
-        BlurColumns(*temp, *image, rv, ScaleTable(rv, fv).data());
+        // The passes write only what they do not read, even when the source is
+        // this node's own image, so their rows are independent.
+        ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+            for (int y = y0; y < y1; ++y)
+                BlurRow(source.pixel(0, y), temp->pixel(0, y), width, rh, scaleH.data());
+        });
+        const std::vector<uint8_t> scaleV = ScaleTable(rv, fv);
+        ForEachRow(height, RowOrder::kAnyOrder,
+                   [&](int y0, int y1) { BlurColumns(*temp, *image, rv, scaleV.data(), y0, y1); });
     }
 }

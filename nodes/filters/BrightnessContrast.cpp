@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -19,6 +20,27 @@ struct Scale {
     double length = 0;
     double power = -1;  // negative: not yet computed (a power is never negative)
 };
+
+int SquareSum(const uint8_t* pixel) {
+    int sum = 0;
+    for (int k = 0; k < 4; ++k) sum += (pixel[k] - 127) * (pixel[k] - 127);
+    return sum;
+}
+
+// L and L^e for every sum the source holds. Filled before the bands run, so
+// they only read it.
+std::vector<Scale> ScalesFor(const Image& source, double exponent) {
+    std::vector<Scale> scales(kMaxSquareSum + 1);
+    const uint8_t* pixel = source.bytes();
+    for (int i = 0; i < source.pixelCount; ++i, pixel += 4) {
+        const int sum = SquareSum(pixel);
+        Scale& scale = scales[sum];
+        if (scale.power >= 0) continue;
+        scale.length = std::sqrt(static_cast<double>(sum));
+        scale.power = std::pow(scale.length, exponent);
+    }
+    return scales;
+}
 
 // One byte of the result. Plain double arithmetic: the division by L and the
 // multiplication by L^e are each rounded to double before truncation. At mid
@@ -47,22 +69,18 @@ BrightnessContrast::BrightnessContrast(int width, int height)
 void BrightnessContrast::Compute() {
     const int brightness = value(kBrightness);
     const double exponent = (value(kContrast) + 255) * kPerLevel;
-    std::vector<Scale> scales(kMaxSquareSum + 1);
-    const uint8_t* source = inputImages[0]->bytes();
-    uint8_t* target = image->bytes();
-    for (int i = 0; i < image->pixelCount; ++i, source += 4, target += 4) {
-        int deviation[4];
-        int sum = 0;
-        for (int k = 0; k < 4; ++k) {
-            deviation[k] = source[k] - 127;
-            sum += deviation[k] * deviation[k];
+    const Image& src = *inputImages[0];
+    const std::vector<Scale> scales = ScalesFor(src, exponent);
+    // Each pixel depends on the same pixel of the source only.
+    ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        const uint8_t* source = src.pixel(0, y0);
+        uint8_t* target = image->pixel(0, y0);
+        for (const uint8_t* end = image->pixel(0, y1); target != end; source += 4, target += 4) {
+            const Scale& scale = scales[SquareSum(source)];
+            int deviation[4];
+            for (int k = 0; k < 4; ++k) deviation[k] = source[k] - 127;
+            // All four bytes are read before any is written (the source may be this image).
+            for (int k = 0; k < 4; ++k) target[k] = ScaledLevel(deviation[k], scale, brightness);
         }
-        Scale& scale = scales[sum];
-        if (scale.power < 0) {
-            scale.length = std::sqrt(static_cast<double>(sum));
-            scale.power = std::pow(scale.length, exponent);
-        }
-        // All four bytes are read before any is written (the source may be this image).
-        for (int k = 0; k < 4; ++k) target[k] = ScaledLevel(deviation[k], scale, brightness);
-    }
+    });
 }

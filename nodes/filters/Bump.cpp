@@ -1,11 +1,13 @@
 #include "nodes/filters/Bump.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <iterator>
 #include <vector>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -46,18 +48,26 @@ int Average(const uint8_t* p) {
 }
 
 // f for every gradient, filled on first use: gradients lie in -255 ... 255.
+// Bands may fill an entry at once; each writes the same value, a function of
+// the gradient alone, so relaxed atomics suffice.
 class FactorCache {
 public:
-    explicit FactorCache(const Light& light) : light_(light), factors_(511 * 511, -1) {}
+    explicit FactorCache(const Light& light) : light_(light), factors_(511 * 511) {
+        for (auto& f : factors_) f.store(-1, std::memory_order_relaxed);
+    }
     int operator()(int gx, int gy) {
-        int& f = factors_[(gx + 255) * 511 + gy + 255];
-        if (f < 0) f = LightFactor(gx, gy, light_);
+        std::atomic<int>& entry = factors_[(gx + 255) * 511 + gy + 255];
+        int f = entry.load(std::memory_order_relaxed);
+        if (f < 0) {
+            f = LightFactor(gx, gy, light_);
+            entry.store(f, std::memory_order_relaxed);
+        }
         return f;
     }
 
 private:
     Light light_;
-    std::vector<int> factors_;
+    std::vector<std::atomic<int>> factors_;
 };
 
 enum Slot { kLightX, kLightY, kLightH, kIntensity, kSlotCount };
@@ -78,28 +88,30 @@ Bump::Bump(int width, int height) : Node("Bump", kTypeId, width, height, kTiming
 }
 
 // Every pixel is computed, the border ones with neighbours wrapped around so
-// textures stay tileable. The source is read while writing, in row order, so
-// a source that is this node's own image gives what that order gives.
+// textures stay tileable. A source that is this node's own image is read
+// while writing, in row order, and gives what that order gives.
 void Bump::Compute() {
     FactorCache factor(
         MakeLight(value(kLightX), value(kLightY), value(kLightH), value(kIntensity)));
     const Image& source = *inputImages[0];
     const int w = image->width;
     const int h = image->height;
-    for (int y = 0; y < h; ++y) {
-        const int up = y == 0 ? h - 1 : y - 1;
-        const int down = y + 1 == h ? 0 : y + 1;
-        for (int x = 0; x < w; ++x) {
-            const int xl = x == 0 ? w - 1 : x - 1;
-            const int xr = x + 1 == w ? 0 : x + 1;
-            const int gx = Average(source.pixel(xr, y)) - Average(source.pixel(xl, y));
-            const int gy = Average(source.pixel(x, down)) - Average(source.pixel(x, up));
-            const int f = factor(gx, gy);
-            const uint8_t* in = source.pixel(x, y);
-            uint8_t* out = image->pixel(x, y);
-            // Byte 3 is never written.
-            for (int c = 0; c < 3; ++c)
-                out[c] = static_cast<uint8_t>(std::min(in[c] * f / 255, 255));
+    ForEachRow(h, NeighbourhoodRowOrder(), [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            const int up = y == 0 ? h - 1 : y - 1;
+            const int down = y + 1 == h ? 0 : y + 1;
+            for (int x = 0; x < w; ++x) {
+                const int xl = x == 0 ? w - 1 : x - 1;
+                const int xr = x + 1 == w ? 0 : x + 1;
+                const int gx = Average(source.pixel(xr, y)) - Average(source.pixel(xl, y));
+                const int gy = Average(source.pixel(x, down)) - Average(source.pixel(x, up));
+                const int f = factor(gx, gy);
+                const uint8_t* in = source.pixel(x, y);
+                uint8_t* out = image->pixel(x, y);
+                // Byte 3 is never written.
+                for (int c = 0; c < 3; ++c)
+                    out[c] = static_cast<uint8_t>(std::min(in[c] * f / 255, 255));
+            }
         }
-    }
+    });
 }

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 
 namespace {
 
@@ -42,8 +43,8 @@ DisplacementMap::DisplacementMap(int width, int height)
     AddParams(kParams);
 }
 
-// Reads the maps and the source while writing, in row order, so an input that
-// is this node's own image gives what that order gives.
+// An input that is this node's own image is read while writing, in row
+// order, and gives what that order gives.
 void DisplacementMap::Compute() {
     const int xChannel = value(kXChannel);
     const int yChannel = value(kYChannel);
@@ -54,11 +55,13 @@ void DisplacementMap::Compute() {
     const uint8_t* mapY = inputImages[2]->bytes();
     const int w = image->width;
     const int h = image->height;
-    for (int y = 0, i = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x, ++i) {
-            const int sy = Wrap(yOffsets[mapY[4 * i + yChannel]] + y, h);
-            const int sx = Wrap(xOffsets[mapX[4 * i + xChannel]] + x, w);
-            image->pixels[i] = source[sy * w + sx];
+    ForEachRow(h, NeighbourhoodRowOrder(), [&](int y0, int y1) {
+        for (int y = y0, i = y0 * w; y < y1; ++y) {
+            for (int x = 0; x < w; ++x, ++i) {
+                const int sy = Wrap(yOffsets[mapY[4 * i + yChannel]] + y, h);
+                const int sx = Wrap(xOffsets[mapX[4 * i + xChannel]] + x, w);
+                image->pixels[i] = source[sy * w + sx];
+            }
         }
-    }
+    });
 }

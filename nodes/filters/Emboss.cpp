@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -53,8 +54,8 @@ Emboss::Emboss(int width, int height) : Node("Emboss + Shade", kTypeId, width, h
     AddParams(kParams);
 }
 
-// Reads the source while writing, pixel by pixel in row order, so a source
-// that is this node's own image gives what that order gives.
+// A source that is this node's own image is read while writing, pixel by
+// pixel in row order, and gives what that order gives.
 void Emboss::Compute() {
     const int shade = value(kShade);
     const std::vector<uint8_t>* strengths = shade > 0 ? &StrengthTable() : nullptr;
@@ -63,26 +64,29 @@ void Emboss::Compute() {
     const int w = image->width;
     const int h = image->height;
     const size_t stride = 4 * static_cast<size_t>(w);
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* rows[3] = {source + stride * (y == 0 ? h - 1 : y - 1), source + stride * y,
-                                  source + stride * (y + 1 == h ? 0 : y + 1)};
-        for (int x = 0; x < w; ++x) {
-            const int xl = 4 * (x == 0 ? w - 1 : x - 1);
-            const int xr = 4 * (x + 1 == w ? 0 : x + 1);
-            const uint8_t* left[3] = {rows[0] + xl, rows[1] + xl, rows[2] + xl};
-            const uint8_t* right[3] = {rows[0] + xr, rows[1] + xr, rows[2] + xr};
-            int result[3];
-            for (int c = 0; c < 3; ++c) result[c] = Relief(left, right, c);
-            const uint8_t* centre = rows[1] + 4 * x;
-            if (strengths) {
-                const int sum =
-                    result[0] * result[0] + result[1] * result[1] + result[2] * result[2];
-                const int d = ((shade / 2) * ((*strengths)[sum] - 128)) / 128;
-                for (int c = 0; c < 3; ++c) result[c] = Shaded(centre[c], 128 + d);
+    ForEachRow(h, NeighbourhoodRowOrder(), [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            const uint8_t* rows[3] = {source + stride * (y == 0 ? h - 1 : y - 1),
+                                      source + stride * y,
+                                      source + stride * (y + 1 == h ? 0 : y + 1)};
+            for (int x = 0; x < w; ++x) {
+                const int xl = 4 * (x == 0 ? w - 1 : x - 1);
+                const int xr = 4 * (x + 1 == w ? 0 : x + 1);
+                const uint8_t* left[3] = {rows[0] + xl, rows[1] + xl, rows[2] + xl};
+                const uint8_t* right[3] = {rows[0] + xr, rows[1] + xr, rows[2] + xr};
+                int result[3];
+                for (int c = 0; c < 3; ++c) result[c] = Relief(left, right, c);
+                const uint8_t* centre = rows[1] + 4 * x;
+                if (strengths) {
+                    const int sum =
+                        result[0] * result[0] + result[1] * result[1] + result[2] * result[2];
+                    const int d = ((shade / 2) * ((*strengths)[sum] - 128)) / 128;
+                    for (int c = 0; c < 3; ++c) result[c] = Shaded(centre[c], 128 + d);
+                }
+                uint8_t* out = target + stride * y + 4 * x;
+                for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(result[c]);
+                out[3] = centre[0];  // read after the colour bytes are written
             }
-            uint8_t* out = target + stride * y + 4 * x;
-            for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(result[c]);
-            out[3] = centre[0];  // read after the colour bytes are written
         }
-    }
+    });
 }

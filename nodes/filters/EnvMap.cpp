@@ -67,7 +67,8 @@ void EnvMap::Compute() {
             for (int x = 0; x < image->width; ++x) {
                 const int n = SpotLevel(spot, (x - cx) * (x - cx) + (y - cy) * (y - cy));
                 uint8_t* out = image->pixel(x, y);
-                for (int c = 0; c < 3; ++c) out[c] = (channel == 3 || channel == c) ? n : 0;
+                for (int c = 0; c < 3; ++c)
+                    out[c] = static_cast<uint8_t>((channel == 3 || channel == c) ? n : 0);
                 out[3] = 255;
             }
         }

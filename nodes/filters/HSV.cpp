@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "nodes/filters/ColorSpace.h"
 #include "platform/Numeric.h"
 
@@ -31,20 +32,24 @@ void HSV::Compute() {
     const float dh = single(value(kHue));
     const float ds = single(value(kSaturation) * static_cast<long double>(colorspace::kOneOver255));
     const float dv = single(value(kLightness));
-    const uint8_t* src = inputImages[0]->bytes();
-    uint8_t* dst = image->bytes();
-    for (int32_t i = 0; i < image->pixelCount; ++i, src += 4, dst += 4) {
-        float h, s, v;
-        RGBToHSV(src[0], src[1], src[2], h, s, v);
-        // A grey's hue of -1 is shifted too: with Saturation it turns reddish.
-        h = single(static_cast<long double>(h) + dh);
-        s = std::clamp(single(static_cast<long double>(s) + ds), 0.0f, 1.0f);
-        v = std::clamp(single(static_cast<long double>(v) + dv), 0.0f, 255.0f);
-        int32_t r, g, b;
-        HSVToRGB(h, s, v, r, g, b);
-        // The fourth byte keeps what the image held.
-        dst[0] = static_cast<uint8_t>(r);
-        dst[1] = static_cast<uint8_t>(g);
-        dst[2] = static_cast<uint8_t>(b);
-    }
+    const Image& source = *inputImages[0];
+    // Each pixel depends on the same pixel of the source only.
+    ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        const uint8_t* src = source.pixel(0, y0);
+        uint8_t* dst = image->pixel(0, y0);
+        for (const uint8_t* end = image->pixel(0, y1); dst != end; src += 4, dst += 4) {
+            float h, s, v;
+            RGBToHSV(src[0], src[1], src[2], h, s, v);
+            // A grey's hue of -1 is shifted too: with Saturation it turns reddish.
+            h = single(static_cast<long double>(h) + dh);
+            s = std::clamp(single(static_cast<long double>(s) + ds), 0.0f, 1.0f);
+            v = std::clamp(single(static_cast<long double>(v) + dv), 0.0f, 255.0f);
+            int32_t r, g, b;
+            HSVToRGB(h, s, v, r, g, b);
+            // The fourth byte keeps what the image held.
+            dst[0] = static_cast<uint8_t>(r);
+            dst[1] = static_cast<uint8_t>(g);
+            dst[2] = static_cast<uint8_t>(b);
+        }
+    });
 }

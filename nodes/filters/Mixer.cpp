@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "nodes/filters/ColorSpace.h"
 #include "platform/Numeric.h"
 
@@ -37,24 +38,28 @@ void MultiplyBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count,
 // vector; HSVToRGB gives the colour bytes and the fourth byte becomes 0.
 template <class Adjust>
 void AdjustHSV(const Image& a, const Image& b, Image& d, uint32_t ampA, Adjust adjust) {
-    const uint8_t* pa = a.bytes();
-    const uint8_t* pb = b.bytes();
-    uint8_t* pd = d.bytes();
-    for (int32_t i = 0; i < d.pixelCount; ++i, pa += 4, pb += 4, pd += 4) {
-        const uint32_t red = pa[0] * ampA / 255, green = pa[1] * ampA / 255,
-                       blue = pa[2] * ampA / 255;
-        const uint32_t squares = pb[0] * pb[0] + pb[1] * pb[1] + pb[2] * pb[2];
-        const float m = single(std::sqrt(static_cast<long double>(squares)));
-        float h, s, v;
-        RGBToHSV(red, green, blue, h, s, v);
-        adjust(h, s, m);
-        int32_t r, g, bl;
-        HSVToRGB(h, s, v, r, g, bl);
-        pd[0] = static_cast<uint8_t>(r);
-        pd[1] = static_cast<uint8_t>(g);
-        pd[2] = static_cast<uint8_t>(bl);
-        pd[3] = 0;
-    }
+    ForEachRow(d.height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        const uint8_t* pa = a.pixel(0, y0);
+        const uint8_t* pb = b.pixel(0, y0);
+        uint8_t* pd = d.pixel(0, y0);
+        for (const uint8_t* end = d.pixel(0, y1); pd != end; pa += 4, pb += 4, pd += 4) {
+            const uint32_t red = pa[0] * ampA / 255, green = pa[1] * ampA / 255,
+                           blue = pa[2] * ampA / 255;
+            const uint32_t squares = pb[0] * pb[0] + pb[1] * pb[1] + pb[2] * pb[2];
+            const float m = single(std::sqrt(static_cast<long double>(squares)));
+            float h, s, v;
+            // Levels below 256: exact in float.
+            RGBToHSV(static_cast<float>(red), static_cast<float>(green), static_cast<float>(blue),
+                     h, s, v);
+            adjust(h, s, m);
+            int32_t r, g, bl;
+            HSVToRGB(h, s, v, r, g, bl);
+            pd[0] = static_cast<uint8_t>(r);
+            pd[1] = static_cast<uint8_t>(g);
+            pd[2] = static_cast<uint8_t>(bl);
+            pd[3] = 0;
+        }
+    });
 }
 
 // Hue rotation in degrees per unit of m.
@@ -101,12 +106,19 @@ void Mixer::Compute() {
     const uint32_t ampB = static_cast<uint32_t>(value(kAmpB));
     const Image& a = *inputImages[0];
     const Image& b = *inputImages[1];
+    // Every mode works pixel by pixel.
+    const auto byteBands = [&](auto mix) {
+        ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+            const size_t count = 4 * static_cast<size_t>(y1 - y0) * image->width;
+            mix(a.pixel(0, y0), b.pixel(0, y0), image->pixel(0, y0), count, ampA, ampB);
+        });
+    };
     switch (value(kType)) {
         case kAdd:
-            AddBytes(a.bytes(), b.bytes(), image->bytes(), image->byteCount(), ampA, ampB);
+            byteBands(AddBytes);
             break;
         case kMultiply:
-            MultiplyBytes(a.bytes(), b.bytes(), image->bytes(), image->byteCount(), ampA, ampB);
+            byteBands(MultiplyBytes);
             break;
         case kHue:
             RotateHue(a, b, *image, ampA, ampB);

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -55,9 +56,13 @@ void SineFilter::Compute() {
             platform::single(static_cast<long double>(value(kPhaseR + k)) * kRadiansPerDegree);
         levels[k] = SineLevels(step, phase, amp, luminance);
     }
-    const uint8_t* source = inputImages[0]->bytes();
-    uint8_t* target = image->bytes();
-    // Byte 3 is left as it is.
-    for (int i = 0; i < image->pixelCount; ++i, source += 4, target += 4)
-        for (int k = 0; k < 3; ++k) target[k] = levels[k][source[k]];
+    const Image& src = *inputImages[0];
+    // Each pixel depends on the same pixel of the source only. Byte 3 is left as it is.
+    ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        const uint8_t* source = src.pixel(0, y0);
+        uint8_t* target = image->pixel(0, y0);
+        const uint8_t* end = image->pixel(0, y1);
+        for (; target != end; source += 4, target += 4)
+            for (int k = 0; k < 3; ++k) target[k] = levels[k][source[k]];
+    });
 }

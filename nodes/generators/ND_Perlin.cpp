@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "nodes/generators/ChannelMask.h"
 #include "platform/CRand.h"
 #include "platform/Numeric.h"
@@ -22,8 +23,10 @@ class Lattice {
 public:
     // Fills the entries in memory order; only entries that are not copies draw.
     explicit Lattice(int n) : n_(n), entries_(static_cast<size_t>(n) * n) {
-        for (int r = 0; r < n; ++r)
-            for (int c = 0; c < n; ++c) entries_[Index(r, c)] = Fill(r, c);
+        ForEachRow(n, RowOrder::kInOrder, [&](int r0, int r1) {
+            for (int r = r0; r < r1; ++r)
+                for (int c = 0; c < n; ++c) entries_[Index(r, c)] = Fill(r, c);
+        });
     }
 
     // Lattice row r and the index of column c within it, for any r, c >= 0: indices
@@ -76,25 +79,28 @@ void AddOctave(const Lattice& lattice, int cell, float amp, int W, int H, float*
         c0[x] = lattice.Column(columns[x].cell);
         c1[x] = lattice.Column(columns[x].cell + 1);
     }
-    for (int y = 0; y < H; ++y) {
-        const CellPosition py = PositionOf(y, cell);
-        const Gradient* top = lattice.Row(py.cell);
-        const Gradient* bottom = lattice.Row(py.cell + 1);
-        float* out = acc + static_cast<size_t>(y) * W;
-        for (int x = 0; x < W; ++x) {
-            const CellPosition& px = columns[x];
-            const Gradient g00 = top[c0[x]], g01 = bottom[c0[x]];
-            const Gradient g10 = top[c1[x]], g11 = bottom[c1[x]];
-            const float d00 = platform::single(py.f * g00.y + px.f * g00.x);
-            const float d01 = platform::single(py.fMinus1 * g01.y + px.f * g01.x);
-            const long double d10 = px.fMinus1 * g10.x + py.f * g10.y;
-            const long double d11 = px.fMinus1 * g11.x + py.fMinus1 * g11.y;
-            const long double a = d00 + (d10 - d00) * px.s;
-            const long double b = d01 + (d11 - d01) * px.s;
-            const long double v = a + (b - a) * py.s;
-            out[x] = platform::single(out[x] + ((v + 1) * 0.5L) * amp);
+    // Each accumulator row depends on its own position and the lattice only.
+    ForEachRow(H, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            const CellPosition py = PositionOf(y, cell);
+            const Gradient* top = lattice.Row(py.cell);
+            const Gradient* bottom = lattice.Row(py.cell + 1);
+            float* out = acc + static_cast<size_t>(y) * W;
+            for (int x = 0; x < W; ++x) {
+                const CellPosition& px = columns[x];
+                const Gradient g00 = top[c0[x]], g01 = bottom[c0[x]];
+                const Gradient g10 = top[c1[x]], g11 = bottom[c1[x]];
+                const float d00 = platform::single(py.f * g00.y + px.f * g00.x);
+                const float d01 = platform::single(py.fMinus1 * g01.y + px.f * g01.x);
+                const long double d10 = px.fMinus1 * g10.x + py.f * g10.y;
+                const long double d11 = px.fMinus1 * g11.x + py.fMinus1 * g11.y;
+                const long double a = d00 + (d10 - d00) * px.s;
+                const long double b = d01 + (d11 - d01) * px.s;
+                const long double v = a + (b - a) * py.s;
+                out[x] = platform::single(out[x] + ((v + 1) * 0.5L) * amp);
+            }
         }
-    }
+    });
 }
 
 }  // namespace
@@ -149,8 +155,10 @@ void ND_Perlin::Compute() {
         cell /= 2;
     }
 
-    for (size_t i = 0; i < acc.size(); ++i) {
-        const long double s = acc[i] * 255.0L;
-        mask.Put(image->bytes() + 4 * i, static_cast<uint8_t>(platform::TruncToInt(s)));
-    }
+    ForEachRow(H, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        for (size_t i = static_cast<size_t>(y0) * W; i < static_cast<size_t>(y1) * W; ++i) {
+            const long double s = acc[i] * 255.0L;
+            mask.Put(image->bytes() + 4 * i, static_cast<uint8_t>(platform::TruncToInt(s)));
+        }
+    });
 }

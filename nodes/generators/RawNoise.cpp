@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "platform/CRand.h"
 
 namespace {
@@ -26,11 +27,18 @@ void RawNoise::Compute() {
     const int amount = value(kAmount);
     const int gate = value(kGate);
     platform::srand(value(kRandom));
-    // One draw per byte, the fourth byte included, in memory order.
-    uint8_t* bytes = image->bytes();
-    const size_t count = image->byteCount();
-    for (size_t i = 0; i < count; ++i) {
-        int level = ((platform::rand() & 255) * amount) >> 8;
-        bytes[i] = static_cast<uint8_t>(level < gate ? 0 : level);
-    }
+    // One draw per byte, the fourth byte included, in memory order. Each band
+    // draws its own stretch of the sequence, skipped ahead to its first byte,
+    // so any banding draws exactly the serial sequence.
+    const platform::RandStream start(platform::RandState());
+    const uint64_t rowDraws = 4 * static_cast<uint64_t>(image->width);
+    ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        platform::RandStream stream = start.Skipped(rowDraws * static_cast<uint64_t>(y0));
+        uint8_t* bytes = image->pixel(0, y0);
+        for (const uint8_t* end = image->pixel(0, y1); bytes != end; ++bytes) {
+            const int level = ((stream.Next() & 255) * amount) >> 8;
+            *bytes = static_cast<uint8_t>(level < gate ? 0 : level);
+        }
+    });
+    platform::SetRandState(start.Skipped(rowDraws * static_cast<uint64_t>(image->height)).state());
 }

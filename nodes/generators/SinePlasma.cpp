@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "nodes/generators/ChannelMask.h"
 #include "platform/Numeric.h"
 
@@ -77,18 +78,21 @@ void SinePlasma::Compute() {
     const Wave wx = WaveTerms(W, value(kAmpX), fx, px, px2);
     const Wave wy = WaveTerms(H, value(kAmpY), fy, py, py2);
     const int64_t wh = static_cast<int64_t>(W) * H;
-    for (int y = 0; y < H; ++y) {
-        const int64_t hy = H - y;
-        uint8_t* row = image->pixel(0, y);
-        for (int x = 0; x < W; ++x) {
-            const int64_t wxw = W - x;
-            // Blend the pattern at (x, y), (x - W, y), (x - W, y - H) and (x, y - H).
-            const int c1 = Level(wx.here[x], wy.here[y]);
-            const int c2 = Level(wx.before[x], wy.here[y]);
-            const int c3 = Level(wx.before[x], wy.before[y]);
-            const int c4 = Level(wx.here[x], wy.before[y]);
-            const int64_t sum = c1 * wxw * hy + c2 * x * hy + c3 * x * y + c4 * wxw * y;
-            mask.Put(row + 4 * x, static_cast<uint8_t>(DivideRoundHalfEven(sum, wh)));
+    // Each pixel depends on its position only.
+    ForEachRow(H, RowOrder::kAnyOrder, [&](int yBegin, int yEnd) {
+        for (int y = yBegin; y < yEnd; ++y) {
+            const int64_t hy = H - y;
+            uint8_t* row = image->pixel(0, y);
+            for (int x = 0; x < W; ++x) {
+                const int64_t wxw = W - x;
+                // Blend the pattern at (x, y), (x - W, y), (x - W, y - H) and (x, y - H).
+                const int c1 = Level(wx.here[x], wy.here[y]);
+                const int c2 = Level(wx.before[x], wy.here[y]);
+                const int c3 = Level(wx.before[x], wy.before[y]);
+                const int c4 = Level(wx.here[x], wy.before[y]);
+                const int64_t sum = c1 * wxw * hy + c2 * x * hy + c3 * x * y + c4 * wxw * y;
+                mask.Put(row + 4 * x, static_cast<uint8_t>(DivideRoundHalfEven(sum, wh)));
+            }
         }
-    }
+    });
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Diagnostics.h"
+#include "engine/RowBands.h"
 #include "nodes/generators/ChannelMask.h"
 #include "platform/CRand.h"
 #include "platform/Numeric.h"
@@ -107,28 +108,33 @@ void SubPlasma::Compute() {
     std::vector<CubicWeights> weights;  // by offset from the seed to the left
     for (int o = 0; o < std::min(step, W); ++o)
         weights.emplace_back(static_cast<long double>(o) / step);
-    for (int j = 0; j < seedRows; ++j)
-        SeedRow(step, weights, seeds, &levels[static_cast<size_t>(j) * W]);
+    ForEachRow(seedRows, RowOrder::kInOrder, [&](int j0, int j1) {
+        for (int j = j0; j < j1; ++j)
+            SeedRow(step, weights, seeds, &levels[static_cast<size_t>(j) * W]);
+    });
 
     // Vertical pass. Rows between seed rows read 0 wherever a lookup misses a seed row.
     const std::vector<uint8_t> zeros(W);
     auto levelRow = [&](int y) {
         return y % step == 0 ? &levels[static_cast<size_t>(y / step) * W] : zeros.data();
     };
-    for (int y = 0; y < H; ++y) {
-        uint8_t* row = image->pixel(0, y);
-        const int y0 = y - y % step;
-        if (y == y0) {
-            const uint8_t* seedRow = levelRow(y);
-            for (int x = 0; x < W; ++x) mask.Put(row + 4 * x, seedRow[x]);
-            continue;
+    // Each row depends on the seed rows only.
+    ForEachRow(H, RowOrder::kAnyOrder, [&](int yBegin, int yEnd) {
+        for (int y = yBegin; y < yEnd; ++y) {
+            uint8_t* row = image->pixel(0, y);
+            const int y0 = y - y % step;
+            if (y == y0) {
+                const uint8_t* seedRow = levelRow(y);
+                for (int x = 0; x < W; ++x) mask.Put(row + 4 * x, seedRow[x]);
+                continue;
+            }
+            const Neighbours n = NeighboursOf(y0, step, H);
+            const uint8_t* a = levelRow(n.before);
+            const uint8_t* b = levelRow(n.here);
+            const uint8_t* c = levelRow(n.next);
+            const uint8_t* d = levelRow(n.after);
+            const CubicWeights w(static_cast<long double>(y - y0 - 1) / (step - 1));
+            for (int x = 0; x < W; ++x) mask.Put(row + 4 * x, Cubic(a[x], b[x], c[x], d[x], w));
         }
-        const Neighbours n = NeighboursOf(y0, step, H);
-        const uint8_t* a = levelRow(n.before);
-        const uint8_t* b = levelRow(n.here);
-        const uint8_t* c = levelRow(n.next);
-        const uint8_t* d = levelRow(n.after);
-        const CubicWeights w(static_cast<long double>(y - y0 - 1) / (step - 1));
-        for (int x = 0; x < W; ++x) mask.Put(row + 4 * x, Cubic(a[x], b[x], c[x], d[x], w));
-    }
+    });
 }

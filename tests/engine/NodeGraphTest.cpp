@@ -6,53 +6,40 @@
 
 namespace {
 
-template <class T>
-T* Add(NodeGraph& graph) {
-    return static_cast<T*>(graph.AddNode(std::make_unique<T>(1, 1)));
-}
-
-Cable* Wire(NodeGraph& graph, Node* from, Node* to, int pin = 0) {
-    return graph.Connect(from->outputPin.get(), to->inputPins[pin].get());
-}
-
 bool AllZero(const Image& image) {
-    for (uint8_t b : Bytes(image))
-        if (b) return false;
-    return true;
+    return Bytes(image) == std::vector<uint8_t>(image.byteCount(), 0);
 }
+
+class GraphTest : public ::testing::Test {
+protected:
+    template <class T>
+    T* Add() {
+        return static_cast<T*>(graph.AddNode(std::make_unique<T>(1, 1)));
+    }
+    Cable* Wire(Node* from, Node* to, int pin = 0) {
+        return graph.Connect(from->outputPin.get(), to->inputPins[pin].get());
+    }
+    Node* store() { return graph.store(); }
+    uint8_t TextureByte(size_t i) { return graph.texture().bytes()[i]; }
+
+    CountingListener listener;
+    NodeGraph graph{2, 2};
+};
 
 }  // namespace
 
-TEST(Node, PinsKnowTheirKindByIdentityAlone) {
-    SumNode node(1, 1);
-    EXPECT_TRUE(node.outputPin->IsOutputPin());
-    EXPECT_FALSE(node.inputPins[0]->IsOutputPin());
-    EXPECT_EQ(node.outputPin->name, "Output");
-    EXPECT_EQ(node.inputPins[1]->name, "Source B");
-    FillNode generator(1, 1);
-    EXPECT_TRUE(generator.inputPins.empty());
-}
-
-TEST(Node, CloneCopiesParametersButNotPixels) {
+TEST(Node, CloneCopiesParametersButNotPixelsAndResizingClears) {
     FillNode source(3, 2);
     source.param(0).SetValue(999);  // clamped to 255
     source.Update();
     auto clone = source.Clone();
     EXPECT_EQ(clone->value(0), 255);
     EXPECT_EQ(clone->image->width, 3);
-    EXPECT_EQ(clone->image->height, 2);
     EXPECT_TRUE(AllZero(*clone->image));
     clone->param(0).SetValue(1);
     EXPECT_EQ(source.value(0), 255);
-}
-
-TEST(Node, ResizeToTheSameSizeStillClears) {
-    FillNode node(2, 2);
-    node.Update();
-    const Image* before = node.image.get();
-    ASSERT_TRUE(node.ResizeImage(2, 2));
-    EXPECT_NE(node.image.get(), before);
-    EXPECT_TRUE(AllZero(*node.image));
+    ASSERT_TRUE(source.ResizeImage(3, 2));  // the same size still clears
+    EXPECT_TRUE(AllZero(*source.image));
 }
 
 TEST(Image, ImpossibleSizesAreLoggedAndRefused) {
@@ -66,89 +53,123 @@ TEST(Image, ImpossibleSizesAreLoggedAndRefused) {
     EXPECT_EQ(node.image->width, 2);  // the old image stays
 }
 
-TEST(NodeGraph, StartsWithTheStoreNodeAlone) {
-    NodeGraph graph(64, 64);
+TEST_F(GraphTest, AddAndRemoveKeepOrderAndSize) {
     ASSERT_EQ(graph.nodes.size(), 1u);
-    EXPECT_EQ(graph.nodes[0]->name, "Store");
-    EXPECT_EQ(graph.nodes[0]->typeId, 1);
-    EXPECT_TRUE(graph.cables.empty());
-    EXPECT_EQ(graph.CountUpstream(), 1);
-}
-
-TEST(NodeGraph, AddAndRemoveKeepOrderAndSize) {
-    NodeGraph graph(8, 4);
-    auto* a = Add<FillNode>(graph);
-    auto* b = Add<FillNode>(graph);
-    auto* c = Add<FillNode>(graph);
-    EXPECT_EQ(b->image->width, 8);
-    EXPECT_EQ(b->image->height, 4);
+    EXPECT_EQ(store()->typeId, 1);
+    auto* a = Add<FillNode>();
+    auto* b = Add<FillNode>();
+    auto* c = Add<FillNode>();
+    EXPECT_EQ(b->image->width, 2);
     graph.RemoveNode(b);
-    ASSERT_EQ(graph.nodes.size(), 3u);
     EXPECT_EQ(graph.nodes[1].get(), a);
-    EXPECT_EQ(graph.nodes[2].get(), c);
+    EXPECT_EQ(graph.NodeIndex(c), 2);
     FillNode stranger(1, 1);
     graph.RemoveNode(&stranger);  // not in the graph: nothing happens
     EXPECT_EQ(graph.nodes.size(), 3u);
-    EXPECT_EQ(graph.NodeIndex(c), 2);
     EXPECT_EQ(graph.NodeIndex(&stranger), -1);
 }
 
-TEST(NodeGraph, PinIndexTestsTheOutputFirst) {
-    NodeGraph graph(2, 2);
-    auto* sum = Add<SumNode>(graph);
-    EXPECT_EQ(NodeGraph::PinIndex(sum, sum->outputPin.get()), 255);
-    EXPECT_EQ(NodeGraph::PinIndex(sum, sum->inputPins[1].get()), 1);
-    EXPECT_EQ(NodeGraph::PinIndex(sum, graph.nodes[0]->inputPins[0].get()), -1);
-}
-
-TEST(NodeGraph, CablesAreListedOnBothPinsAndRemovedFromBoth) {
-    NodeGraph graph(2, 2);
-    auto* fill = Add<FillNode>(graph);
-    auto* sum = Add<SumNode>(graph);
-    Cable* toA = Wire(graph, fill, sum, 0);
-    Cable* toB = Wire(graph, fill, sum, 1);
-    Cable* self = Wire(graph, sum, sum, 0);  // accepted unchecked
+TEST_F(GraphTest, CablesAreListedOnBothPinsAndRemovedFromBoth) {
+    auto* fill = Add<FillNode>();
+    auto* sum = Add<SumNode>();
+    Cable* toA = Wire(fill, sum, 0);
+    Cable* toB = Wire(fill, sum, 1);
+    Cable* self = Wire(sum, sum, 0);  // accepted unchecked
     EXPECT_EQ(fill->outputPin->cables, (std::vector<Cable*>{toA, toB}));
     graph.RemoveCable(toA);
     EXPECT_EQ(fill->outputPin->cables, (std::vector<Cable*>{toB}));
     EXPECT_EQ(sum->inputPins[0]->cables, (std::vector<Cable*>{self}));
-    EXPECT_EQ(graph.cables.size(), 2u);
     graph.RemoveCable(toA);  // already gone: nothing happens
     EXPECT_EQ(graph.cables.size(), 2u);
+    // The output pin is tested first; a pin of another node is not found.
+    EXPECT_EQ(NodeGraph::PinIndex(sum, sum->outputPin.get()), 255);
+    EXPECT_EQ(NodeGraph::PinIndex(sum, sum->inputPins[1].get()), 1);
+    EXPECT_EQ(NodeGraph::PinIndex(sum, store()->inputPins[0].get()), -1);
 }
 
-TEST(NodeGraph, TextureSizeChangeClearsEveryImage) {
-    NodeGraph graph(4, 4);
-    auto* fill = Add<FillNode>(graph);
-    Wire(graph, fill, graph.nodes[0].get());
+TEST_F(GraphTest, SizeChangesClearEveryImageAndFailedOnesChangeNothing) {
+    Wire(Add<FillNode>(), store());
     graph.Render();
-    ASSERT_FALSE(AllZero(graph.texture()));
+    EXPECT_EQ(Bytes(graph.texture()), std::vector<uint8_t>(16, 7));  // the Store copies
     ASSERT_TRUE(graph.SetTextureSize(8, 2));
     for (const auto& node : graph.nodes) {
         EXPECT_EQ(node->image->width, 8);
         EXPECT_TRUE(AllZero(*node->image));
     }
     EXPECT_EQ(NullImage->width, 8);
-}
-
-TEST(NodeGraph, FailedSizeChangeKeepsTheGraphConsistent) {
     LogCapture log;
-    NodeGraph graph(4, 4);
-    Add<FillNode>(graph);
     EXPECT_FALSE(graph.SetTextureSize(Image::kMaxSide * 2, 4));
-    EXPECT_EQ(graph.width, 4);
-    for (const auto& node : graph.nodes) EXPECT_EQ(node->image->width, 4);
-    EXPECT_EQ(NullImage->width, 4);
+    for (const auto& node : graph.nodes) EXPECT_EQ(node->image->width, 8);
+    EXPECT_EQ(graph.width, 8);
+    EXPECT_EQ(NullImage->width, 8);
     EXPECT_FALSE(log.Matching("null: no").empty());
 }
 
-TEST(NodeGraph, CountUpstreamCountsEachReachedNodeOnce) {
-    NodeGraph graph(2, 2);
-    auto* fill = Add<FillNode>(graph);
-    auto* sum = Add<SumNode>(graph);
-    Add<FillNode>(graph);  // unreached
-    Wire(graph, fill, sum, 0);
-    Wire(graph, fill, sum, 1);
-    Wire(graph, sum, graph.nodes[0].get());
-    EXPECT_EQ(graph.CountUpstream(), 3);
+TEST_F(GraphTest, NewGraphRendersBlackWithOneNodeDone) {
+    graph.Render();
+    EXPECT_EQ(Bytes(graph.texture()), std::vector<uint8_t>(16, 0));
+    EXPECT_EQ(listener.done, 1);
+    EXPECT_EQ(graph.CountUpstream(), 1);
+}
+
+TEST_F(GraphTest, GeneratorFeedingBothInputsRunsTwice) {
+    auto* fill = Add<FillNode>();
+    auto* sum = Add<SumNode>();
+    Add<FillNode>();  // unreached
+    Wire(fill, sum, 0);
+    Wire(fill, sum, 1);
+    Wire(sum, store());
+    graph.Render();
+    EXPECT_EQ(fill->updates, 2);
+    EXPECT_EQ(sum->updates, 1);
+    EXPECT_EQ(listener.done, 4);
+    EXPECT_EQ(graph.CountUpstream(), 3);  // each reached node once
+    EXPECT_EQ(TextureByte(0), 7 + 7 + 1);
+}
+
+TEST_F(GraphTest, DiamondComputesEachFilterOnceInPostOrder) {
+    std::vector<Node*> order;
+    auto* fill = Add<FillNode>();
+    auto* a = Add<SumNode>();
+    auto* b = Add<SumNode>();
+    auto* mix = Add<SumNode>();
+    for (SumNode* n : {a, b, mix}) n->order = &order;
+    Wire(fill, a);
+    Wire(fill, b);
+    Wire(a, mix, 0);
+    Wire(b, mix, 1);
+    Wire(mix, store());
+    graph.Render();
+    EXPECT_EQ(fill->updates, 2);
+    EXPECT_EQ(order, (std::vector<Node*>{a, b, mix}));
+    EXPECT_EQ(TextureByte(0), (7 + 1) * 2 + 1);
+}
+
+TEST_F(GraphTest, LoopsReadTheImageFromTheRenderBefore) {
+    auto* a = Add<SumNode>();
+    auto* b = Add<SumNode>();
+    Wire(b, a);
+    Wire(a, b);
+    Wire(a, store());
+    graph.Render();  // B reads A's image from before this render (zeros)
+    EXPECT_EQ(b->updates, 1);
+    EXPECT_EQ(a->updates, 1);
+    EXPECT_EQ(TextureByte(0), 2);  // b = 0+0+1, a = 1+0+1
+    graph.Render();                // b = 2+0+1, a = 3+0+1
+    EXPECT_EQ(TextureByte(0), 4);
+    Wire(b, b, 1);   // a self-loop applies the filter once per render
+    graph.Render();  // b = 4+3+1, a = 8+0+1
+    EXPECT_EQ(TextureByte(0), 9);
+}
+
+TEST_F(GraphTest, UnreachedNodesKeepTheirImagesAndUnconnectedInputsReadZeros) {
+    auto* loose = Add<SumNode>();
+    loose->Update();  // reads the null image: every byte becomes 1
+    auto* sum = Add<SumNode>();
+    Wire(sum, store());
+    NodeGraph other(5, 5);  // another graph must not disturb this one's renders
+    graph.Render();
+    EXPECT_EQ(loose->updates, 1);
+    EXPECT_EQ(loose->image->bytes()[0], 1);
+    EXPECT_EQ(Bytes(graph.texture()), std::vector<uint8_t>(16, 1));
 }

@@ -11,25 +11,23 @@
 
 using namespace platform;
 
-TEST(CRand, MatchesTheClassicSequence) {
-    platform::srand(1);
-    EXPECT_EQ(platform::rand(), 41);
-    EXPECT_EQ(platform::rand(), 18467);
-    EXPECT_EQ(platform::rand(), 6334);
-    EXPECT_EQ(platform::rand(), 26500);
-    EXPECT_EQ(platform::rand(), 19169);
-    platform::srand(1);
-    EXPECT_EQ(platform::rand(), 41);  // reseeding restarts the sequence
+TEST(CRand, MatchesTheClassicSequenceAndRestartsOnReseeding) {
+    for (int round = 0; round < 2; ++round) {
+        platform::srand(1);
+        for (int expected : {41, 18467, 6334, 26500, 19169}) EXPECT_EQ(platform::rand(), expected);
+    }
 }
 
-TEST(Numeric, TruncationGoesThroughA64BitInteger) {
-    EXPECT_EQ(TruncToInt(2.99L), 2);
-    EXPECT_EQ(TruncToInt(-2.99L), -2);
-    EXPECT_EQ(TruncToInt(std::nanl("")), 0);
-    EXPECT_EQ(TruncToInt(1e30L), 0);   // beyond 64 bits
-    EXPECT_EQ(TruncToInt(-1e30L), 0);
-    EXPECT_EQ(TruncToInt(4294967296.0L + 5), 5);  // low 32 bits of the 64-bit value
-    EXPECT_EQ(TruncToInt(std::numeric_limits<long double>::infinity()), 0);
+TEST(Numeric, ConversionsToInt) {
+    const long double inf = std::numeric_limits<long double>::infinity(), nan = std::nanl("");
+    // Truncation goes through a 64-bit integer: out of its range gives 0, else the low 32 bits.
+    const std::pair<long double, int> truncated[] = {
+        {2.99L, 2}, {-2.99L, -2},          {nan, 0}, {1e30L, 0}, {-1e30L, 0},
+        {inf, 0},   {4294967296.0L + 5, 5}};
+    for (auto [x, expected] : truncated) EXPECT_EQ(TruncToInt(x), expected) << x;
+    const std::pair<long double, int> rounded[] = {
+        {0.5L, 0}, {1.5L, 2}, {2.5L, 2}, {-0.5L, 0}, {-1.5L, -2}, {2.5000001L, 3}, {nan, 0}};
+    for (auto [x, expected] : rounded) EXPECT_EQ(RoundHalfEvenToInt(x), expected) << x;
 }
 
 TEST(Numeric, FastTruncationMatchesTheExactConversion) {
@@ -46,40 +44,19 @@ TEST(Numeric, FastTruncationMatchesTheExactConversion) {
         EXPECT_EQ(TruncToInt(x), Low32(ToInt64OrZero(std::truncl(x)))) << x;
 }
 
-TEST(Numeric, RoundingIsHalfToEven) {
-    EXPECT_EQ(RoundHalfEvenToInt(0.5L), 0);
-    EXPECT_EQ(RoundHalfEvenToInt(1.5L), 2);
-    EXPECT_EQ(RoundHalfEvenToInt(2.5L), 2);
-    EXPECT_EQ(RoundHalfEvenToInt(-0.5L), 0);
-    EXPECT_EQ(RoundHalfEvenToInt(-1.5L), -2);
-    EXPECT_EQ(RoundHalfEvenToInt(2.5000001L), 3);
-    EXPECT_EQ(RoundHalfEvenToInt(std::nanl("")), 0);
-}
-
-TEST(Numeric, StorageRoundsToTheNamedType) {
-    const long double third = 1.0L / 3.0L;
-    EXPECT_EQ(single(third), 1.0f / 3.0f);
-    EXPECT_EQ(dbl(third), 1.0 / 3.0);
-    EXPECT_NE(static_cast<long double>(dbl(third)), third);  // extended really is wider
-}
-
-TEST(DebugLog, LinesEndWithCarriageReturnLineFeed) {
-    LogCapture log;
-    DebugLog("Update took %i ms.", 12);
-    DebugLog("%s", std::string(5000, 'x').c_str());  // longer than a line: cut, still terminated
-    ASSERT_EQ(log.lines().size(), 2u);
-    EXPECT_EQ(log.lines()[0], "Update took 12 ms.\r\n");
-    EXPECT_LE(log.lines()[1].size(), 2048u);
-    EXPECT_EQ(log.lines()[1].substr(log.lines()[1].size() - 2), "\r\n");
-}
-
-TEST(Timer, ReportsMillisecondsTruncated) {
+TEST(DebugLog, LinesEndWithCarriageReturnLineFeedAndTimersTruncate) {
     EXPECT_EQ(ElapsedMilliseconds(0, 999, 1000000), 0);
     EXPECT_EQ(ElapsedMilliseconds(100, 100 + 2500000, 1000000), 2500);
     EXPECT_EQ(ElapsedMilliseconds(0, 1999, 1000), 1999);
     LogCapture log;
+    DebugLog("Update took %i ms.", 12);
+    DebugLog("%s", std::string(5000, 'x').c_str());  // longer than a line: cut, still terminated
     StartTimer();
     StopTimer("Blur::Update");
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_EQ(log.lines()[0], "Blur::Update took 0 ms.\r\n");
+    ASSERT_EQ(log.lines().size(), 3u);
+    EXPECT_EQ(log.lines()[0], "Update took 12 ms.\r\n");
+    EXPECT_LE(log.lines()[1].size(), 2048u);
+    EXPECT_EQ(log.lines()[1].substr(log.lines()[1].size() - 2), "\r\n");
+    EXPECT_EQ(log.Matching("Blur::Update took ").size(), 1u);
+    EXPECT_EQ(log.lines()[2].substr(log.lines()[2].size() - 6), " ms.\r\n");
 }

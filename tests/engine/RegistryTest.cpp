@@ -5,22 +5,66 @@
 #include "engine/Stream.h"
 #include "support/TestSupport.h"
 
-TEST(NodeRegistry, ListsTheSixteenTypesInTypeIdOrder) {
+namespace {
+
+// Records how many log lines there were when the node reported itself done.
+struct DoneWatcher : RenderListener {
+    explicit DoneWatcher(const LogCapture& log) : log(log) { SetRenderListener(this); }
+    ~DoneWatcher() override { SetRenderListener(nullptr); }
+    void NodeDone() override { linesAtDone.push_back(log.lines().size()); }
+    void NodeProgress(int, int) override {}
+    const LogCapture& log;
+    std::vector<size_t> linesAtDone;
+};
+
+}  // namespace
+
+// Menu order, type ids, and the one timing line of an Update: its label and
+// whether the node reports itself done before the line or after it.
+TEST(NodeRegistry, ListsEveryTypeWithItsIdAndTimingLine) {
+    struct Type {
+        const char* name;
+        int id;
+        const char* label;
+        bool doneFirst;
+    };
+    const Type types[] = {
+        {"Raw Noise", 2, "RawNoise::Update took ", false},
+        {"Mixer", 3, "Mixer::Update took ", false},
+        {"Blur", 4, "Blur::Update took ", false},
+        {"Brightness, Contrast", 5, "BrightnessContrast::Update took ", false},
+        {"Emboss + Shade", 6, "Emboss::Update took ", false},
+        {"Sine plasma", 7, "SinePlasma::Update took ", false},
+        {"Adjust HSV", 8, "HSV::Update took ", false},
+        {"Subplasma", 9, "SubPlasma::Update took ", false},
+        {"Sine filter", 10, "SineFilter::Update took ", false},
+        {"Displacement map", 12, "DisplacementMap::Update took ", false},
+        {"Text", 13, "ND_TEXT (", true},
+        {"Environment map", 14, "EnvMap::Update took ", false},
+        {"Perlin noise", 15, "ND_Perlin took ", true},
+        {"RGB -> HSV", 16, "ToHSV::Update took ", false},
+        {"HSV -> RGB", 17, "ToHSV::Update took ", false},  // shares its inverse's label
+        {"Bump", 18, "Bump::Update took ", false},
+    };
     NodeRegistry registry;
-    const std::vector<std::string> names = {
-        "Raw Noise", "Mixer", "Blur", "Brightness, Contrast", "Emboss + Shade", "Sine plasma",
-        "Adjust HSV", "Subplasma", "Sine filter", "Displacement map", "Text", "Environment map",
-        "Perlin noise", "RGB -> HSV", "HSV -> RGB", "Bump"};
-    const std::vector<int> ids = {2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 16, 17, 18};
-    ASSERT_EQ(registry.prototypes().size(), names.size());
-    for (size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(registry.prototypes()[i]->name, names[i]);
-        EXPECT_EQ(registry.prototypes()[i]->typeId, ids[i]);
-        EXPECT_EQ(registry.prototypes()[i]->image->width, 1);
+    ASSERT_EQ(registry.prototypes().size(), std::size(types));
+    for (size_t i = 0; i < std::size(types); ++i) {
+        const Node& prototype = *registry.prototypes()[i];
+        EXPECT_EQ(prototype.name, types[i].name);
+        EXPECT_EQ(prototype.typeId, types[i].id);
+        NodeGraph graph(2, 2);
+        Node* node = graph.AddNode(registry.CreateNode(prototype.typeId));
+        LogCapture log;
+        DoneWatcher done(log);
+        node->Update();
+        ASSERT_EQ(log.lines().size(), 1u) << types[i].name;
+        EXPECT_EQ(log.Matching(types[i].label).size(), 1u) << log.lines()[0];
+        EXPECT_EQ(done.linesAtDone, std::vector<size_t>{types[i].doneFirst ? 0u : 1u})
+            << types[i].name;
     }
 }
 
-TEST(NodeRegistry, CreatesStoreNodesAndRefusesUnknownIds) {
+TEST(NodeRegistry, CreatesIndependentNodesAndStoresAndRefusesUnknownIds) {
     NodeRegistry registry;
     auto store = registry.CreateNode(1);
     ASSERT_TRUE(store);
@@ -28,40 +72,33 @@ TEST(NodeRegistry, CreatesStoreNodesAndRefusesUnknownIds) {
     ASSERT_EQ(store->inputPins.size(), 1u);
     EXPECT_EQ(store->inputPins[0]->name, "Source");
     for (int id : {0, 11, 19, 255}) EXPECT_EQ(registry.CreateNode(id), nullptr) << id;
-}
-
-TEST(NodeRegistry, CreatedNodesAreIndependentOfEachOther) {
-    NodeRegistry registry;
-    auto a = registry.CreateNode(2);
-    auto b = registry.CreateNode(2);
+    auto a = registry.CreateNode(2), b = registry.CreateNode(2);
     a->param(0).SetValue(5);
     EXPECT_EQ(b->value(0), 100);
     EXPECT_EQ(registry.prototypes()[0]->value(0), 100);
 }
 
-// Every registered type: created, cloned, rendered at odd tiny sizes and
-// through a save/load round trip without trouble.
-TEST(NodeRegistry, EveryTypeCreatesRendersAndRoundTrips) {
+// Every registered type, fed by itself on every input: rendered twice at odd
+// tiny sizes and through a save/load round trip without trouble.
+TEST(NodeRegistry, EveryTypeRendersReadingItselfAndRoundTrips) {
     NodeRegistry registry;
     for (const auto& prototype : registry.prototypes()) {
         SCOPED_TRACE(prototype->name);
         for (int side : {1, 2, 3, 16}) {
             NodeGraph graph(side, side);
             Node* node = graph.AddNode(registry.CreateNode(prototype->typeId));
-            ASSERT_NE(node, nullptr);
             for (size_t i = 0; i < node->inputPins.size(); ++i)
                 graph.Connect(node->outputPin.get(), node->inputPins[i].get());
-            graph.Connect(node->outputPin.get(), graph.nodes[0]->inputPins[0].get());
+            graph.Connect(node->outputPin.get(), graph.store()->inputPins[0].get());
             graph.Render();
             graph.Render();
 
-            MemoryStream saved;
+            MemoryStream saved, again;
             ASSERT_TRUE(graph.Save(saved, nullptr));
             NodeGraph loaded(1, 1);
             MemoryStream in(saved.data());
             std::string error;
             ASSERT_TRUE(loaded.Load(in, registry, &error)) << error;
-            MemoryStream again;
             ASSERT_TRUE(loaded.Save(again, nullptr));
             EXPECT_EQ(again.data(), saved.data());
         }

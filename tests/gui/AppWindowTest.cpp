@@ -327,7 +327,9 @@ TEST_F(AppWindow, ShortcutsTriggerTheirCommands) {
     for (const auto& c : kCases) {
         const QKeySequence keys = w.action(c.command)->shortcut();
         SCOPED_TRACE(keys.toString().toStdString());
-        if (c.keys) EXPECT_EQ(keys, QKeySequence(c.keys));
+        if (c.keys) {
+            EXPECT_EQ(keys, QKeySequence(c.keys));
+        }
         w.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
         const int before = c.measure();

@@ -79,7 +79,7 @@ TEST(TextNode, DrawsTheMeasuredRectangleClippedToTheImage) {
     }
 }
 
-TEST(TextNode, MovedTextLeavesTheEarlierTextInPlace) {
+TEST(TextNode, MovedTextLeavesTheEarlierTextInPlaceAndBoldIsHeavier) {
     auto node = TextNode({});
     node->Update();
     const auto first = Bytes(*node->image);
@@ -90,9 +90,7 @@ TEST(TextNode, MovedTextLeavesTheEarlierTextInPlace) {
     EXPECT_EQ(second[3], 255);
     // Below the new text's 16 rows, the earlier text is still there.
     EXPECT_TRUE(std::equal(first.begin() + 16 * 64 * 4, first.end(), second.begin() + 16 * 64 * 4));
-}
-
-TEST(TextNode, BoldGivesHeavierStrokes) {
+    // Bold gives heavier strokes.
     auto red = [](int weight) {
         auto node = TextNode({{kPosX, 0}, {kPosY, 0}, {kWeight, weight}});
         node->Update();
@@ -114,14 +112,6 @@ TEST(TextNode, TextsAreCutTo255CharactersForDrawingAndHugeTextsAreFine) {
     auto huge =
         TextNode({{kPosX, 0}, {kPosY, 0}, {kHeight, 255}, {kWeight, 900}}, std::string(255, 'W'));
     EXPECT_EQ(UpdateAndLog(*huge), Label(63, 63));
-}
-
-TEST(TextNode, CloneDrawsTheSame) {
-    auto node = TextNode({{kColor, 2}}, "Clone");
-    auto clone = node->Clone();
-    node->Update();
-    clone->Update();
-    EXPECT_EQ(Bytes(*clone->image), Bytes(*node->image));
 }
 
 TEST(TextNode, DefaultRecordSavesAndLoadsByteForByte) {

@@ -11,7 +11,9 @@ LogCapture::LogCapture() {
     platform::SetLogSink([this](const std::string& line) { lines_.push_back(line); });
 }
 
-LogCapture::~LogCapture() { platform::SetLogSink(nullptr); }
+LogCapture::~LogCapture() {
+    platform::SetLogSink(nullptr);
+}
 
 std::vector<std::string> LogCapture::Matching(const std::string& prefix) const {
     std::vector<std::string> out;
@@ -20,8 +22,12 @@ std::vector<std::string> LogCapture::Matching(const std::string& prefix) const {
     return out;
 }
 
-CountingListener::CountingListener() { SetRenderListener(this); }
-CountingListener::~CountingListener() { SetRenderListener(nullptr); }
+CountingListener::CountingListener() {
+    SetRenderListener(this);
+}
+CountingListener::~CountingListener() {
+    SetRenderListener(nullptr);
+}
 
 std::vector<uint8_t> Bytes(const Image& image) {
     return std::vector<uint8_t>(image.bytes(), image.bytes() + image.byteCount());
@@ -34,7 +40,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string TempDir() {

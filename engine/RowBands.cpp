@@ -1,0 +1,80 @@
+#include "engine/RowBands.h"
+
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/FpState.h"
+
+namespace {
+
+std::atomic<int> g_threads{0};  // 0: not chosen yet
+constexpr int kMaxThreads = 1024;
+
+int DefaultThreads() {
+    if (const char* env = std::getenv("SWATCHER_THREADS")) {
+        char* end = nullptr;
+        const long n = std::strtol(env, &end, 10);
+        if (end != env && *end == '\0' && n >= 1 && n <= kMaxThreads) return static_cast<int>(n);
+        std::fprintf(stderr,
+                     "swatcher: ignoring SWATCHER_THREADS=%s (want 1 to %d); using every core\n",
+                     env, kMaxThreads);
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// One arena per thread count, kept until the count changes; shared so that a
+// render still running keeps its arena when another render changes the count.
+std::shared_ptr<tbb::task_arena> Arena(int threads) {
+    static std::mutex mutex;
+    static std::shared_ptr<tbb::task_arena> arena;
+    static int arenaThreads = 0;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!arena || arenaThreads != threads) {
+        arena = std::make_shared<tbb::task_arena>(threads);
+        arenaThreads = threads;
+    }
+    return arena;
+}
+
+}  // namespace
+
+int RowThreads() {
+    int n = g_threads.load(std::memory_order_relaxed);
+    if (n == 0) {
+        n = DefaultThreads();
+        g_threads.store(n, std::memory_order_relaxed);
+    }
+    return n;
+}
+
+void SetRowThreads(int n) {
+    g_threads.store(std::max(n, 0), std::memory_order_relaxed);
+}
+
+namespace rowbands {
+
+void RunParallel(int height, void (*band)(void*, int, int), void* context) {
+    const int threads = RowThreads();
+    // A few bands per thread evens out rows of unequal cost.
+    const int grain = std::max(1, height / (4 * threads));
+    Arena(threads)->execute([&] {
+        tbb::parallel_for(
+            tbb::blocked_range<int>(0, height, grain),
+            [&](const tbb::blocked_range<int>& rows) {
+                const platform::ScopedFpState fpState;
+                band(context, rows.begin(), rows.end());
+            },
+            tbb::simple_partitioner());
+    });
+}
+
+}  // namespace rowbands
