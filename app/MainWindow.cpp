@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +13,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
+#include "app/DocumentEdits.h"
 #include "app/DocumentRules.h"
 #include "app/FileDialogs.h"
 #include "app/LargeView.h"
@@ -65,7 +68,9 @@ private:
     MainWindow* window_;
 };
 
-MainWindow::MainWindow() {
+MainWindow::MainWindow()
+    : steps_{state_, [this](bool touchesTexture) { AfterStep(touchesTexture); },
+             [this](int side) { return ApplyTextureSize(side); }} {
     client_ = new ClientArea(this);
     setCentralWidget(client_);
     // The controls were sized for a narrow 8-point dialog font.
@@ -87,7 +92,8 @@ MainWindow::MainWindow() {
     largeView_->resize(kLargeViewSide, kLargeViewSide);
     largeView_->Layout();
 
-    setWindowTitle(QStringLiteral("Swatcher [v%1] by Oxhal").arg(kVersion));
+    UpdateTitle();
+    connect(&history_, &QUndoStack::cleanChanged, this, [this] { UpdateTitle(); });
     show();
 
     state_.view->Attach();
@@ -115,6 +121,7 @@ MainWindow::MainWindow() {
 }
 
 MainWindow::~MainWindow() {
+    history_.clear();  // steps may hold nodes and cables
     SetRenderListener(nullptr);
     state_.progress.reset();
     state_.view->graph = nullptr;
@@ -148,6 +155,14 @@ void MainWindow::BuildControls() {
     connect(state_.nodeList, &QListWidget::itemDoubleClicked, this, [this] { AddNode(); });
     state_.view = add(IDC_NODES_VIEW, new NodesView(client_));
     state_.selection.Bind(state_.view);
+    connect(state_.view, &NodesView::cableDrawn, this, [this](Cable* cable) {
+        history_.push(new CableStep(steps_, QStringLiteral("Draw cable"), {}, cable));
+    });
+    connect(state_.view, &NodesView::boxMoved, this,
+            [this](const std::vector<view::Point>& before) {
+                history_.push(new MoveStep(steps_, before));
+            });
+    state_.view->installEventFilter(this);  // its wheel moves the scroll bars
     state_.viewHScroll = add(IDC_VIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
     state_.viewVScroll = add(IDC_VIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
     connect(state_.viewHScroll, &QScrollBar::valueChanged, this, [this](int value) {
@@ -161,6 +176,13 @@ void MainWindow::BuildControls() {
 
     auto* render = add(IDC_RENDER, new QPushButton("Render", client_));
     connect(render, &QPushButton::clicked, this, [this] { Command(CMD_RENDER); });
+    // The one command outside the menu still has its key.
+    auto* renderKey = new QAction(QStringLiteral("Render"), this);
+    renderKey->setShortcut(QKeySequence(Qt::Key_F5));
+    addAction(renderKey);
+    actions_.insert(CMD_RENDER, renderKey);
+    connect(renderKey, &QAction::triggered, this, [this] { Command(CMD_RENDER); });
+    render->setToolTip(QStringLiteral("Render (F5)"));
     label(IDC_ZOOM_LABEL, "Zoom level:");
     state_.zoomField = field(IDC_ZOOM);
     label(IDC_TEXTURE_DIMS_LABEL, "Texture dims:");
@@ -191,11 +213,22 @@ void MainWindow::BuildMenu() {
             menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(QString::fromUtf8(item.text));
-        actions_.insert(item.id, action);
+        actions_.insert(item.id, AddMenuAction(menu, item));
+    }
+}
+
+QAction* MainWindow::AddMenuAction(QMenu* menu, const MenuItem& item) {
+    const QString text = QString::fromUtf8(item.text);
+    QAction* action = nullptr;
+    if (item.id == CMD_UNDO || item.id == CMD_REDO) {
+        // Named after the step, enabled only when there is one; they drive the history.
+        action = item.id == CMD_UNDO ? history_.createUndoAction(menu, text)
+                                     : history_.createRedoAction(menu, text);
+        menu->addAction(action);
+    } else {
+        action = menu->addAction(text);
         action->setCheckable(item.check != MenuItem::kPlain);
         action->setChecked(item.check == MenuItem::kChecked);
-        if (item.shortcut != QKeySequence::UnknownKey) action->setShortcut(item.shortcut);
         // A checkable item's state is changed by its command alone, as it is
         // when the command arrives any other way.
         connect(action, &QAction::triggered, this, [this, action, id = item.id] {
@@ -203,6 +236,10 @@ void MainWindow::BuildMenu() {
             Command(id);
         });
     }
+    QList<QKeySequence> keys = QKeySequence::keyBindings(item.shortcut);
+    if (keys.isEmpty() && item.keys) keys = {QKeySequence(QString::fromLatin1(item.keys))};
+    action->setShortcuts(keys);
+    return action;
 }
 
 void MainWindow::ApplyLayout(int width, int height) {
@@ -227,9 +264,41 @@ void MainWindow::SetupScrollBar(QScrollBar* bar, int maximum) {
     bar->setPageStep(std::max(1, maximum / 8));
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != state_.view || event->type() != QEvent::Wheel)
+        return QMainWindow::eventFilter(watched, event);
+    ScrollView(*static_cast<QWheelEvent*>(event));
+    return true;
+}
+
+// A notch scrolls the desktop's number of lines; the bars' own line is a
+// single pixel, so a line here is a few of them. Shift turns the wheel sideways.
+void MainWindow::ScrollView(const QWheelEvent& wheel) {
+    constexpr int kLinePixels = 8;
+    constexpr int kNotch = 120;
+    const QPoint delta = wheel.angleDelta();
+    const bool sideways = (wheel.modifiers() & Qt::ShiftModifier) || delta.y() == 0;
+    QScrollBar* bar = sideways ? state_.viewHScroll : state_.viewVScroll;
+    const int turn = delta.y() ? delta.y() : delta.x();
+    bar->setValue(bar->value() - turn * QApplication::wheelScrollLines() * kLinePixels / kNotch);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    emit quitRequested(0);
+    Exit();
+}
+
+void MainWindow::Exit() {
+    if (MayDropDocument()) emit quitRequested(0);
+}
+
+bool MainWindow::MayDropDocument() {
+    if (history_.isClean()) return true;
+    const auto answer = QMessageBox::question(
+        this, QStringLiteral("Swatcher"), QStringLiteral("Save changes to the texture?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save) return SaveCurrent();
+    return answer == QMessageBox::Discard;
 }
 
 void MainWindow::Command(int id) {
@@ -237,11 +306,15 @@ void MainWindow::Command(int id) {
         case CMD_RENDER:
             return RenderNow();
         case CMD_EXIT:
-            return emit quitRequested(0);
+            return Exit();
         case CMD_OPEN:
             return Open();
         case CMD_SAVE:
-            return Save();
+            SaveAs();
+            return;
+        case CMD_SAVE_CURRENT:
+            SaveCurrent();
+            return;
         case CMD_ABOUT:
             return About();
         case CMD_HELP:
@@ -274,6 +347,10 @@ void MainWindow::Command(int id) {
             return ResizeTexture(state_.graph->texture().width / 2);
         case CMD_SHOW_LARGE_VIEW:
             return ShowLargeView();
+        case CMD_UNDO:
+            return history_.undo();
+        case CMD_REDO:
+            return history_.redo();
         default:
             return;
     }
@@ -326,8 +403,13 @@ void MainWindow::ResetSelectionPanel() {
 void MainWindow::SliderChanged(QWidget* slider) {
     const int i = panel_->FindValueControl(slider);
     if (i < 0 || !state_.selection.node()) return;
-    Param& param = state_.selection.node()->param(i);
+    Node* node = state_.selection.node();
+    Param& param = node->param(i);
+    const int16_t before = param.GetValue();
     param.SetValue(static_cast<int16_t>(static_cast<Slider*>(slider)->value()));
+    if (param.GetValue() != before)
+        history_.push(
+            new ParamStep(steps_, node, i, {before, {}}, {param.GetValue(), {}}, ParamRun(slider)));
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data()))
         label->SetText(ValueLabelText(param.GetText()));
     if (state_.autoRender) RenderNow();
@@ -337,7 +419,12 @@ void MainWindow::EditChanged(QWidget* editBox) {
     const int i = panel_->FindValueControl(editBox);
     if (i < 0 || !state_.selection.node()) return;
     const QString text = static_cast<QLineEdit*>(editBox)->text().left(kEditBuffer);
-    state_.selection.node()->param(i).SetText(text.toStdString());
+    Node* node = state_.selection.node();
+    std::string before = node->param(i).GetText();
+    node->param(i).SetText(text.toStdString());
+    if (node->param(i).GetText() != before)
+        history_.push(new ParamStep(steps_, node, i, {0, std::move(before)},
+                                    {0, node->param(i).GetText()}, ParamRun(editBox)));
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data())) label->SetText(text);
     if (state_.autoRender) RenderNow();
 }
@@ -346,8 +433,11 @@ void MainWindow::AddNode() {
     const QModelIndexList selected = state_.nodeList->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) return ShowOops("Select a node-type first from the available nodes.");
     const auto& prototype = state_.registry->prototypes()[selected.front().row()];
+    std::vector<view::Point> corners = state_.view->Corners();
     Node* node = state_.graph->AddNode(state_.registry->CreateNode(prototype->typeId));
     if (!node) return ShowNoMemoryForNode();
+    history_.push(new NodeStep(steps_, QStringLiteral("Add node"), state_.graph->NodeIndex(node),
+                               {}, std::move(corners)));
     ResetSelectionPanel();
     SelectNode(node);
 }
@@ -363,8 +453,11 @@ void MainWindow::CloneNode() {
     Node* node = state_.selection.node();
     if (!node) return;
     if (const char* refusal = CanCloneNode(*state_.graph, *node)) return ShowOops(refusal);
+    std::vector<view::Point> corners = state_.view->Corners();
     Node* clone = state_.graph->AddNode(node->Clone());
     if (!clone) return ShowNoMemoryForNode();
+    history_.push(new NodeStep(steps_, QStringLiteral("Clone node"), state_.graph->NodeIndex(clone),
+                               {}, std::move(corners)));
     SelectNode(clone);
 }
 
@@ -373,7 +466,10 @@ void MainWindow::DeleteNode() {
     if (!node) return;
     if (const char* refusal = CanDeleteNode(*state_.graph, *node)) return ShowOops(refusal);
     state_.selection.Forget(node);
-    state_.graph->RemoveNode(node);
+    std::vector<view::Point> corners = state_.view->Corners();
+    const int index = state_.graph->NodeIndex(node);
+    history_.push(new NodeStep(steps_, QStringLiteral("Delete node"), index,
+                               TakeNode(*state_.graph, index), std::move(corners)));
     ResetSelectionPanel();
     SelectNode(nullptr);
 }
@@ -384,13 +480,15 @@ void MainWindow::DeleteCable() {
     if (std::any_of(cables.begin(), cables.end(),
                     [cable](const auto& c) { return c.get() == cable; })) {
         state_.selection.Forget(cable);
-        state_.graph->RemoveCable(cable);
+        history_.push(new CableStep(steps_, QStringLiteral("Delete cable"),
+                                    TakeCable(*state_.graph, cable), nullptr));
     }
     state_.selection.ClearHighlight();
     state_.view->Redraw();
 }
 
 void MainWindow::Open() {
+    if (!MayDropDocument()) return;
     const QString path =
         state_.chooseFile(this, {FileDialogRequest::kOpen,
                                  QStringLiteral("Select a texture to assimilate..."),
@@ -406,7 +504,10 @@ bool MainWindow::OpenFile(const QString& path) {
         ShowOops(QString::fromStdString(error));
         return false;
     }
-    // The old nodes and cables are gone.
+    // The old nodes and cables are gone, and with them every step.
+    history_.clear();
+    documentPath_ = path;
+    UpdateTitle();
     state_.selection.ForgetAll();
     state_.view->SetLayout(layout);
     ResetSelectionPanel();
@@ -416,19 +517,27 @@ bool MainWindow::OpenFile(const QString& path) {
     return true;
 }
 
-void MainWindow::Save() {
+bool MainWindow::SaveAs() {
     const QString path =
         state_.chooseFile(this, {FileDialogRequest::kSave,
                                  QStringLiteral("Enter a filename to save our texture to..."),
                                  {kTextureFilter},
                                  QStringLiteral("mtf")});
-    if (!path.isEmpty()) SaveFile(path);
+    return !path.isEmpty() && SaveFile(path);
+}
+
+bool MainWindow::SaveCurrent() {
+    return documentPath_.isEmpty() ? SaveAs() : SaveFile(documentPath_);
 }
 
 bool MainWindow::SaveFile(const QString& path) {
     std::string error;
-    if (SaveTextureFile(path.toStdString(), *state_.graph, state_.view->Layout(), &error))
+    if (SaveTextureFile(path.toStdString(), *state_.graph, state_.view->Layout(), &error)) {
+        documentPath_ = path;
+        history_.setClean();
+        UpdateTitle();
         return true;
+    }
     ShowOops(QString::fromStdString(error));
     return false;
 }
@@ -460,10 +569,19 @@ void MainWindow::ZoomOut() {
 }
 
 void MainWindow::ResizeTexture(int side) {
+    const int before = state_.graph->texture().width;
+    if (ApplyTextureSize(side))
+        history_.push(new TextureStep(
+            steps_,
+            side > before ? QStringLiteral("Larger texture") : QStringLiteral("Smaller texture"),
+            before, side));
+}
+
+bool MainWindow::ApplyTextureSize(int side) {
     if (side > Image::kMaxSide) {
         ShowOops(
             QStringLiteral("Textures larger than %1x%1 are not supported.").arg(Image::kMaxSide));
-        return;
+        return false;
     }
     if (!state_.graph->SetTextureSize(side, side)) {
         const Image& texture = state_.graph->texture();
@@ -472,11 +590,29 @@ void MainWindow::ResizeTexture(int side) {
                      .arg(side)
                      .arg(texture.width)
                      .arg(texture.height));
-        return;
+        return false;
     }
     RenderNow();
     UpdateTextureDims();
     UpdatePreviewScrollRanges();
+    return true;
+}
+
+// After an undo or redo: what is shown follows the document.
+void MainWindow::AfterStep(bool touchesTexture) {
+    state_.view->Redraw();
+    if (Node* node = state_.selection.node())
+        panel_->BuildNodePanel(node);
+    else
+        panel_->BuildCablePanel(state_.selection.cable());
+    if (touchesTexture && state_.autoRender) RenderNow();
+}
+
+// Changes through one control merge while it is the same gesture or run of
+// typing on the same panel.
+long long MainWindow::ParamRun(QWidget* control) const {
+    const auto* slider = qobject_cast<const Slider*>(control);
+    return (static_cast<long long>(panel_->generation()) << 32) | (slider ? slider->gesture() : 0);
 }
 
 void MainWindow::ShowLargeView() {
@@ -530,6 +666,14 @@ void MainWindow::DrawPreview() {
         state_.graph->texture(), area.width(), area.height(), state_.previewHScroll->value(),
         state_.previewVScroll->value(), state_.zoom, state_.tiled));
     if (largeView_ && largeView_->isVisible()) largeView_->DrawLargeView();
+}
+
+// "clouds.mtf[*] — <caption>" once the document has a file; the caption alone before.
+void MainWindow::UpdateTitle() {
+    const QString caption = QStringLiteral("Swatcher [v%1] by Oxhal").arg(kVersion);
+    if (documentPath_.isEmpty()) return setWindowTitle(caption);
+    setWindowTitle(QFileInfo(documentPath_).fileName() + QStringLiteral("[*] \u2014 ") + caption);
+    setWindowModified(!history_.isClean());
 }
 
 void MainWindow::UpdateTextureDims() {

@@ -5,16 +5,20 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QUndoStack>
 #include <memory>
 
 #include "app/AppState.h"
+#include "app/EditSteps.h"
 
 class QAction;
 class QCloseEvent;
 class QMenu;
 class QScrollBar;
+class QWheelEvent;
 class MessageEvent;
 class SelectionPanel;
+struct MenuItem;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -42,6 +46,7 @@ public:
     // The widget whose area is the dialog's client area: parent of every
     // control, the view and the selection panel's rows.
     QWidget* client() const { return client_; }
+    QUndoStack& history() { return history_; }
 
 signals:
     // Exit and closing the window ask the application to leave its loop.
@@ -49,14 +54,17 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class ClientArea;
 
     void BuildControls();
     void BuildMenu();
+    QAction* AddMenuAction(QMenu* menu, const MenuItem& item);
     void ApplyLayout(int width, int height);
     void SetupScrollBar(QScrollBar* bar, int maximum);
+    void ScrollView(const QWheelEvent& wheel);
 
     void SelectNode(Node* node);
     void SelectCable(Cable* cable);
@@ -70,16 +78,25 @@ private:
     void DeleteNode();
     void DeleteCable();
     void Open();
-    void Save();
+    // True once the document is in a file; false when cancelled or failed.
+    bool SaveAs();
+    bool SaveCurrent();
+    // Asks to save unsaved changes; false when the user keeps the document.
+    bool MayDropDocument();
+    void Exit();
     void ToggleCheck(int id, bool& flag);
     void SetCableResolution(int id);
     void ZoomIn();
     void ZoomOut();
     void ResizeTexture(int side);
+    bool ApplyTextureSize(int side);
+    void AfterStep(bool touchesTexture);
+    long long ParamRun(QWidget* control) const;
     void ShowLargeView();
     void About();
     void Help();
 
+    void UpdateTitle();
     void UpdateTextureDims();
     void UpdateZoomText();
     void UpdatePreviewScrollRanges();
@@ -90,4 +107,7 @@ private:
     std::unique_ptr<LargeView> largeView_;
     QHash<int, QWidget*> controls_;
     QHash<int, QAction*> actions_;
+    QString documentPath_;  // the file opened or last saved; empty for none
+    StepContext steps_;
+    QUndoStack history_;
 };

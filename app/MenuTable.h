@@ -13,25 +13,32 @@ struct MenuItem {
 
     const char* popup;  // pop-up title; "Parent>Child" for a sub-menu
     int id;             // command ID, or kMenuSeparator
-    const char* text;
+    const char* text;   // for Undo and Redo the prefix of the step's name
     Check check = kPlain;
     QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey;
+    // Portable text of the keys where no standard key fits, or where the
+    // platform binds the standard key to none.
+    const char* keys = nullptr;
 };
 
 // Pop-ups appear in the order of their first item; a sub-menu where its
 // first item stands in the parent.
-inline constexpr std::array<MenuItem, 25> kMenuItems{{
+inline constexpr std::array<MenuItem, 29> kMenuItems{{
     {"&File", CMD_OPEN, "&Open...", MenuItem::kPlain, QKeySequence::Open},
-    {"&File", CMD_SAVE, "Save &as...", MenuItem::kPlain, QKeySequence::Save},
+    {"&File", CMD_SAVE_CURRENT, "&Save", MenuItem::kPlain, QKeySequence::Save},
+    {"&File", CMD_SAVE, "Save &as...", MenuItem::kPlain, QKeySequence::SaveAs, "Ctrl+Shift+S"},
     {"&File", kMenuSeparator, nullptr},
-    {"&File", CMD_EXIT, "E&xit", MenuItem::kPlain, QKeySequence::Quit},
+    {"&File", CMD_EXIT, "E&xit", MenuItem::kPlain, QKeySequence::Quit, "Ctrl+Q"},
+    {"&Edit", CMD_UNDO, "Undo", MenuItem::kPlain, QKeySequence::Undo},
+    {"&Edit", CMD_REDO, "Redo", MenuItem::kPlain, QKeySequence::Redo},
+    {"&Edit", kMenuSeparator, nullptr},
     {"&Edit", CMD_ADD_NODE, "&Add node"},
-    {"&Edit", CMD_CLONE_NODE, "&Clone node"},
+    {"&Edit", CMD_CLONE_NODE, "&Clone node", MenuItem::kPlain, QKeySequence::UnknownKey, "Ctrl+D"},
     {"&Edit", CMD_DELETE_NODE, "&Delete node"},
     {"&Edit", kMenuSeparator, nullptr},
     {"&Edit", CMD_DELETE_CABLE, "Delete cable"},
-    {"&Display", CMD_ZOOM_IN, "Zoom &in"},
-    {"&Display", CMD_ZOOM_OUT, "Zoom &out"},
+    {"&Display", CMD_ZOOM_IN, "Zoom &in", MenuItem::kPlain, QKeySequence::ZoomIn},
+    {"&Display", CMD_ZOOM_OUT, "Zoom &out", MenuItem::kPlain, QKeySequence::ZoomOut},
     {"&Display", kMenuSeparator, nullptr},
     {"&Display", CMD_TILED, "&Tiled", MenuItem::kChecked},
     {"&Display", CMD_AUTO_RENDER, "&Auto render", MenuItem::kChecked},
@@ -40,9 +47,11 @@ inline constexpr std::array<MenuItem, 25> kMenuItems{{
     {"&Display>Cables", CMD_CABLES_STANDARD, "Standard cables", MenuItem::kChecked},
     {"&Display>Cables", CMD_CABLES_HIGH, "High resolution cables (slow)", MenuItem::kCheckable},
     {"&Display", kMenuSeparator, nullptr},
-    {"&Display", CMD_SHOW_LARGE_VIEW, "Show large view..."},
-    {"&Texture", CMD_LARGER, "&Larger"},
-    {"&Texture", CMD_SMALLER, "&Smaller"},
+    {"&Display", CMD_SHOW_LARGE_VIEW, "Show large view...", MenuItem::kPlain,
+     QKeySequence::UnknownKey, "Ctrl+L"},
+    {"&Texture", CMD_LARGER, "&Larger", MenuItem::kPlain, QKeySequence::UnknownKey, "Ctrl+PgUp"},
+    {"&Texture", CMD_SMALLER, "&Smaller", MenuItem::kPlain, QKeySequence::UnknownKey,
+     "Ctrl+PgDown"},
     {"&Help", CMD_HELP, "&Help"},
     {"&Help", kMenuSeparator, nullptr},
     {"&Help", CMD_ABOUT, "&About..."},

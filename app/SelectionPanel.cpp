@@ -66,6 +66,7 @@ QString DescribeCable(const Cable& cable) {
 }
 
 void SelectionPanel::Clear() {
+    ++generation_;
     DestroyAll(state_.valueControls);
     DestroyAll(state_.nameLabels);
     DestroyAll(state_.valueLabels);
@@ -100,6 +101,7 @@ void SelectionPanel::AddRow(const Param& param, int y, int gw) {
     } else {
         auto* edit = MakeEditBox(client_, controlPlace, param);
         QObject::connect(edit, &QLineEdit::textChanged, edit, [this, edit] { editChanged_(edit); });
+        QObject::connect(edit, &QLineEdit::editingFinished, edit, [this] { ++generation_; });
         control = edit;
     }
     Label* name = MakeLabel(client_, QRect(kNameLeft, y, kNameWidth, kRowHeight),

@@ -20,6 +20,9 @@ public:
     void BuildCablePanel(Cable* cable);
     // Position of the control in valueControls, or -1.
     int FindValueControl(const QWidget* control) const;
+    // Changes with each rebuild and each finished run of typing, so that
+    // undo steps merge only within one.
+    int generation() const { return generation_; }
 
 private:
     void ShowNothing();
@@ -29,6 +32,7 @@ private:
     AppState& state_;
     QWidget* client_;
     EditChanged editChanged_;
+    int generation_ = 0;
 };
 
 // "Cable from '%s' of '%s' to '%s' of '%s'" for the cable's two pins.

@@ -38,3 +38,7 @@ constexpr int CMD_HELP = 40028;
 constexpr int CMD_CABLES_HIGH = 40032;
 constexpr int CMD_CABLES_STANDARD = 40034;
 constexpr int CMD_CABLES_LOW = 40035;
+// Beyond the original menu: Save to the document's own file, the undo history.
+constexpr int CMD_SAVE_CURRENT = 40040;
+constexpr int CMD_UNDO = 40041;
+constexpr int CMD_REDO = 40042;

@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <array>
 #include <cstdint>
 
@@ -55,6 +57,7 @@ Slider::Slider(QWidget* parent) : QWidget(parent), model_(*this, [this] { Notify
     // Every pixel comes from the back buffer.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::StrongFocus);  // for the arrow and page keys
     repeatTimer_.setTimerType(Qt::PreciseTimer);
     connect(&repeatTimer_, &QTimer::timeout, this, [this] {
         model_.Tick();
@@ -107,6 +110,33 @@ void Slider::mouseMoveEvent(QMouseEvent* event) {
 void Slider::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     model_.Release();
+    repaint();
+}
+
+void Slider::keyPressEvent(QKeyEvent* event) {
+    constexpr int kPage = 10;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            model_.StepBy(-1);
+            break;
+        case Qt::Key_Right:
+            model_.StepBy(1);
+            break;
+        case Qt::Key_PageDown:
+            model_.StepBy(-kPage);
+            break;
+        case Qt::Key_PageUp:
+            model_.StepBy(kPage);
+            break;
+        default:
+            return QWidget::keyPressEvent(event);
+    }
+    repaint();
+}
+
+void Slider::wheelEvent(QWheelEvent* event) {
+    const QPoint delta = event->angleDelta();
+    model_.Wheel(delta.y() ? delta.y() : delta.x());
     repaint();
 }
 

@@ -25,6 +25,7 @@ public:
     int value() const { return model_.value(); }
     int minimum() const { return model_.minimum(); }
     int maximum() const { return model_.maximum(); }
+    int gesture() const { return model_.gesture(); }
 
     // Centre x of the thumb for the current value, range and width.
     int thumbCentre() const { return model_.ThumbCentre(width()); }
@@ -38,6 +39,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void Start(int periodMs) override { repeatTimer_.start(periodMs); }

@@ -32,6 +32,7 @@ int SliderModel::ThumbCentre(int w) const {
 }
 
 void SliderModel::Press(int x, int y, int w, int h) {
+    ++gesture_;
     if (x < w - 26) {
         SetFromPosition(x, w);
     } else {
@@ -87,4 +88,18 @@ void SliderModel::Step(int step) {
     value_ = StepWithin(value_, step, min_, max_);
     notify_();
     clock_.Start(kRepeatMs);
+}
+
+void SliderModel::StepBy(int steps) {
+    ++gesture_;
+    value_ = StepWithin(value_, steps, min_, max_);
+    notify_();
+}
+
+void SliderModel::Wheel(int angleDelta) {
+    constexpr int kNotch = 120;
+    wheelRest_ += angleDelta;
+    const int notches = wheelRest_ / kNotch;
+    wheelRest_ %= kNotch;
+    if (notches) StepBy(notches);
 }

@@ -30,6 +30,8 @@ public:
     int32_t maximum() const { return max_; }
     bool incrementPressed() const { return incrementPressed_; }
     bool decrementPressed() const { return decrementPressed_; }
+    // Counts the gestures: a press with what follows until the release is one.
+    int gesture() const { return gesture_; }
 
     // Stored as given, even outside the range.
     void SetValue(int32_t value) { value_ = value; }
@@ -48,6 +50,12 @@ public:
     // One period of a held button has passed.
     void Tick();
 
+    // Beyond the arrow buttons, each step notifies as a button's does:
+    // `steps` at once from the keyboard (within the range), one per wheel
+    // notch of 120 eighths of a degree, partial notches adding up.
+    void StepBy(int steps);
+    void Wheel(int angleDelta);
+
 private:
     void SetFromPosition(int x, int w);
     void ClickArrows(int x, int y, int w, int h);
@@ -61,6 +69,8 @@ private:
     bool incrementPressed_ = false;
     bool decrementPressed_ = false;
     int repeatDirection_ = 1;  // +1 increment, -1 decrement
+    int gesture_ = 0;
+    int wheelRest_ = 0;  // eighths of a degree not yet a whole notch
 };
 
 // Top of the 7-pixel track for a client height h.

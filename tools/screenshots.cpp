@@ -2,6 +2,8 @@
 // the only argument. Not a test: scripts/screenshots.sh runs it.
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <cstdio>
 
@@ -97,6 +99,21 @@ bool EditorShot(const char* example) {
     return Save(window, "editor.png");
 }
 
+// The Edit menu after a change, with Undo naming it.
+bool EditMenuShot(const char* example) {
+    MainWindow window;
+    if (!window.OpenFile(QString::fromUtf8(example))) return false;
+    MessageEvent select(MSG_SELECT_NODE, 3);
+    QCoreApplication::sendEvent(window.client(), &select);
+    window.Command(CMD_CLONE_NODE);
+    QMenu* edit = window.menuBar()->actions().at(1)->menu();
+    edit->popup(window.mapToGlobal(QPoint(40, 20)));
+    if (!QTest::qWaitForWindowExposed(edit)) return false;
+    const bool saved = Save(*edit, "edit-menu.png");
+    edit->close();
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,7 +124,8 @@ int main(int argc, char** argv) {
     }
     outDir = QString::fromLocal8Bit(argv[1]);
     if (!QDir().mkpath(outDir)) return 1;
-    const bool ok =
-        ControlShots() && ViewShots() && EditorShot(SWATCHER_EXAMPLES_DIR "/hue-swirl.mtf");
+    const bool ok = ControlShots() && ViewShots() &&
+                    EditorShot(SWATCHER_EXAMPLES_DIR "/hue-swirl.mtf") &&
+                    EditMenuShot(SWATCHER_EXAMPLES_DIR "/hue-swirl.mtf");
     return ok ? 0 : 1;
 }

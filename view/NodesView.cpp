@@ -236,13 +236,16 @@ void NodesView::mousePressEvent(QMouseEvent* event) {
             setFocus();
             setCursor(Qt::PointingHandCursor);
             Redraw();
-            BeginMove(at.x(), at.y());
+            if (BeginMove(at.x(), at.y())) cornersAtPress_ = Corners();
             break;
-        case Qt::RightButton:
+        case Qt::RightButton: {
             setFocus();
+            const size_t cables = graph ? graph->cables.size() : 0;
             RightButtonDown(at.x(), at.y());
             Redraw();
+            if (graph && graph->cables.size() > cables) emit cableDrawn(graph->cables.back().get());
             break;
+        }
         default:
             break;
     }
@@ -252,6 +255,7 @@ void NodesView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         Redraw();
     } else if (event->button() == Qt::MiddleButton) {
+        if (moving() && Corners() != cornersAtPress_) emit boxMoved(cornersAtPress_);
         EndMove();
         setCursor(Qt::ArrowCursor);
     }

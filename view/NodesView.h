@@ -31,6 +31,11 @@ public:
     // The picture of the last paint (client size; null before Attach).
     const QImage& backBuffer() const { return backBuffer_; }
 
+signals:
+    // The changes the view makes itself, for the undo history.
+    void cableDrawn(Cable* cable);
+    void boxMoved(const std::vector<view::Point>& cornersBefore);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -52,5 +57,6 @@ private:
     bool bufferFresh_ = false;  // Redraw painted the buffer; the paint event only shows it
     QImage boxPicture_;
     QImage selectedBoxPicture_;
-    QImage pinPicture_;  // pure blue already made transparent
+    QImage pinPicture_;                        // pure blue already made transparent
+    std::vector<view::Point> cornersAtPress_;  // of the drag in progress
 };

@@ -1,8 +1,11 @@
 // Open, Save and Export through the commands, with scripted file dialogs.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QPushButton>
 
 #include "AppTestSupport.h"
 #include "app/LargeView.h"
@@ -58,6 +61,7 @@ TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
     EXPECT_EQ(Describe(opened.graph()), Describe(graph()));
     EXPECT_EQ(opened.state().view->Layout(), s.view->Layout());
     EXPECT_EQ(opened.state().selectionTitle->text(), "none");
+    EXPECT_EQ(opened.window().windowTitle(), "round.mtf[*] \u2014 Swatcher [v0.97] by Oxhal");
     EXPECT_EQ(opened.state().view->selectedNode, nullptr);
     EXPECT_EQ(opened.RenderCount(), 2);
     const QStringList kTextures = {"Mottle texture (*.mtf)"};
@@ -91,6 +95,83 @@ TEST_F(AppFiles, CancelledDialogsAndBadPathsKeepTheDocumentAndNameTheProblem) {
     EXPECT_EQ(Describe(graph()), before);
     EXPECT_EQ(s.selectionTitle->text(), "Fill");
     EXPECT_EQ(RenderCount(), 1);
+}
+
+TEST_F(AppFiles, SaveGoesToTheDocumentsOwnFileAndAFailureKeepsItModified) {
+    const std::string first = (kDir + "first.mtf").toStdString();
+    BoxCloser closer;
+    AnswerDialog(kDir + "first.mtf");
+    const QString caption = w.windowTitle();
+    w.Command(CMD_LARGER);
+    EXPECT_EQ(w.windowTitle(), caption);  // no file: the caption stays
+    w.Command(CMD_SAVE_CURRENT);          // no file yet: as "Save as..."
+    EXPECT_EQ(requests().size(), 1u);
+    EXPECT_TRUE(w.history().isClean());
+    EXPECT_EQ(w.windowTitle(), "first.mtf[*] \u2014 " + caption);
+    EXPECT_FALSE(w.isWindowModified());
+    w.Command(CMD_SMALLER);
+    EXPECT_TRUE(w.isWindowModified());
+    w.Command(CMD_UNDO);
+    EXPECT_FALSE(w.isWindowModified());
+    w.action(CMD_SAVE_CURRENT)->trigger();
+    EXPECT_EQ(requests().size(), 1u);
+    EXPECT_TRUE(w.history().isClean());
+    EXPECT_EQ(ReadFileBytes(first).at(0), 128);  // the width, little-endian
+    w.Command(CMD_SMALLER);
+    EXPECT_FALSE(w.SaveFile(kDir + "no/such/dir/x.mtf"));
+    EXPECT_FALSE(w.history().isClean());
+    EXPECT_EQ(ReadFileBytes(first).at(0), 128);
+    EXPECT_EQ(closer.boxes().size(), 1u);
+    w.Command(CMD_SAVE_CURRENT);  // still the file it came from
+    EXPECT_EQ(ReadFileBytes(first).at(0), 64);
+    EXPECT_EQ(requests().size(), 1u);
+}
+
+// Close, Exit and Open with unsaved changes, with each answer to the question.
+TEST_F(AppFiles, UnsavedChangesAskFirstAndOnlySaveOrDiscardGoOn) {
+    enum Trigger { kClose, kExit, kOpen };
+    const struct {
+        Trigger trigger;
+        QMessageBox::StandardButton answer;
+        const char* saveAs;  // the Save as dialog's answer; "" cancels it
+        bool goesOn;
+    } kCases[] = {
+        {kClose, QMessageBox::Save, "c.mtf", true}, {kClose, QMessageBox::Discard, "", true},
+        {kClose, QMessageBox::Cancel, "", false},   {kExit, QMessageBox::Save, "", false},
+        {kExit, QMessageBox::Discard, "", true},    {kExit, QMessageBox::Cancel, "", false},
+        {kOpen, QMessageBox::Save, "o.mtf", true},  {kOpen, QMessageBox::Discard, "", true},
+        {kOpen, QMessageBox::Cancel, "", false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.trigger << " " << c.answer);
+        AppFixture app;
+        int quits = 0;
+        QObject::connect(&app.window(), &MainWindow::quitRequested, [&quits] { ++quits; });
+        app.window().Command(CMD_EXIT);  // nothing changed: no question
+        EXPECT_EQ(quits, 1);
+        app.window().Command(CMD_LARGER);
+        app.AnswerDialog(c.saveAs[0] ? kDir + c.saveAs : "");
+        QString asked;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            asked = box->text();
+            box->button(c.answer)->click();
+        });
+        if (c.trigger == kClose) app.window().close();
+        if (c.trigger == kExit) app.window().Command(CMD_EXIT);
+        if (c.trigger == kOpen) app.window().Command(CMD_OPEN);
+        EXPECT_EQ(asked, "Save changes to the texture?");
+        const bool opened =
+            !app.requests().empty() && app.requests().back().mode == FileDialogRequest::kOpen;
+        EXPECT_EQ(c.trigger == kOpen ? opened : quits == 2, c.goesOn);
+        const bool saved = c.saveAs[0] && QFile::exists(kDir + c.saveAs);
+        EXPECT_EQ(saved, c.answer == QMessageBox::Save && c.goesOn);
+        if (!c.goesOn) {  // nothing lost
+            EXPECT_EQ(app.graph().width, 128);
+            EXPECT_FALSE(app.window().history().isClean());
+        }
+    }
 }
 
 TEST_F(AppFiles, LargeViewExportsTheShownSizeInEveryFormatAndReportsBadPaths) {

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
+#include <functional>
 
 #include "AppTestSupport.h"
 #include "app/LargeView.h"
@@ -52,15 +55,14 @@ TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentAndTheWholeMenu) {
     for (QAction* action : w.menuBar()->actions())
         menus << action->text() + ": " + MenuLayout(action->menu()->actions());
     EXPECT_EQ(menus.join("\n").toStdString(),
-              "&File: &Open..., Save &as..., -, E&xit\n"
-              "&Edit: &Add node, &Clone node, &Delete node, -, Delete cable\n"
+              "&File: &Open..., &Save, Save &as..., -, E&xit\n"
+              "&Edit: Undo, Redo, -, &Add node, &Clone node, &Delete node, -, Delete cable\n"
               "&Display: Zoom &in, Zoom &out, -, &Tiled [x], &Auto render [x], -, "
               "Cables > (Low resolution cables (fast), Standard cables [x], "
               "High resolution cables (slow)), -, Show large view...\n"
               "&Texture: &Larger, &Smaller\n"
               "&Help: &Help, -, &About...");
-    EXPECT_EQ(w.action(CMD_SAVE)->shortcut(), QKeySequence(QKeySequence::Save));
-    EXPECT_EQ(w.action(CMD_EXIT)->shortcut(), QKeySequence(QKeySequence::Quit));
+    EXPECT_EQ(w.action(CMD_SAVE_CURRENT)->shortcut(), QKeySequence(QKeySequence::Save));
 }
 
 TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
@@ -291,6 +293,95 @@ TEST_F(AppWindow, RenderCountsEveryUpstreamNodeAndInformationBoxesAreOwned) {
     w.close();
     EXPECT_EQ(codes, std::vector<int>({0, 0}));
     EXPECT_TRUE(w.isVisible());
+}
+
+// Each shortcut stands beside its menu item and triggers its command.
+TEST_F(AppWindow, ShortcutsTriggerTheirCommands) {
+    SendMessage(MSG_SELECT_NODE, graph().NodeIndex(Feed<FillNode>()));
+    int quits = 0;
+    QObject::connect(&w, &MainWindow::quitRequested, [&quits] { ++quits; });
+    const auto requests = [this] { return static_cast<int>(this->requests().size()); };
+    const auto nodes = [this] { return static_cast<int>(graph().nodes.size()); };
+    const auto zoom = [this] { return s.zoom; };
+    const auto side = [this] { return graph().width; };
+    const struct {
+        const char* keys;
+        int command;
+        std::function<int()> measure;
+        int change;
+    } kCases[] = {
+        {"Ctrl+Q", CMD_EXIT, [&quits] { return quits; }, 1},  // unchanged so far: no question
+        {"Ctrl+O", CMD_OPEN, requests, 1},
+        {"Ctrl+S", CMD_SAVE_CURRENT, requests, 1},
+        {"Ctrl+Shift+S", CMD_SAVE, requests, 1},
+        {"Ctrl+D", CMD_CLONE_NODE, nodes, 1},
+        {"Ctrl+Z", CMD_UNDO, nodes, -1},
+        {nullptr, CMD_REDO, nodes, 1},  // the platform's own keys
+        {"Ctrl++", CMD_ZOOM_IN, zoom, 1},
+        {"Ctrl+-", CMD_ZOOM_OUT, zoom, -1},
+        {"F5", CMD_RENDER, [this] { return RenderCount(); }, 1},
+        {"Ctrl+PgUp", CMD_LARGER, side, 64},
+        {"Ctrl+PgDown", CMD_SMALLER, side, -64},
+        {"Ctrl+L", CMD_SHOW_LARGE_VIEW, [this] { return int{s.largeView->isVisible()}; }, 1},
+    };
+    for (const auto& c : kCases) {
+        const QKeySequence keys = w.action(c.command)->shortcut();
+        SCOPED_TRACE(keys.toString().toStdString());
+        if (c.keys) {
+            EXPECT_EQ(keys, QKeySequence(c.keys));
+        }
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        const int before = c.measure();
+        QTest::keySequence(&w, keys);
+        EXPECT_EQ(c.measure() - before, c.change);
+    }
+}
+
+void Wheel(QWidget* widget, QPoint angleDelta, Qt::KeyboardModifiers modifiers = {}) {
+    const QPointF at(widget->width() / 2, widget->height() / 2);
+    QWheelEvent wheel(at, widget->mapToGlobal(at), {}, angleDelta, Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &wheel);
+}
+
+// Each key or wheel step on a slider reaches the parameter, its label, the
+// history and the render; the wheel over the view moves its scroll bars.
+TEST_F(AppWindow, KeysAndWheelStepSlidersAndTheWheelScrollsTheView) {
+    Node* fill = Feed<FillNode>();
+    SendMessage(MSG_SELECT_NODE, 1);
+    QWidget* slider = s.valueControls[0].data();
+    slider->setFocus();
+    const struct {
+        Qt::Key key;  // or the wheel, for Qt::Key_unknown
+        int notches;
+        int value;
+    } kCases[] = {
+        {Qt::Key_Right, 0, 1},    {Qt::Key_PageUp, 0, 11}, {Qt::Key_Left, 0, 10},
+        {Qt::Key_PageDown, 0, 0}, {Qt::Key_unknown, 2, 2}, {Qt::Key_unknown, -1, 1},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.value);
+        const int steps = w.history().count();
+        const int renders = RenderCount();
+        if (c.key == Qt::Key_unknown)
+            Wheel(slider, {0, 120 * c.notches});
+        else
+            QTest::keyClick(slider, c.key);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(fill->value(0), c.value);
+        EXPECT_EQ(LabelText(s.valueLabels[0]), QString::number(c.value));
+        EXPECT_EQ(w.history().count(), steps + 1);
+        EXPECT_EQ(RenderCount(), renders + 1);
+    }
+
+    const int notch = QApplication::wheelScrollLines() * 8;
+    Wheel(s.view, {0, -120});
+    Wheel(s.view, {0, -120}, Qt::ShiftModifier);
+    Wheel(s.view, {0, -240}, Qt::ShiftModifier);
+    EXPECT_EQ(std::pair(s.viewHScroll->value(), s.viewVScroll->value()),
+              std::pair(3 * notch, notch));
+    EXPECT_EQ(std::pair(s.view->scrollX, s.view->scrollY), std::pair(3 * notch, notch));
 }
 
 }  // namespace

@@ -102,4 +102,35 @@ TEST_F(SliderModelTest, HeldButtonRepeatsEveryTickUntilReleased) {
     EXPECT_EQ(notified, (std::vector<int>{51, 52, 53, 52, 51}));
 }
 
+TEST_F(SliderModelTest, KeysAndWheelStepWithinTheRangeAndNotifyLikeAButton) {
+    const struct {
+        int start;
+        bool wheel;  // else keys
+        int amount;  // steps, or eighths of a degree
+        int value;
+        size_t notifications;
+    } kCases[] = {
+        {50, false, 1, 51, 1},   {50, false, -10, 40, 1}, {95, false, 10, 100, 1},
+        {100, false, 1, 100, 1},  // at the maximum it still notifies, as a button does
+        {3, false, -10, 0, 1},   {50, true, 120, 51, 1},  {50, true, -360, 47, 1},
+        {50, true, 60, 50, 0},  // half a notch: nothing yet
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.start << (c.wheel ? " wheel " : " keys ") << c.amount);
+        SliderModel model{clock, [&] { notified.push_back(model.value()); }};
+        notified.clear();
+        model.SetValue(c.start);
+        const int gesture = model.gesture();
+        c.wheel ? model.Wheel(c.amount) : model.StepBy(c.amount);
+        EXPECT_EQ(model.value(), c.value);
+        EXPECT_EQ(notified.size(), c.notifications);
+        EXPECT_EQ(model.gesture() - gesture, static_cast<int>(c.notifications));
+        EXPECT_FALSE(model.incrementPressed() || model.decrementPressed() || clock.period);
+        if (c.amount == 60) {  // the second half completes the notch
+            model.Wheel(60);
+            EXPECT_EQ(model.value(), 51);
+        }
+    }
+}
+
 }  // namespace

@@ -1,0 +1,126 @@
+// The undo history: every kind of step through the real controls, and what
+// saving writes before the change, after it, after undo and after redo.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <functional>
+
+#include "AppTestSupport.h"
+#include "controls/Messages.h"
+#include "controls/Slider.h"
+#include "support/TestSupport.h"
+#include "view/NodesView.h"
+
+namespace {
+
+class AppUndo : public AppTest {
+protected:
+    std::vector<uint8_t> Saved() {
+        const QString path = QString::fromStdString(TempDir()) + "/undo.mtf";
+        EXPECT_TRUE(w.SaveFile(path));
+        return ReadFileBytes(path.toStdString());
+    }
+    QPoint PinCentre(const Pin* pin) {
+        s.view->Redraw();
+        for (const PinSpot& spot : s.view->pinSpots())
+            if (spot.pin == pin) return {spot.rect().Centre().x, spot.rect().Centre().y};
+        ADD_FAILURE() << "pin not drawn";
+        return {};
+    }
+    QWidget* Row(int i) { return s.valueControls.at(i).data(); }
+};
+
+struct UndoCase {
+    const char* step;   // the name the Undo item shows
+    int rendersOnUndo;  // with automatic rendering on
+    std::function<void()> change;
+};
+
+TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
+    // Store <- Fill(1); loose Pattern(2), Fill(3) and Blur(4); boxes spread ou
+    Feed<FillNode>();
+    graph().AddNode(std::make_unique<PatternNode>());
+    graph().AddNode(std::make_unique<FillNode>());
+    graph().AddNode(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
+    s.view->SetLayout({{10, 10}, {150, 10}, {10, 150}, {290, 150}, {150, 150}});
+    const UndoCase kCases[] = {
+        {"Add node", 0,
+         [this] {
+             s.nodeList->setCurrentRow(2);
+             w.Command(CMD_ADD_NODE);
+         }},
+        {"Clone node", 0,
+         [this] {
+             SendMessage(MSG_SELECT_NODE, 1);
+             w.Command(CMD_CLONE_NODE);
+         }},
+        {"Delete node", 0,
+         [this] {  // from the middle of the list
+             SendMessage(MSG_SELECT_NODE, 3);
+             w.Command(CMD_DELETE_NODE);
+         }},
+        {"Draw cable", 0,
+         [this] {  // begun at Blur's input, not rendered
+             NodeGraph& g = graph();
+             QTest::mouseClick(s.view, Qt::RightButton, {},
+                               PinCentre(g.nodes[3]->inputPins[0].get()));
+             QTest::mouseClick(s.view, Qt::RightButton, {}, PinCentre(g.nodes[2]->outputPin.get()));
+         }},
+        {"Move node", 0,
+         [this] {  // Fill(1)'s box, in two moves
+             QTest::mousePress(s.view, Qt::MiddleButton, {}, QPoint(200, 60));
+             QTest::mouseMove(s.view, QPoint(150, 90));
+             QTest::mouseMove(s.view, QPoint(120, 100));
+             QTest::mouseRelease(s.view, Qt::MiddleButton, {}, QPoint(120, 100));
+         }},
+        {"Change Level", 1,
+         [this] {  // one drag, several notifications
+             SendMessage(MSG_SELECT_NODE, 1);
+             QWidget* slider = Row(0);
+             for (int x : {20, 60, 90}) {
+                 if (x == 20)
+                     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(x, 10));
+                 else
+                     QTest::mouseMove(slider, QPoint(x, 10));
+                 QCoreApplication::processEvents();
+             }
+             QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(90, 10));
+         }},
+        {"Change Note", 1,
+         [this] {  // one run of typing
+             SendMessage(MSG_SELECT_NODE, 1);
+             auto* edit = static_cast<QLineEdit*>(Row(2));
+             edit->setFocus();
+             QTest::keyClicks(edit, "abc");
+         }},
+        {"Larger texture", 1, [this] { w.Command(CMD_LARGER); }},
+        {"Smaller texture", 1, [this] { w.Command(CMD_SMALLER); }},
+        {"Delete cable", 1,
+         [this] {  // Fill -> Store, the first of two
+             SendMessage(MSG_SELECT_CABLE, 0);
+             w.Command(CMD_DELETE_CABLE);
+         }},
+    };
+    for (const UndoCase& c : kCases) {
+        SCOPED_TRACE(c.step);
+        const std::vector<uint8_t> before = Saved();
+        const int steps = w.history().count();
+        c.change();
+        const std::vector<uint8_t> after = Saved();
+        EXPECT_NE(after, before);
+        EXPECT_EQ(w.history().count(), steps + 1);
+        EXPECT_EQ(w.action(CMD_UNDO)->text(), QString("Undo ") + c.step);
+        const int renders = RenderCount();
+        w.action(CMD_UNDO)->trigger();
+        EXPECT_EQ(Saved(), before);
+        EXPECT_EQ(RenderCount(), renders + c.rendersOnUndo);
+        EXPECT_EQ(w.action(CMD_REDO)->text(), QString("Redo ") + c.step);
+        w.action(CMD_REDO)->trigger();
+        EXPECT_EQ(Saved(), after);
+    }
+}
+
+}  // namespace
