@@ -28,13 +28,21 @@ protected:
     }
 };
 
+// A control of the given size in a shown parent a little larger; null when
+// the parent never appears.
+template <class Control>
+Control* Shown(QWidget& parent, int width, int height) {
+    auto* control = new Control(&parent);
+    control->setGeometry(0, 0, width, height);
+    parent.resize(width + 20, height + 20);
+    parent.show();
+    return QTest::qWaitForWindowExposed(&parent) ? control : nullptr;
+}
+
 TEST(SliderWidget, MouseAndMessagesReachTheValueAndPostedNotifications) {
     RecordingParent parent;
-    auto* slider = new Slider(&parent);
-    slider->setGeometry(0, 0, 100, 20);
-    parent.resize(120, 40);
-    parent.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    auto* slider = Shown<Slider>(parent, 100, 20);
+    ASSERT_TRUE(slider);
     auto send = [slider](int message, long long wParam, long long lParam = 0) {
         MessageEvent event(message, wParam, lParam);
         QCoreApplication::sendEvent(slider, &event);
@@ -76,11 +84,8 @@ std::vector<int> InkedColumns(Label* label) {
 
 TEST(LabelWidget, DrawsCentredDarkGreyTextCutOnBothSides) {
     QWidget parent;
-    auto* label = new Label(&parent);
-    label->setGeometry(0, 0, 81, 20);
-    parent.resize(100, 40);
-    parent.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    auto* label = Shown<Label>(parent, 81, 20);
+    ASSERT_TRUE(label);
     EXPECT_EQ(label->text(), "Woei");  // until its first text
     label->SetText("lllll");
     const std::vector<int> inked = InkedColumns(label);
