@@ -93,15 +93,38 @@ void Node::GatherInputs() {
     }
 }
 
+namespace {
+thread_local uint64_t t_currentRender = 0;
+}
+
+uint64_t Node::CurrentRender() {
+    return t_currentRender;
+}
+
+void Node::SetCurrentRender(uint64_t render) {
+    t_currentRender = render;
+}
+
+// A generator reads nothing but its parameters, which a render never changes,
+// and reseeds the random generator itself; so a second pull in the same render
+// would write the same bytes and leave the generator state as the first did.
+// Only the work is skipped: the log line and NodeDone stay.
+void Node::ComputeUnlessDone() {
+    const uint64_t render = CurrentRender();
+    if (inputPins.empty() && render != 0 && computedInRender_ == render) return;
+    Compute();
+    computedInRender_ = render;
+}
+
 void Node::Update() {
     if (!inputPins.empty()) GatherInputs();
     if (!timing_.label) {
-        Compute();
+        ComputeUnlessDone();
         NodeDone();
         return;
     }
     StartTimer();
-    Compute();
+    ComputeUnlessDone();
     if (timing_.doneBeforeLog) NodeDone();
     StopTimer(TimerLabel().c_str());
     if (!timing_.doneBeforeLog) NodeDone();

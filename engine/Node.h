@@ -77,6 +77,11 @@ public:
     uint8_t visited = 0;
     std::unique_ptr<Image> image;
 
+    // Numbers each render on its thread (0 outside one): a generator pulled
+    // again within the same render keeps the image it just computed.
+    static uint64_t CurrentRender();
+    static void SetCurrentRender(uint64_t render);
+
     Param& param(size_t i) { return *params[i]; }
     const Param& param(size_t i) const { return *params[i]; }
     int16_t value(size_t i) const { return params[i]->GetValue(); }
@@ -112,8 +117,10 @@ protected:
 
 private:
     void CopyParamsFrom(const Node& source);
+    void ComputeUnlessDone();
 
     const NodeTiming timing_;
+    uint64_t computedInRender_ = 0;
 };
 
 class StoreNode : public Node {

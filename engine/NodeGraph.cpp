@@ -1,6 +1,7 @@
 #include "engine/NodeGraph.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "engine/Diagnostics.h"
 #include "platform/FpState.h"
@@ -136,5 +137,8 @@ void NodeGraph::Render() {
     platform::ResetFloatingPoint();  // the state the worker threads use too
     NullImage = nullImage_.get();
     for (const auto& node : nodes) node->visited = 0;
+    static std::atomic<uint64_t> renders{0};
+    Node::SetCurrentRender(++renders);
     if (!nodes.empty()) nodes.front()->Update();
+    Node::SetCurrentRender(0);
 }

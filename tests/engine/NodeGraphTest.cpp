@@ -112,7 +112,9 @@ TEST_F(GraphTest, NewGraphRendersBlackWithOneNodeDone) {
     EXPECT_EQ(graph.CountUpstream(), 1);
 }
 
-TEST_F(GraphTest, GeneratorFeedingBothInputsRunsTwice) {
+// The generator is updated once per pulling input (two NodeDone calls) but
+// computes once per render; outside a render every Update computes.
+TEST_F(GraphTest, GeneratorFeedingBothInputsUpdatesTwiceAndComputesOnce) {
     auto* fill = Add<FillNode>();
     auto* sum = Add<SumNode>();
     Add<FillNode>();  // unreached
@@ -120,11 +122,18 @@ TEST_F(GraphTest, GeneratorFeedingBothInputsRunsTwice) {
     Wire(fill, sum, 1);
     Wire(sum, store());
     graph.Render();
-    EXPECT_EQ(fill->updates, 2);
+    EXPECT_EQ(fill->updates, 1);
     EXPECT_EQ(sum->updates, 1);
     EXPECT_EQ(listener.done, 4);
     EXPECT_EQ(graph.CountUpstream(), 3);  // each reached node once
     EXPECT_EQ(TextureByte(0), 7 + 7 + 1);
+    fill->param(0).SetValue(9);
+    graph.Render();
+    EXPECT_EQ(fill->updates, 2);
+    EXPECT_EQ(TextureByte(0), 9 + 9 + 1);
+    fill->Update();
+    fill->Update();
+    EXPECT_EQ(fill->updates, 4);
 }
 
 TEST_F(GraphTest, DiamondComputesEachFilterOnceInPostOrder) {
@@ -140,7 +149,7 @@ TEST_F(GraphTest, DiamondComputesEachFilterOnceInPostOrder) {
     Wire(b, mix, 1);
     Wire(mix, store());
     graph.Render();
-    EXPECT_EQ(fill->updates, 2);
+    EXPECT_EQ(fill->updates, 1);
     EXPECT_EQ(order, (std::vector<Node*>{a, b, mix}));
     EXPECT_EQ(TextureByte(0), (7 + 1) * 2 + 1);
 }
