@@ -341,4 +341,19 @@ TEST(BrightnessContrast, VectorPathMatchesThePlainLoop) {
     }
 }
 
+// Emboss four pixels at a time against the per-pixel loop, on sizes that
+// leave every remainder of four and a wrap on each side.
+TEST(Emboss, VectorRowsMatchThePlainLoop) {
+    unsigned seed = 0;
+    for (auto [w, h] : {std::pair{1, 1}, {2, 3}, {5, 2}, {6, 7}, {7, 4}, {8, 8}, {67, 33}}) {
+        const Pixels pixels = RandomBytes(w * h, ++seed);
+        auto source = Image::Create(w, h);
+        std::ranges::copy(pixels, source->bytes());
+        auto fast = Image::Create(w, h), plain = Image::Create(w, h);
+        emboss::Rows(*source, *fast, 0, 0, h);
+        emboss::plain::Rows(*source, *plain, 0, 0, h);
+        EXPECT_EQ(Bytes(*fast), Bytes(*plain)) << w << "x" << h;
+    }
+}
+
 }  // namespace fast_paths
