@@ -3,8 +3,10 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -62,9 +64,9 @@ void Emboss::Compute() {
     const Image& source = *inputImages[0];
     const bool inPlace = &source == image.get();
     const int shade = value(kShade);
-    ForEachRow(image->height, NeighbourhoodRowOrder(), [&](int y0, int y1) {
-        (inPlace ? emboss::plain::Rows : emboss::Rows)(source, *image, shade, y0, y1);
-    });
+    if (!inPlace) return emboss::Render(source, *image, shade);
+    ForEachRow(image->height, RowOrder::kInOrder,
+               [&](int y0, int y1) { emboss::plain::Rows(source, *image, shade, y0, y1); });
 }
 
 namespace emboss {
@@ -121,21 +123,58 @@ void ColumnSums(const Neighbourhood& n, int x, __m128i& low, __m128i& high) {
     }
 }
 
-// Four unshaded pixels from x on, none at an edge. Exact: the relief is
-// integer arithmetic within 16 bits (-637 .. 893), and the saturating pack is
-// the clamp to 0 .. 255. The alpha byte is the centre's first byte, as the
-// plain loop writes it when source and target differ.
-void FourPixels(const Neighbourhood& n, int x, uint8_t* out) {
+// The relief of four pixels from x on, none at an edge, in the colour bytes
+// (byte 3 of each pixel is 0). Exact: the relief is integer arithmetic within
+// 16 bits (-637 .. 893), and the saturating pack is the clamp to 0 .. 255.
+__m128i FourReliefs(const Neighbourhood& n, int x) {
     __m128i leftLow, leftHigh, rightLow, rightHigh;
     ColumnSums(n, x - 1, leftLow, leftHigh);
     ColumnSums(n, x + 1, rightLow, rightHigh);
     const __m128i grey = _mm_set1_epi16(128);
     const __m128i low = _mm_sub_epi16(_mm_add_epi16(grey, rightLow), leftLow);
     const __m128i high = _mm_sub_epi16(_mm_add_epi16(grey, rightHigh), leftHigh);
-    const __m128i colour = _mm_and_si128(_mm_packus_epi16(low, high), _mm_set1_epi32(0x00FFFFFF));
-    const __m128i centre = _mm_loadu_si128(reinterpret_cast<const __m128i*>(n.rows[1] + 4 * x));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * x),
-                     _mm_or_si128(colour, _mm_slli_epi32(centre, 24)));
+    return _mm_and_si128(_mm_packus_epi16(low, high), _mm_set1_epi32(0x00FFFFFF));
+}
+
+// The shaded level of every source level for every relief strength, for one
+// Shade value: Shaded(a, 128 + d) depends on the strength and a alone.
+class ShadeLevels {
+public:
+    explicit ShadeLevels(int shade) {
+        for (int strength = 0; strength < 256; ++strength) {
+            const int d = ((shade / 2) * (strength - 128)) / 128;
+            for (int a = 0; a < 256; ++a)
+                levels_[strength][a] = static_cast<uint8_t>(Shaded(a, 128 + d));
+        }
+    }
+    const uint8_t* operator[](int strength) const { return levels_[strength].data(); }
+
+private:
+    std::array<std::array<uint8_t, 256>, 256> levels_;
+};
+
+// Four pixels from x on; shaded through the tables when `levels` is given.
+// The alpha byte is the centre's first byte, as the plain loop writes it when
+// source and target differ.
+void FourPixels(const Neighbourhood& n, int x, const ShadeLevels* levels, uint8_t* out) {
+    const __m128i relief = FourReliefs(n, x);
+    const uint8_t* centre = n.rows[1] + 4 * x;
+    if (!levels) {
+        const __m128i alpha =
+            _mm_slli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(centre)), 24);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * x), _mm_or_si128(relief, alpha));
+        return;
+    }
+    alignas(16) uint8_t r[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(r), relief);
+    const std::vector<uint8_t>& strengths = StrengthTable();
+    for (int i = 0; i < 16; i += 4) {
+        const uint8_t* shaded =
+            (*levels)[strengths[r[i] * r[i] + r[i + 1] * r[i + 1] + r[i + 2] * r[i + 2]]];
+        uint8_t* o = out + 4 * x + i;
+        for (int c = 0; c < 3; ++c) o[c] = shaded[centre[i + c]];
+        o[3] = centre[i];
+    }
 }
 
 }  // namespace
@@ -150,17 +189,21 @@ void plain::Rows(const Image& source, Image& target, int shade, int y0, int y1) 
     }
 }
 
-void Rows(const Image& source, Image& target, int shade, int y0, int y1) {
-    if (shade > 0) return plain::Rows(source, target, shade, y0, y1);
+void Render(const Image& source, Image& target, int shade) {
+    const std::vector<uint8_t>* strengths = StrengthsFor(shade);
+    const std::unique_ptr<ShadeLevels> levels =
+        shade > 0 ? std::make_unique<ShadeLevels>(shade) : nullptr;
     const int w = target.width;
-    for (int y = y0; y < y1; ++y) {
-        const Neighbourhood n(source, y);
-        uint8_t* out = RowOf(target, y);
-        int x = 0;
-        Pixel(n, w, x++, nullptr, 0, out);
-        for (; x + 4 < w; x += 4) FourPixels(n, x, out);  // reads up to pixel x + 4
-        for (; x < w; ++x) Pixel(n, w, x, nullptr, 0, out + 4 * x);
-    }
+    ForEachRow(target.height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            const Neighbourhood n(source, y);
+            uint8_t* out = RowOf(target, y);
+            int x = 0;
+            Pixel(n, w, x++, strengths, shade, out);
+            for (; x + 4 < w; x += 4) FourPixels(n, x, levels.get(), out);  // up to pixel x + 4
+            for (; x < w; ++x) Pixel(n, w, x, strengths, shade, out + 4 * x);
+        }
+    });
 }
 
 }  // namespace emboss

@@ -14,9 +14,9 @@ protected:
 };
 
 namespace emboss {
-// Rows [y0, y1) of target from source (the same size, different images):
-// four pixels at a time where nothing wraps.
-void Rows(const Image& source, Image& target, int shade, int y0, int y1);
+// Target from source (the same size, different images), in row bands: four
+// pixels at a time where nothing wraps, shading through tables.
+void Render(const Image& source, Image& target, int shade);
 namespace plain {
 // The per-pixel loop; source may be target, read while it is written.
 void Rows(const Image& source, Image& target, int shade, int y0, int y1);

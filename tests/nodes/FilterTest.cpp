@@ -349,10 +349,12 @@ TEST(Emboss, VectorRowsMatchThePlainLoop) {
         const Pixels pixels = RandomBytes(w * h, ++seed);
         auto source = Image::Create(w, h);
         std::ranges::copy(pixels, source->bytes());
-        auto fast = Image::Create(w, h), plain = Image::Create(w, h);
-        emboss::Rows(*source, *fast, 0, 0, h);
-        emboss::plain::Rows(*source, *plain, 0, 0, h);
-        EXPECT_EQ(Bytes(*fast), Bytes(*plain)) << w << "x" << h;
+        for (int shade : {0, 1, 2, 77, 300, 555}) {
+            auto fast = Image::Create(w, h), plain = Image::Create(w, h);
+            emboss::Render(*source, *fast, shade);
+            emboss::plain::Rows(*source, *plain, shade, 0, h);
+            EXPECT_EQ(Bytes(*fast), Bytes(*plain)) << w << "x" << h << " shade " << shade;
+        }
     }
 }
 
