@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <vector>
 
 #include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
@@ -61,14 +62,23 @@ void EnvMap::Compute() {
     const Spot spot = MakeSpot(image->width, image->height, value(kRadius), value(kCubAtt));
     const int cx = image->width / 2;
     const int cy = image->height / 2;
-    // Every pixel depends on its position only.
+    // Every pixel depends on its squared distance from the centre only, and
+    // columns cx - d and cx + d lie at the same distance: each row computes
+    // its right half and mirrors it, the same levels by construction.
+    const int w = image->width;
     ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        std::vector<uint8_t> levels(w);
         for (int y = y0; y < y1; ++y) {
-            for (int x = 0; x < image->width; ++x) {
-                const int n = SpotLevel(spot, (x - cx) * (x - cx) + (y - cy) * (y - cy));
-                uint8_t* out = image->pixel(x, y);
+            const int dy2 = (y - cy) * (y - cy);
+            for (int x = cx; x < w; ++x)
+                levels[x] = static_cast<uint8_t>(SpotLevel(spot, (x - cx) * (x - cx) + dy2));
+            for (int x = 0; x < cx; ++x)
+                levels[x] = 2 * cx - x < w ? levels[2 * cx - x]
+                                           : static_cast<uint8_t>(SpotLevel(spot, cx * cx + dy2));
+            uint8_t* out = image->pixel(0, y);
+            for (int x = 0; x < w; ++x, out += 4) {
                 for (int c = 0; c < 3; ++c)
-                    out[c] = static_cast<uint8_t>((channel == 3 || channel == c) ? n : 0);
+                    out[c] = (channel == 3 || channel == c) ? levels[x] : uint8_t{0};
                 out[3] = 255;
             }
         }
