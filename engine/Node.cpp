@@ -105,10 +105,11 @@ void Node::SetCurrentRender(uint64_t render) {
     t_currentRender = render;
 }
 
-// A generator reads nothing but its parameters, which a render never changes,
-// and reseeds the random generator itself; so a second pull in the same render
-// would write the same bytes and leave the generator state as the first did.
-// Only the work is skipped: the log line and NodeDone stay.
+// A generator reads only its parameters, which a render never changes (the
+// Text node also keeps its own pixels outside its rectangle), and reseeds the
+// random generator itself; so a second pull in the same render would write
+// the same bytes over its first result and leave the generator state as the
+// first did. Only the work is skipped: the log line and NodeDone stay.
 void Node::ComputeUnlessDone() {
     const uint64_t render = CurrentRender();
     if (inputPins.empty() && render != 0 && computedInRender_ == render) return;
