@@ -106,18 +106,26 @@ void HSVBytes(int r, int g, int b, uint8_t hsv[3]) {
 
 }  // namespace colorspace
 
-void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
+namespace colorspace {
+
+HueSector SectorOf(float h) {
     double hue = h;
     while (hue < 0) hue += 360;
     while (hue >= 360) hue -= 360;
+    const long double hh = static_cast<long double>(hue) * 0.016666666666666666;
+    // floor takes its argument as a double.
+    const double sectorStart = std::floor(platform::dbl(hh));
+    return {TruncToInt(single(sectorStart)),
+            single(static_cast<long double>(single(hh)) - sectorStart)};
+}
+
+}  // namespace colorspace
+
+void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
     if (s == 0) {
         r = g = b = TruncToInt(v);
     } else {
-        const long double hh = static_cast<long double>(hue) * 0.016666666666666666;
-        // floor takes its argument as a double.
-        const double sectorStart = std::floor(platform::dbl(hh));
-        const int32_t sector = TruncToInt(single(sectorStart));
-        const float f = single(static_cast<long double>(single(hh)) - sectorStart);
+        const auto [sector, f] = colorspace::SectorOf(h);
         const long double p = (1 - static_cast<long double>(s)) * v;
         const float q = single((1 - static_cast<long double>(f) * s) * v);
         const float t = single((1 - (1 - static_cast<long double>(f)) * s) * v);
@@ -139,7 +147,7 @@ void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
             case 4:
                 red = t, green = pSingle, blue = v;
                 break;
-            // The reduction above keeps hh below 6, so no other sector occurs.
+            // The reduction keeps the sector start below 6, so no other sector occurs.
             default:
                 red = v, green = pSingle, blue = q;
                 break;
@@ -152,3 +160,82 @@ void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
     g = std::min(g, 255);
     b = std::min(b, 255);
 }
+
+namespace colorspace {
+
+// HSVToRGB's components for s != 0, with only the two of p, q and t that the
+// sector uses worked out, each by the same operations.
+void ShadeSector(HueSector hue, float s, float v, uint8_t rgb[3]) {
+    const long double p = (1 - static_cast<long double>(s)) * v;
+    const auto q = [&] { return single((1 - static_cast<long double>(hue.f) * s) * v); };
+    const auto t = [&] { return single((1 - (1 - static_cast<long double>(hue.f)) * s) * v); };
+    // Limited to 255 as HSVToRGB limits them; a float truncates in one conversion.
+    const auto byte = [](float x) {
+        return static_cast<uint8_t>(std::min(platform::TruncSingleToInt(x), 255));
+    };
+    const uint8_t vb = byte(v);
+    // Sectors 0 and 1 truncate p itself, the others p rounded to a float.
+    const auto pWide = [&] { return static_cast<uint8_t>(std::min(TruncToInt(p), 255)); };
+    switch (hue.sector) {
+        case 0:
+            rgb[0] = vb, rgb[1] = byte(t()), rgb[2] = pWide();
+            break;
+        case 1:
+            rgb[0] = byte(q()), rgb[1] = vb, rgb[2] = pWide();
+            break;
+        case 2:
+            rgb[0] = byte(single(p)), rgb[1] = vb, rgb[2] = byte(t());
+            break;
+        case 3:
+            rgb[0] = byte(single(p)), rgb[1] = byte(q()), rgb[2] = vb;
+            break;
+        case 4:
+            rgb[0] = byte(t()), rgb[1] = byte(single(p)), rgb[2] = vb;
+            break;
+        default:
+            rgb[0] = vb, rgb[1] = byte(single(p)), rgb[2] = byte(q());
+            break;
+    }
+}
+
+void plain::RGBBytes(int h, int s, int v, uint8_t rgb[3]) {
+    const float hue = single(h * static_cast<long double>(k360Over255));
+    const float saturation = single(s * static_cast<long double>(kOneOver255));
+    int32_t r, g, b;
+    HSVToRGB(hue, saturation, static_cast<float>(v), r, g, b);
+    rgb[0] = static_cast<uint8_t>(r);
+    rgb[1] = static_cast<uint8_t>(g);
+    rgb[2] = static_cast<uint8_t>(b);
+}
+
+namespace {
+
+// The hue's sector and fraction come from the H byte alone and the saturation
+// from the S byte alone, computed as plain::RGBBytes does.
+struct RGBTables {
+    HueSector hue[256];
+    float saturation[256];
+};
+
+RGBTables BuildRGBTables() {
+    RGBTables tables;
+    for (int level = 0; level < 256; ++level) {
+        tables.hue[level] = SectorOf(single(level * static_cast<long double>(k360Over255)));
+        tables.saturation[level] = single(level * static_cast<long double>(kOneOver255));
+    }
+    return tables;
+}
+
+}  // namespace
+
+void RGBBytes(int h, int s, int v, uint8_t rgb[3]) {
+    static const RGBTables tables = BuildRGBTables();
+    // Only the S byte 0 gives a saturation of 0: a grey of level V.
+    if (s == 0) {
+        rgb[0] = rgb[1] = rgb[2] = static_cast<uint8_t>(v);
+        return;
+    }
+    ShadeSector(tables.hue[h], tables.saturation[s], static_cast<float>(v), rgb);
+}
+
+}  // namespace colorspace

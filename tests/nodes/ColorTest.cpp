@@ -148,4 +148,19 @@ TEST(ColorSpace, HSVByteTablesMatchThePlainPathForEveryColour) {
     EXPECT_EQ(mismatches, 0);
 }
 
+TEST(ColorSpace, RGBByteTablesMatchThePlainPathForEveryColour) {
+    int mismatches = 0;
+    for (int hsv = 0; hsv < 1 << 24; hsv += kColourStride) {
+        const int h = hsv >> 16, s = (hsv >> 8) & 255, v = hsv & 255;
+        uint8_t fast[3], plain[3];
+        colorspace::RGBBytes(h, s, v, fast);
+        colorspace::plain::RGBBytes(h, s, v, plain);
+        if (!std::equal(fast, fast + 3, plain) && ++mismatches <= 5)
+            ADD_FAILURE() << h << " " << s << " " << v << ": " << +fast[0] << " " << +fast[1] << " "
+                          << +fast[2] << " vs " << +plain[0] << " " << +plain[1] << " "
+                          << +plain[2];
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 }  // namespace
