@@ -65,11 +65,9 @@ HueKey HueKeyOf(int r, int g, int b, int max, int min) {
     return {channel, numerator + 255, max - min};
 }
 
-// Colours whose maximum is 255 reach every hue key, and (max, max - d, max - d)
-// every saturation key.
-std::unique_ptr<HSVTables> BuildHSVTables() {
-    auto tables = std::make_unique<HSVTables>();
-    uint8_t hsv[3];
+// Colours whose maximum is 255 reach every hue key.
+template <class F>
+void ForEveryHueKey(F visit) {
     for (int channel = 0; channel < 3; ++channel)
         for (int x = 0; x < 256; ++x)
             for (int y = 0; y < 256; ++y) {
@@ -78,14 +76,54 @@ std::unique_ptr<HSVTables> BuildHSVTables() {
                 rgb[(channel + 1) % 3] = x;
                 rgb[(channel + 2) % 3] = y;
                 const auto [r, g, b] = rgb;
-                plain::HSVBytes(r, g, b, hsv);
-                const HueKey key = HueKeyOf(r, g, b, 255, std::min({r, g, b}));
-                tables->hue[key.channel][key.numerator][key.range] = hsv[0];
+                visit(r, g, b, HueKeyOf(r, g, b, 255, std::min({r, g, b})));
             }
+}
+
+// (max, max - d, max - d) reaches every saturation key.
+std::unique_ptr<HSVTables> BuildHSVTables() {
+    auto tables = std::make_unique<HSVTables>();
+    uint8_t hsv[3];
+    ForEveryHueKey([&](int r, int g, int b, HueKey key) {
+        plain::HSVBytes(r, g, b, hsv);
+        tables->hue[key.channel][key.numerator][key.range] = hsv[0];
+    });
     for (int max = 0; max < 256; ++max)
         for (int range = 0; range <= max; ++range) {
             plain::HSVBytes(max, max - range, max - range, hsv);
             tables->saturation[max][range] = hsv[1];
+        }
+    return tables;
+}
+
+// The same keys for the hue and saturation RGBToHSV holds as floats, packed
+// into triangles: numerator -range .. range under each range, range 0 .. max
+// under each max.
+struct HSVFloatTables {
+    float hue[3][256 * 256];
+    float saturation[256 * 257 / 2];
+};
+
+int HueIndex(HueKey key) {
+    return key.range * key.range + key.numerator - 255 + key.range;
+}
+
+int SaturationIndex(int max, int range) {
+    return max * (max + 1) / 2 + range;
+}
+
+std::unique_ptr<HSVFloatTables> BuildHSVFloatTables() {
+    auto tables = std::make_unique<HSVFloatTables>();
+    float h, s, v;
+    ForEveryHueKey([&](int r, int g, int b, HueKey key) {
+        RGBToHSV(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), h, s, v);
+        tables->hue[key.channel][HueIndex(key)] = h;
+    });
+    for (int max = 0; max < 256; ++max)
+        for (int range = 0; range <= max; ++range) {
+            RGBToHSV(static_cast<float>(max), static_cast<float>(max - range),
+                     static_cast<float>(max - range), h, s, v);
+            tables->saturation[SaturationIndex(max, range)] = s;
         }
     return tables;
 }
@@ -104,9 +142,21 @@ void HSVBytes(int r, int g, int b, uint8_t hsv[3]) {
     hsv[2] = static_cast<uint8_t>(max);
 }
 
-}  // namespace colorspace
-
-namespace colorspace {
+void HSVOfBytes(int r, int g, int b, float& h, float& s, float& v) {
+    static const std::unique_ptr<HSVFloatTables> tables = BuildHSVFloatTables();
+    const int max = std::max({r, g, b});
+    const int min = std::min({r, g, b});
+    v = static_cast<float>(max);
+    // Only greys have no range, and only they a saturation of 0.
+    if (max == min) {
+        s = 0;
+        h = kNoHue;
+        return;
+    }
+    const HueKey key = HueKeyOf(r, g, b, max, min);
+    h = tables->hue[key.channel][HueIndex(key)];
+    s = tables->saturation[SaturationIndex(max, key.range)];
+}
 
 HueSector SectorOf(float h) {
     double hue = h;
@@ -115,7 +165,7 @@ HueSector SectorOf(float h) {
     const long double hh = static_cast<long double>(hue) * 0.016666666666666666;
     // floor takes its argument as a double.
     const double sectorStart = std::floor(platform::dbl(hh));
-    return {TruncToInt(single(sectorStart)),
+    return {platform::TruncSingleToInt(single(sectorStart)),
             single(static_cast<long double>(single(hh)) - sectorStart)};
 }
 
@@ -163,39 +213,32 @@ void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
 
 namespace colorspace {
 
-// HSVToRGB's components for s != 0, with only the two of p, q and t that the
-// sector uses worked out, each by the same operations.
+// HSVToRGB's components for s != 0: the same values worked out by the same
+// operations, each sector picking three of them. Picking from a table instead
+// of branching keeps the speed on images whose hues jump from pixel to pixel.
 void ShadeSector(HueSector hue, float s, float v, uint8_t rgb[3]) {
+    enum { kV, kP, kPSingle, kQ, kT };
+    static constexpr uint8_t kPicks[6][3] = {{kV, kT, kP},       {kQ, kV, kP},
+                                             {kPSingle, kV, kT}, {kPSingle, kQ, kV},
+                                             {kT, kPSingle, kV}, {kV, kPSingle, kQ}};
     const long double p = (1 - static_cast<long double>(s)) * v;
-    const auto q = [&] { return single((1 - static_cast<long double>(hue.f) * s) * v); };
-    const auto t = [&] { return single((1 - (1 - static_cast<long double>(hue.f)) * s) * v); };
+    const float q = single((1 - static_cast<long double>(hue.f) * s) * v);
+    const float t = single((1 - (1 - static_cast<long double>(hue.f)) * s) * v);
     // Limited to 255 as HSVToRGB limits them; a float truncates in one conversion.
-    const auto byte = [](float x) {
-        return static_cast<uint8_t>(std::min(platform::TruncSingleToInt(x), 255));
-    };
-    const uint8_t vb = byte(v);
-    // Sectors 0 and 1 truncate p itself, the others p rounded to a float.
-    const auto pWide = [&] { return static_cast<uint8_t>(std::min(TruncToInt(p), 255)); };
-    switch (hue.sector) {
-        case 0:
-            rgb[0] = vb, rgb[1] = byte(t()), rgb[2] = pWide();
-            break;
-        case 1:
-            rgb[0] = byte(q()), rgb[1] = vb, rgb[2] = pWide();
-            break;
-        case 2:
-            rgb[0] = byte(single(p)), rgb[1] = vb, rgb[2] = byte(t());
-            break;
-        case 3:
-            rgb[0] = byte(single(p)), rgb[1] = byte(q()), rgb[2] = vb;
-            break;
-        case 4:
-            rgb[0] = byte(t()), rgb[1] = byte(single(p)), rgb[2] = vb;
-            break;
-        default:
-            rgb[0] = vb, rgb[1] = byte(single(p)), rgb[2] = byte(q());
-            break;
-    }
+    const auto byte = [](int32_t x) { return static_cast<uint8_t>(std::min(x, 255)); };
+    const auto floatByte = [&](float x) { return byte(platform::TruncSingleToInt(x)); };
+    const uint8_t components[5] = {floatByte(v), byte(TruncToInt(p)), floatByte(single(p)),
+                                   floatByte(q), floatByte(t)};
+    // The reduction keeps the sector start below 6.
+    const uint8_t* picks = kPicks[hue.sector];
+    for (int k = 0; k < 3; ++k) rgb[k] = components[picks[k]];
+}
+
+void HSVToRGBBytes(float h, float s, float v, uint8_t rgb[3]) {
+    if (s == 0)
+        rgb[0] = rgb[1] = rgb[2] = static_cast<uint8_t>(std::min(TruncToInt(v), 255));
+    else
+        ShadeSector(SectorOf(h), s, v, rgb);
 }
 
 void plain::RGBBytes(int h, int s, int v, uint8_t rgb[3]) {

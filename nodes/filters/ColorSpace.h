@@ -38,6 +38,9 @@ namespace plain {
 void HSVBytes(int r, int g, int b, uint8_t hsv[3]);
 }  // namespace plain
 
+// RGBToHSV of levels 0 .. 255 through tables of the floats it gives.
+void HSVOfBytes(int r, int g, int b, float& h, float& s, float& v);
+
 }  // namespace colorspace
 
 // Any h (reduced here); components truncated and limited to at most 255.
@@ -52,8 +55,11 @@ struct HueSector {
 };
 HueSector SectorOf(float h);
 
-// HSVToRGB's bytes for s != 0 and v <= 255 once the hue is reduced.
+// HSVToRGB's bytes for s != 0 once the hue is reduced.
 void ShadeSector(HueSector hue, float s, float v, uint8_t rgb[3]);
+
+// HSVToRGB's bytes through ShadeSector.
+void HSVToRGBBytes(float h, float s, float v, uint8_t rgb[3]);
 
 // The R, G and B bytes the HSV -> RGB node makes from H, S and V bytes, through
 // tables of the hue and saturation each byte stands for.

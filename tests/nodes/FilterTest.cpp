@@ -1,6 +1,8 @@
 // The filter nodes on small images whose every output byte is worked out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "nodes/filters/Blur.h"
 #include "nodes/filters/BrightnessContrast.h"
 #include "nodes/filters/Bump.h"
@@ -338,6 +340,33 @@ TEST(BrightnessContrast, VectorPathMatchesThePlainLoop) {
             EXPECT_EQ(Filtered(BrightnessContrast::kTypeId, w, h, {source}, {b, c}),
                       PlainBrightnessContrast(source, b, c))
                 << w << "x" << h << " " << b << " " << c;
+    }
+}
+
+// Every colour of A, with B's colour vector varying from pixel to pixel, through
+// the Hue mode; in both modes at amplitudes that keep A's levels bytes and that
+// do not, every 13th colour, a prime stride that still varies every byte.
+TEST(Mixer, HSVModesMatchThePlainPathForEveryColourOfA) {
+    const uint32_t sanitized = SWATCHER_SANITIZED ? 97 : 1;
+    uint32_t stride = sanitized;
+    for (bool rotate : {true, false}) {
+        for (auto [ampA, ampB] : {std::pair{100u, 100u}, {255u, 555u}, {555u, 37u}}) {
+            const mixer::HSVMode mode(rotate, ampA, ampB);
+            int mismatches = 0;
+            for (uint32_t rgb = 0; rgb < 1u << 24; rgb += stride) {
+                const uint32_t mixed = rgb * 2654435761u;
+                const uint8_t a[3] = {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)};
+                const uint8_t b[3] = {uint8_t(mixed >> 24), uint8_t(mixed >> 16),
+                                      uint8_t(mixed >> 8)};
+                uint8_t fast[4], plain[4];
+                mode(a, b, fast);
+                mixer::plain::HSVModePixel(rotate, ampA, ampB, a, b, plain);
+                if (!std::equal(fast, fast + 4, plain) && ++mismatches <= 5)
+                    ADD_FAILURE() << rotate << " " << ampA << " " << ampB << " at " << rgb;
+            }
+            EXPECT_EQ(mismatches, 0);
+            stride = 13 * sanitized;
+        }
     }
 }
 
