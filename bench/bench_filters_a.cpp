@@ -45,6 +45,16 @@ void BM_BlurDefault(benchmark::State& s) {
 void BM_BlurRadius1(benchmark::State& s) {
     FilterBenchmark(s, Blur::kTypeId, {{0, 1}, {1, 1}});
 }
+// 8 and 32 compare with the peer box blurs; 24 is a radius that keeps the table.
+void BM_BlurRadius8(benchmark::State& s) {
+    FilterBenchmark(s, Blur::kTypeId, {{0, 8}, {1, 8}});
+}
+void BM_BlurRadius24(benchmark::State& s) {
+    FilterBenchmark(s, Blur::kTypeId, {{0, 24}, {1, 24}});
+}
+void BM_BlurRadius32(benchmark::State& s) {
+    FilterBenchmark(s, Blur::kTypeId, {{0, 32}, {1, 32}});
+}
 void BM_BlurRadius255(benchmark::State& s) {
     FilterBenchmark(s, Blur::kTypeId, {{0, 255}, {1, 255}});
 }
@@ -77,6 +87,9 @@ void BM_MixerMul(benchmark::State& s) {
 
 BENCHMARK(BM_BlurDefault)->SWATCHER_SIDES;
 BENCHMARK(BM_BlurRadius1)->SWATCHER_SIDES;
+BENCHMARK(BM_BlurRadius8)->SWATCHER_SIDES;
+BENCHMARK(BM_BlurRadius24)->SWATCHER_SIDES;
+BENCHMARK(BM_BlurRadius32)->SWATCHER_SIDES;
 BENCHMARK(BM_BlurRadius255)->SWATCHER_SIDES;
 BENCHMARK(BM_HSVDefault)->SWATCHER_SIDES;
 BENCHMARK(BM_HSVShifted)->SWATCHER_SIDES;

@@ -48,6 +48,13 @@ inline int32_t TruncToInt(long double x) {
     return Low32(ToInt64OrZero(std::truncl(x)));
 }
 
+// TruncToInt of a float: inside the int32 range a float converts exactly, so
+// one conversion truncates without the corrections above.
+inline int32_t TruncSingleToInt(float x) {
+    if (x > -2147483648.0f && x < 2147483648.0f) return static_cast<int32_t>(x);
+    return TruncToInt(x);
+}
+
 // Round to nearest, ties to even.
 inline int32_t RoundHalfEvenToInt(long double x) {
     // nearbyintl honours the current rounding mode: round to nearest in every

@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -27,7 +28,32 @@ uint32_t blur::VerticalMultiplier(float factor) {
     return static_cast<uint32_t>(static_cast<double>(factor) * 4294967296.0);
 }
 
+uint32_t blur::HorizontalMultiplier(int radius) {
+    const uint64_t n = 2 * radius + 1;
+    return static_cast<uint32_t>(((uint64_t{1} << 32) + n - 1) / n);
+}
+
+bool blur::MultipliesLikeTable(const std::vector<uint8_t>& table, uint32_t m) {
+    for (uint64_t sum = 0; sum < table.size(); ++sum)
+        if ((sum * m) >> 32 != table[sum]) return false;
+    return true;
+}
+
 namespace {
+
+// Sixteen running sums scaled by (sum × m) >> 32 and packed to bytes.
+__m128i ScaleSixteen(const __m128i sums[4], __m128i multiplier) {
+    const __m128i highHalves = _mm_set_epi32(-1, 0, -1, 0);
+    __m128i scaled[4];
+    for (int q = 0; q < 4; ++q) {
+        // Sums are non-negative, so the unsigned 32 x 32 -> 64 products are exact.
+        const __m128i even = _mm_srli_epi64(_mm_mul_epu32(sums[q], multiplier), 32);
+        const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(sums[q], 32), multiplier);
+        scaled[q] = _mm_or_si128(even, _mm_and_si128(odd, highHalves));
+    }
+    return _mm_packus_epi16(_mm_packs_epi32(scaled[0], scaled[1]),
+                            _mm_packs_epi32(scaled[2], scaled[3]));
+}
 
 // Sixteen bytes of the vertical pass: running sums updated and scaled.
 // sum × float factor is exact as a double (17 + 24 bits), so the table holds
@@ -39,24 +65,17 @@ void BlurSixteen(const uint8_t* entering, const uint8_t* leaving, int32_t* sum, 
     const __m128i off = _mm_loadu_si128(reinterpret_cast<const __m128i*>(leaving));
     const __m128i in16[2] = {_mm_unpacklo_epi8(in, zero), _mm_unpackhi_epi8(in, zero)};
     const __m128i off16[2] = {_mm_unpacklo_epi8(off, zero), _mm_unpackhi_epi8(off, zero)};
-    const __m128i highHalves = _mm_set_epi32(-1, 0, -1, 0);
-    __m128i scaled[4];
+    __m128i sums[4];
     for (int q = 0; q < 4; ++q) {
         const __m128i in32 =
             q % 2 ? _mm_unpackhi_epi16(in16[q / 2], zero) : _mm_unpacklo_epi16(in16[q / 2], zero);
         const __m128i off32 =
             q % 2 ? _mm_unpackhi_epi16(off16[q / 2], zero) : _mm_unpacklo_epi16(off16[q / 2], zero);
         __m128i* lanes = reinterpret_cast<__m128i*>(sum + 4 * q);
-        const __m128i s = _mm_add_epi32(_mm_loadu_si128(lanes), _mm_sub_epi32(in32, off32));
-        _mm_storeu_si128(lanes, s);
-        // Sums are non-negative, so the unsigned 32 x 32 -> 64 products are exact.
-        const __m128i even = _mm_srli_epi64(_mm_mul_epu32(s, multiplier), 32);
-        const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(s, 32), multiplier);
-        scaled[q] = _mm_or_si128(even, _mm_and_si128(odd, highHalves));
+        sums[q] = _mm_add_epi32(_mm_loadu_si128(lanes), _mm_sub_epi32(in32, off32));
+        _mm_storeu_si128(lanes, sums[q]);
     }
-    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(scaled[0], scaled[1]),
-                                            _mm_packs_epi32(scaled[2], scaled[3]));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), packed);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), ScaleSixteen(sums, multiplier));
 }
 
 // One row of the horizontal pass: a running sum over 2·r + 1 columns that
@@ -78,6 +97,46 @@ void BlurRow(const uint8_t* src, uint8_t* dst, int width, int r, const uint8_t* 
     }
 }
 
+// A pixel's four bytes widened to 32-bit lanes.
+__m128i Widen(const uint8_t* pixel) {
+    int32_t bytes;
+    std::memcpy(&bytes, pixel, 4);
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero);
+}
+
+// BlurRow with the four sums of a pixel in one register and the table replaced
+// by a multiplier that reproduces every entry (blur::MultipliesLikeTable), four
+// pixels at a time.
+void BlurRowMultiplying(const uint8_t* src, uint8_t* dst, int width, int r, uint32_t m) {
+    __m128i sum = _mm_setzero_si128();
+    for (int j = width - 1 - r; j < width; ++j) sum = _mm_add_epi32(sum, Widen(src + 4 * j));
+    for (int j = 0; j < r; ++j) sum = _mm_add_epi32(sum, Widen(src + 4 * j));
+    const __m128i multiplier = _mm_set1_epi64x(m);
+    __m128i sums[4];
+    int x = 0;
+    const auto step = [&] {
+        const int leaving = x <= r ? x - r - 1 + width : x - r - 1;
+        const int entering = x + r >= width ? x + r - width : x + r;
+        sum =
+            _mm_add_epi32(sum, _mm_sub_epi32(Widen(src + 4 * entering), Widen(src + 4 * leaving)));
+    };
+    for (; x + 4 <= width;) {
+        for (int q = 0; q < 4; ++q, ++x) {
+            step();
+            sums[q] = sum;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * (x - 4)),
+                         ScaleSixteen(sums, multiplier));
+    }
+    for (; x < width; ++x) {
+        step();
+        sums[0] = sums[1] = sums[2] = sums[3] = sum;
+        const int32_t bytes = _mm_cvtsi128_si32(ScaleSixteen(sums, multiplier));
+        std::memcpy(dst + 4 * x, &bytes, 4);
+    }
+}
+
 // Row y wrapped into 0 .. height - 1, for y >= -2 * height.
 int WrapRow(int y, int height) {
     return (y + 2 * height) % height;
@@ -87,11 +146,16 @@ int WrapRow(int y, int height) {
 // byte and walks the rows in memory order, which gives the same sums as walking
 // each column; the sums start from the window above y0, so any band gives the
 // integer sums the whole pass gives.
-// From radius 1 on, sixteen bytes at a time run in SSE2 (see BlurSixteen).
+// Sixteen bytes at a time run in SSE2 (see BlurSixteen).
 void BlurColumns(const Image& src, Image& dst, int r, float factor, const uint8_t* scale, int y0,
                  int y1) {
     const int height = src.height;
     const int rowBytes = 4 * src.width;
+    // A radius of 0 has a factor of 1: each byte its own sum.
+    if (r == 0) {
+        for (int y = y0; y < y1; ++y) std::memcpy(dst.pixel(0, y), src.pixel(0, y), rowBytes);
+        return;
+    }
     std::vector<int32_t> sum(rowBytes, 0);
     for (int j = y0 - 1 - r; j < y0 + r; ++j) {
         const uint8_t* p = src.pixel(0, WrapRow(j, height));
@@ -102,11 +166,9 @@ void BlurColumns(const Image& src, Image& dst, int r, float factor, const uint8_
         const uint8_t* entering = src.pixel(0, WrapRow(y + r, height));
         uint8_t* out = dst.pixel(0, y);
         int i = 0;
-        if (r > 0) {
-            const __m128i multiplier = _mm_set1_epi64x(blur::VerticalMultiplier(factor));
-            for (; i + 16 <= rowBytes; i += 16)
-                BlurSixteen(entering + i, leaving + i, &sum[i], out + i, multiplier);
-        }
+        const __m128i multiplier = _mm_set1_epi64x(blur::VerticalMultiplier(factor));
+        for (; i + 16 <= rowBytes; i += 16)
+            BlurSixteen(entering + i, leaving + i, &sum[i], out + i, multiplier);
         for (; i < rowBytes; ++i) {
             sum[i] += entering[i] - leaving[i];
             out[i] = scale[sum[i]];
@@ -142,11 +204,22 @@ void Blur::Compute() {
     if (auto temp = Image::Create(width, height)) {
         const Image& source = *inputImages[0];
         const std::vector<uint8_t> scaleH = blur::ScaleTable(rh, fh);
+        const uint32_t mh = rh > 0 ? blur::HorizontalMultiplier(rh) : 0;
+        const bool multiply = rh > 0 && blur::MultipliesLikeTable(scaleH, mh);
         // The passes write only what they do not read, even when the source is
         // this node's own image, so their rows are independent.
         ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-            for (int y = y0; y < y1; ++y)
-                BlurRow(source.pixel(0, y), temp->pixel(0, y), width, rh, scaleH.data());
+            for (int y = y0; y < y1; ++y) {
+                const uint8_t* src = source.pixel(0, y);
+                uint8_t* dst = temp->pixel(0, y);
+                // A radius of 0 has a factor of 1: each byte its own sum.
+                if (rh == 0)
+                    std::memcpy(dst, src, 4 * static_cast<size_t>(width));
+                else if (multiply)
+                    BlurRowMultiplying(src, dst, width, rh, mh);
+                else
+                    BlurRow(src, dst, width, rh, scaleH.data());
+            }
         });
         const std::vector<uint8_t> scaleV = blur::ScaleTable(rv, fv);
         ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {

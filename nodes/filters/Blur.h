@@ -12,6 +12,13 @@ std::vector<uint8_t> ScaleTable(int radius, double factor);
 
 // The vertical factor (a float below 1) times 2^32, an integer.
 uint32_t VerticalMultiplier(float factor);
+
+// ceil(2^32 / (2 r + 1)), for r >= 1: (sum × m) >> 32 is floor(sum / (2 r + 1))
+// for every window sum, since 255 (2 r + 1)^2 < 2^32.
+uint32_t HorizontalMultiplier(int radius);
+
+// Whether (sum × m) >> 32 equals the table's entry for every sum.
+bool MultipliesLikeTable(const std::vector<uint8_t>& table, uint32_t m);
 }  // namespace blur
 
 class Blur : public Node {

@@ -65,11 +65,9 @@ HueKey HueKeyOf(int r, int g, int b, int max, int min) {
     return {channel, numerator + 255, max - min};
 }
 
-// Colours whose maximum is 255 reach every hue key, and (max, max - d, max - d)
-// every saturation key.
-std::unique_ptr<HSVTables> BuildHSVTables() {
-    auto tables = std::make_unique<HSVTables>();
-    uint8_t hsv[3];
+// Colours whose maximum is 255 reach every hue key.
+template <class F>
+void ForEveryHueKey(F visit) {
     for (int channel = 0; channel < 3; ++channel)
         for (int x = 0; x < 256; ++x)
             for (int y = 0; y < 256; ++y) {
@@ -78,14 +76,54 @@ std::unique_ptr<HSVTables> BuildHSVTables() {
                 rgb[(channel + 1) % 3] = x;
                 rgb[(channel + 2) % 3] = y;
                 const auto [r, g, b] = rgb;
-                plain::HSVBytes(r, g, b, hsv);
-                const HueKey key = HueKeyOf(r, g, b, 255, std::min({r, g, b}));
-                tables->hue[key.channel][key.numerator][key.range] = hsv[0];
+                visit(r, g, b, HueKeyOf(r, g, b, 255, std::min({r, g, b})));
             }
+}
+
+// (max, max - d, max - d) reaches every saturation key.
+std::unique_ptr<HSVTables> BuildHSVTables() {
+    auto tables = std::make_unique<HSVTables>();
+    uint8_t hsv[3];
+    ForEveryHueKey([&](int r, int g, int b, HueKey key) {
+        plain::HSVBytes(r, g, b, hsv);
+        tables->hue[key.channel][key.numerator][key.range] = hsv[0];
+    });
     for (int max = 0; max < 256; ++max)
         for (int range = 0; range <= max; ++range) {
             plain::HSVBytes(max, max - range, max - range, hsv);
             tables->saturation[max][range] = hsv[1];
+        }
+    return tables;
+}
+
+// The same keys for the hue and saturation RGBToHSV holds as floats, packed
+// into triangles: numerator -range .. range under each range, range 0 .. max
+// under each max.
+struct HSVFloatTables {
+    float hue[3][256 * 256];
+    float saturation[256 * 257 / 2];
+};
+
+int HueIndex(HueKey key) {
+    return key.range * key.range + key.numerator - 255 + key.range;
+}
+
+int SaturationIndex(int max, int range) {
+    return max * (max + 1) / 2 + range;
+}
+
+std::unique_ptr<HSVFloatTables> BuildHSVFloatTables() {
+    auto tables = std::make_unique<HSVFloatTables>();
+    float h, s, v;
+    ForEveryHueKey([&](int r, int g, int b, HueKey key) {
+        RGBToHSV(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), h, s, v);
+        tables->hue[key.channel][HueIndex(key)] = h;
+    });
+    for (int max = 0; max < 256; ++max)
+        for (int range = 0; range <= max; ++range) {
+            RGBToHSV(static_cast<float>(max), static_cast<float>(max - range),
+                     static_cast<float>(max - range), h, s, v);
+            tables->saturation[SaturationIndex(max, range)] = s;
         }
     return tables;
 }
@@ -104,20 +142,40 @@ void HSVBytes(int r, int g, int b, uint8_t hsv[3]) {
     hsv[2] = static_cast<uint8_t>(max);
 }
 
-}  // namespace colorspace
+void HSVOfBytes(int r, int g, int b, float& h, float& s, float& v) {
+    static const std::unique_ptr<HSVFloatTables> tables = BuildHSVFloatTables();
+    const int max = std::max({r, g, b});
+    const int min = std::min({r, g, b});
+    v = static_cast<float>(max);
+    // Only greys have no range, and only they a saturation of 0.
+    if (max == min) {
+        s = 0;
+        h = kNoHue;
+        return;
+    }
+    const HueKey key = HueKeyOf(r, g, b, max, min);
+    h = tables->hue[key.channel][HueIndex(key)];
+    s = tables->saturation[SaturationIndex(max, key.range)];
+}
 
-void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
+HueSector SectorOf(float h) {
     double hue = h;
     while (hue < 0) hue += 360;
     while (hue >= 360) hue -= 360;
+    const long double hh = static_cast<long double>(hue) * 0.016666666666666666;
+    // floor takes its argument as a double.
+    const double sectorStart = std::floor(platform::dbl(hh));
+    return {platform::TruncSingleToInt(single(sectorStart)),
+            single(static_cast<long double>(single(hh)) - sectorStart)};
+}
+
+}  // namespace colorspace
+
+void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
     if (s == 0) {
         r = g = b = TruncToInt(v);
     } else {
-        const long double hh = static_cast<long double>(hue) * 0.016666666666666666;
-        // floor takes its argument as a double.
-        const double sectorStart = std::floor(platform::dbl(hh));
-        const int32_t sector = TruncToInt(single(sectorStart));
-        const float f = single(static_cast<long double>(single(hh)) - sectorStart);
+        const auto [sector, f] = colorspace::SectorOf(h);
         const long double p = (1 - static_cast<long double>(s)) * v;
         const float q = single((1 - static_cast<long double>(f) * s) * v);
         const float t = single((1 - (1 - static_cast<long double>(f)) * s) * v);
@@ -139,7 +197,7 @@ void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
             case 4:
                 red = t, green = pSingle, blue = v;
                 break;
-            // The reduction above keeps hh below 6, so no other sector occurs.
+            // The reduction keeps the sector start below 6, so no other sector occurs.
             default:
                 red = v, green = pSingle, blue = q;
                 break;
@@ -152,3 +210,75 @@ void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b) {
     g = std::min(g, 255);
     b = std::min(b, 255);
 }
+
+namespace colorspace {
+
+// HSVToRGB's components for s != 0: the same values worked out by the same
+// operations, each sector picking three of them. Picking from a table instead
+// of branching keeps the speed on images whose hues jump from pixel to pixel.
+void ShadeSector(HueSector hue, float s, float v, uint8_t rgb[3]) {
+    enum { kV, kP, kPSingle, kQ, kT };
+    static constexpr uint8_t kPicks[6][3] = {{kV, kT, kP},       {kQ, kV, kP},
+                                             {kPSingle, kV, kT}, {kPSingle, kQ, kV},
+                                             {kT, kPSingle, kV}, {kV, kPSingle, kQ}};
+    const long double p = (1 - static_cast<long double>(s)) * v;
+    const float q = single((1 - static_cast<long double>(hue.f) * s) * v);
+    const float t = single((1 - (1 - static_cast<long double>(hue.f)) * s) * v);
+    // Limited to 255 as HSVToRGB limits them; a float truncates in one conversion.
+    const auto byte = [](int32_t x) { return static_cast<uint8_t>(std::min(x, 255)); };
+    const auto floatByte = [&](float x) { return byte(platform::TruncSingleToInt(x)); };
+    const uint8_t components[5] = {floatByte(v), byte(TruncToInt(p)), floatByte(single(p)),
+                                   floatByte(q), floatByte(t)};
+    // The reduction keeps the sector start below 6.
+    const uint8_t* picks = kPicks[hue.sector];
+    for (int k = 0; k < 3; ++k) rgb[k] = components[picks[k]];
+}
+
+void HSVToRGBBytes(float h, float s, float v, uint8_t rgb[3]) {
+    if (s == 0)
+        rgb[0] = rgb[1] = rgb[2] = static_cast<uint8_t>(std::min(TruncToInt(v), 255));
+    else
+        ShadeSector(SectorOf(h), s, v, rgb);
+}
+
+void plain::RGBBytes(int h, int s, int v, uint8_t rgb[3]) {
+    const float hue = single(h * static_cast<long double>(k360Over255));
+    const float saturation = single(s * static_cast<long double>(kOneOver255));
+    int32_t r, g, b;
+    HSVToRGB(hue, saturation, static_cast<float>(v), r, g, b);
+    rgb[0] = static_cast<uint8_t>(r);
+    rgb[1] = static_cast<uint8_t>(g);
+    rgb[2] = static_cast<uint8_t>(b);
+}
+
+namespace {
+
+// The hue's sector and fraction come from the H byte alone and the saturation
+// from the S byte alone, computed as plain::RGBBytes does.
+struct RGBTables {
+    HueSector hue[256];
+    float saturation[256];
+};
+
+RGBTables BuildRGBTables() {
+    RGBTables tables;
+    for (int level = 0; level < 256; ++level) {
+        tables.hue[level] = SectorOf(single(level * static_cast<long double>(k360Over255)));
+        tables.saturation[level] = single(level * static_cast<long double>(kOneOver255));
+    }
+    return tables;
+}
+
+}  // namespace
+
+void RGBBytes(int h, int s, int v, uint8_t rgb[3]) {
+    static const RGBTables tables = BuildRGBTables();
+    // Only the S byte 0 gives a saturation of 0: a grey of level V.
+    if (s == 0) {
+        rgb[0] = rgb[1] = rgb[2] = static_cast<uint8_t>(v);
+        return;
+    }
+    ShadeSector(tables.hue[h], tables.saturation[s], static_cast<float>(v), rgb);
+}
+
+}  // namespace colorspace

@@ -38,7 +38,36 @@ namespace plain {
 void HSVBytes(int r, int g, int b, uint8_t hsv[3]);
 }  // namespace plain
 
+// RGBToHSV of levels 0 .. 255 through tables of the floats it gives.
+void HSVOfBytes(int r, int g, int b, float& h, float& s, float& v);
+
 }  // namespace colorspace
 
 // Any h (reduced here); components truncated and limited to at most 255.
 void HSVToRGB(float h, float s, float v, int32_t& r, int32_t& g, int32_t& b);
+
+namespace colorspace {
+
+// HSVToRGB's hue reduced to its sector 0 .. 5 and the fraction f of it.
+struct HueSector {
+    int32_t sector;
+    float f;
+};
+HueSector SectorOf(float h);
+
+// HSVToRGB's bytes for s != 0 once the hue is reduced.
+void ShadeSector(HueSector hue, float s, float v, uint8_t rgb[3]);
+
+// HSVToRGB's bytes through ShadeSector.
+void HSVToRGBBytes(float h, float s, float v, uint8_t rgb[3]);
+
+// The R, G and B bytes the HSV -> RGB node makes from H, S and V bytes, through
+// tables of the hue and saturation each byte stands for.
+void RGBBytes(int h, int s, int v, uint8_t rgb[3]);
+
+namespace plain {
+// The same bytes straight from HSVToRGB: the reference of the tables.
+void RGBBytes(int h, int s, int v, uint8_t rgb[3]);
+}  // namespace plain
+
+}  // namespace colorspace

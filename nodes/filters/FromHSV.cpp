@@ -5,9 +5,6 @@
 #include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "nodes/filters/ColorSpace.h"
-#include "platform/Numeric.h"
-
-using platform::single;
 
 namespace {
 
@@ -33,17 +30,9 @@ void FromHSV::Compute() {
         const uint8_t* src = source.pixel(0, y0);
         uint8_t* dst = image->pixel(0, y0);
         for (const uint8_t* end = image->pixel(0, y1); dst != end; src += 4, dst += 4) {
-            float components[3];
+            uint8_t components[3];
             for (int k = 0; k < 3; ++k) components[order[k]] = src[k];
-            const float h =
-                single(components[0] * static_cast<long double>(colorspace::k360Over255));
-            const float s =
-                single(components[1] * static_cast<long double>(colorspace::kOneOver255));
-            int32_t r, g, b;
-            HSVToRGB(h, s, components[2], r, g, b);
-            dst[0] = static_cast<uint8_t>(r);
-            dst[1] = static_cast<uint8_t>(g);
-            dst[2] = static_cast<uint8_t>(b);
+            colorspace::RGBBytes(components[0], components[1], components[2], dst);
             dst[3] = 0;
         }
     });

@@ -28,28 +28,53 @@ HSV::HSV(int width, int height) : Node("Adjust HSV", kTypeId, width, height, kTi
     AddParams(kParams);
 }
 
+namespace adjust_hsv {
+
+Shift ShiftOf(int hue, int saturation, int lightness) {
+    return {single(hue), single(saturation * static_cast<long double>(colorspace::kOneOver255)),
+            single(lightness)};
+}
+
+// The adjusted hue, saturation and value of one colour.
+void Adjust(Shift shift, float& h, float& s, float& v) {
+    // A grey's hue of -1 is shifted too: with Saturation it turns reddish.
+    h = single(static_cast<long double>(h) + shift.dh);
+    s = std::clamp(single(static_cast<long double>(s) + shift.ds), 0.0f, 1.0f);
+    v = std::clamp(single(static_cast<long double>(v) + shift.dv), 0.0f, 255.0f);
+}
+
+// HSVOfBytes and HSVToRGBBytes give the floats and bytes of RGBToHSV and
+// HSVToRGB, so this matches the plain path.
+void Pixel(Shift shift, const uint8_t* src, uint8_t* dst) {
+    float h, s, v;
+    colorspace::HSVOfBytes(src[0], src[1], src[2], h, s, v);
+    Adjust(shift, h, s, v);
+    colorspace::HSVToRGBBytes(h, s, v, dst);
+}
+
+void plain::Pixel(Shift shift, const uint8_t* src, uint8_t* dst) {
+    float h, s, v;
+    RGBToHSV(src[0], src[1], src[2], h, s, v);
+    Adjust(shift, h, s, v);
+    int32_t r, g, b;
+    HSVToRGB(h, s, v, r, g, b);
+    dst[0] = static_cast<uint8_t>(r);
+    dst[1] = static_cast<uint8_t>(g);
+    dst[2] = static_cast<uint8_t>(b);
+}
+
+}  // namespace adjust_hsv
+
 void HSV::Compute() {
-    const float dh = single(value(kHue));
-    const float ds = single(value(kSaturation) * static_cast<long double>(colorspace::kOneOver255));
-    const float dv = single(value(kLightness));
+    const adjust_hsv::Shift shift =
+        adjust_hsv::ShiftOf(value(kHue), value(kSaturation), value(kLightness));
     const Image& source = *inputImages[0];
-    // Each pixel depends on the same pixel of the source only.
+    // Each pixel depends on the same pixel of the source only. The fourth byte
+    // keeps what the image held.
     ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
         const uint8_t* src = source.pixel(0, y0);
         uint8_t* dst = image->pixel(0, y0);
-        for (const uint8_t* end = image->pixel(0, y1); dst != end; src += 4, dst += 4) {
-            float h, s, v;
-            RGBToHSV(src[0], src[1], src[2], h, s, v);
-            // A grey's hue of -1 is shifted too: with Saturation it turns reddish.
-            h = single(static_cast<long double>(h) + dh);
-            s = std::clamp(single(static_cast<long double>(s) + ds), 0.0f, 1.0f);
-            v = std::clamp(single(static_cast<long double>(v) + dv), 0.0f, 255.0f);
-            int32_t r, g, b;
-            HSVToRGB(h, s, v, r, g, b);
-            // The fourth byte keeps what the image held.
-            dst[0] = static_cast<uint8_t>(r);
-            dst[1] = static_cast<uint8_t>(g);
-            dst[2] = static_cast<uint8_t>(b);
-        }
+        for (const uint8_t* end = image->pixel(0, y1); dst != end; src += 4, dst += 4)
+            adjust_hsv::Pixel(shift, src, dst);
     });
 }

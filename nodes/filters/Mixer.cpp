@@ -33,53 +33,92 @@ void MultiplyBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count,
     }
 }
 
-// The HSV modes: A's colour, scaled by ampA/255, goes through RGBToHSV;
-// `adjust` changes h or s by an amount taken from m, the length of B's colour
-// vector; HSVToRGB gives the colour bytes and the fourth byte becomes 0.
-template <class Adjust>
-void AdjustHSV(const Image& a, const Image& b, Image& d, uint32_t ampA, Adjust adjust) {
+}  // namespace
+
+namespace mixer {
+
+namespace {
+
+// The mode's gain per unit of m: degrees of hue or saturation.
+float GainOf(bool rotate, uint32_t ampB) {
+    const float scale = rotate ? colorspace::k360Over255 : colorspace::kOneOver255;
+    return single(static_cast<double>(ampB) * colorspace::kOneOver255 * scale);
+}
+
+// A's colour scaled by ampA / 255, and m, the length of B's colour vector.
+struct Inputs {
+    uint32_t red, green, blue;
+    float m;
+};
+
+Inputs InputsOf(uint32_t ampA, const uint8_t* a, const uint8_t* b) {
+    const uint32_t squares = b[0] * b[0] + b[1] * b[1] + b[2] * b[2];
+    return {a[0] * ampA / 255, a[1] * ampA / 255, a[2] * ampA / 255,
+            single(std::sqrt(static_cast<long double>(squares)))};
+}
+
+// Hue rotation in degrees per unit of m, or saturation gain per unit of m;
+// greys have no hue to saturate and stay grey.
+void AdjustByLength(bool rotate, float k, float m, float& h, float& s) {
+    if (rotate) {
+        double hue = h + static_cast<double>(m) * k;
+        while (hue >= 360) hue -= 360;
+        h = single(hue);
+    } else if (h != colorspace::kNoHue) {
+        s = single(std::clamp(s + static_cast<double>(m) * k, 0.0, 1.0));
+    }
+}
+
+}  // namespace
+
+HSVMode::HSVMode(bool rotate, uint32_t ampA, uint32_t ampB)
+    : rotate_(rotate), ampA_(ampA), k_(GainOf(rotate, ampB)) {}
+
+// For amplitudes up to 255 the scaled levels stay bytes and HSVOfBytes gives
+// RGBToHSV's floats; HSVToRGBBytes gives HSVToRGB's bytes.
+void HSVMode::operator()(const uint8_t* a, const uint8_t* b, uint8_t* d) const {
+    const Inputs in = InputsOf(ampA_, a, b);
+    float h, s, v;
+    if (ampA_ <= 255)
+        colorspace::HSVOfBytes(in.red, in.green, in.blue, h, s, v);
+    else
+        RGBToHSV(static_cast<float>(in.red), static_cast<float>(in.green),
+                 static_cast<float>(in.blue), h, s, v);
+    AdjustByLength(rotate_, k_, in.m, h, s);
+    colorspace::HSVToRGBBytes(h, s, v, d);
+    d[3] = 0;
+}
+
+void plain::HSVModePixel(bool rotate, uint32_t ampA, uint32_t ampB, const uint8_t* a,
+                         const uint8_t* b, uint8_t* d) {
+    const Inputs in = InputsOf(ampA, a, b);
+    float h, s, v;
+    // Levels below 556: exact in float.
+    RGBToHSV(static_cast<float>(in.red), static_cast<float>(in.green), static_cast<float>(in.blue),
+             h, s, v);
+    AdjustByLength(rotate, GainOf(rotate, ampB), in.m, h, s);
+    int32_t r, g, bl;
+    HSVToRGB(h, s, v, r, g, bl);
+    d[0] = static_cast<uint8_t>(r);
+    d[1] = static_cast<uint8_t>(g);
+    d[2] = static_cast<uint8_t>(bl);
+    d[3] = 0;
+}
+
+}  // namespace mixer
+
+namespace {
+
+// The HSV modes: A's colour, scaled by ampA/255, goes through RGBToHSV; h or
+// s changes by an amount taken from m, the length of B's colour vector;
+// HSVToRGB gives the colour bytes and the fourth byte becomes 0.
+void AdjustHSV(const Image& a, const Image& b, Image& d, const mixer::HSVMode& mode) {
     ForEachRow(d.height, RowOrder::kAnyOrder, [&](int y0, int y1) {
         const uint8_t* pa = a.pixel(0, y0);
         const uint8_t* pb = b.pixel(0, y0);
         uint8_t* pd = d.pixel(0, y0);
-        for (const uint8_t* end = d.pixel(0, y1); pd != end; pa += 4, pb += 4, pd += 4) {
-            const uint32_t red = pa[0] * ampA / 255, green = pa[1] * ampA / 255,
-                           blue = pa[2] * ampA / 255;
-            const uint32_t squares = pb[0] * pb[0] + pb[1] * pb[1] + pb[2] * pb[2];
-            const float m = single(std::sqrt(static_cast<long double>(squares)));
-            float h, s, v;
-            // Levels below 256: exact in float.
-            RGBToHSV(static_cast<float>(red), static_cast<float>(green), static_cast<float>(blue),
-                     h, s, v);
-            adjust(h, s, m);
-            int32_t r, g, bl;
-            HSVToRGB(h, s, v, r, g, bl);
-            pd[0] = static_cast<uint8_t>(r);
-            pd[1] = static_cast<uint8_t>(g);
-            pd[2] = static_cast<uint8_t>(bl);
-            pd[3] = 0;
-        }
-    });
-}
-
-// Hue rotation in degrees per unit of m.
-void RotateHue(const Image& a, const Image& b, Image& d, uint32_t ampA, uint32_t ampB) {
-    const float k =
-        single(static_cast<double>(ampB) * colorspace::kOneOver255 * colorspace::k360Over255);
-    AdjustHSV(a, b, d, ampA, [k](float& h, float&, float m) {
-        double hue = h + static_cast<double>(m) * k;
-        while (hue >= 360) hue -= 360;
-        h = single(hue);
-    });
-}
-
-// Saturation gain per unit of m; greys have no hue to saturate and stay grey.
-void Saturate(const Image& a, const Image& b, Image& d, uint32_t ampA, uint32_t ampB) {
-    const float k =
-        single(static_cast<double>(ampB) * colorspace::kOneOver255 * colorspace::kOneOver255);
-    AdjustHSV(a, b, d, ampA, [k](float& h, float& s, float m) {
-        if (h == colorspace::kNoHue) return;
-        s = single(std::clamp(s + static_cast<double>(m) * k, 0.0, 1.0));
+        for (const uint8_t* end = d.pixel(0, y1); pd != end; pa += 4, pb += 4, pd += 4)
+            mode(pa, pb, pd);
     });
 }
 
@@ -121,10 +160,8 @@ void Mixer::Compute() {
             byteBands(MultiplyBytes);
             break;
         case kHue:
-            RotateHue(a, b, *image, ampA, ampB);
-            break;
         case kSaturation:
-            Saturate(a, b, *image, ampA, ampB);
+            AdjustHSV(a, b, *image, mixer::HSVMode(value(kType) == kHue, ampA, ampB));
             break;
     }
 }

@@ -1,6 +1,29 @@
 #pragma once
 
+#include <cstdint>
+
 #include "engine/Node.h"
+
+namespace mixer {
+// The "Hue" (rotate) or "Satur." mode on one pixel of A and B, through the
+// table paths.
+class HSVMode {
+public:
+    HSVMode(bool rotate, uint32_t ampA, uint32_t ampB);
+    void operator()(const uint8_t* a, const uint8_t* b, uint8_t* d) const;
+
+private:
+    bool rotate_;
+    uint32_t ampA_;
+    float k_;
+};
+
+namespace plain {
+// The same bytes straight from RGBToHSV and HSVToRGB: the reference.
+void HSVModePixel(bool rotate, uint32_t ampA, uint32_t ampB, const uint8_t* a, const uint8_t* b,
+                  uint8_t* d);
+}  // namespace plain
+}  // namespace mixer
 
 class Mixer : public Node {
 public:

@@ -34,14 +34,18 @@ TEST(Numeric, FastTruncationMatchesTheExactConversion) {
     const long double inf = std::numeric_limits<long double>::infinity();
     std::vector<long double> values = {0.0L, -0.0L, 0.5L,  -0.7L, 255.0L, 1e9L,         -1e9L,
                                        3e9L, -3e9L, 1e30L, inf,   -inf,   std::nanl("")};
-    for (long double n : {1.0L, 2.0L, 254.0L, 255.0L, 1073741824.0L, 2147483648.0L}) {
+    for (long double n : {1.0L, 2.0L, 254.0L, 255.0L, 16777215.0L, 1073741824.0L, 2147483648.0L}) {
         for (long double x : {n, -n}) {
             values.push_back(std::nextafterl(x, 0.0L));  // rounds to x as a double
             values.push_back(std::nextafterl(x, 2 * x));
         }
     }
-    for (long double x : values)
+    for (long double x : values) {
         EXPECT_EQ(TruncToInt(x), Low32(ToInt64OrZero(std::truncl(x)))) << x;
+        // The float path; neighbours of integers round onto them as floats too.
+        const float f = static_cast<float>(x);
+        EXPECT_EQ(TruncSingleToInt(f), TruncToInt(f)) << x;
+    }
 }
 
 TEST(DebugLog, LinesEndWithCarriageReturnLineFeedAndTimersTruncate) {

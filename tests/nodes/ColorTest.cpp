@@ -148,4 +148,41 @@ TEST(ColorSpace, HSVByteTablesMatchThePlainPathForEveryColour) {
     EXPECT_EQ(mismatches, 0);
 }
 
+TEST(ColorSpace, RGBByteTablesMatchThePlainPathForEveryColour) {
+    int mismatches = 0;
+    for (int hsv = 0; hsv < 1 << 24; hsv += kColourStride) {
+        const int h = hsv >> 16, s = (hsv >> 8) & 255, v = hsv & 255;
+        uint8_t fast[3], plain[3];
+        colorspace::RGBBytes(h, s, v, fast);
+        colorspace::plain::RGBBytes(h, s, v, plain);
+        if (!std::equal(fast, fast + 3, plain) && ++mismatches <= 5)
+            ADD_FAILURE() << h << " " << s << " " << v << ": " << +fast[0] << " " << +fast[1] << " "
+                          << +fast[2] << " vs " << +plain[0] << " " << +plain[1] << " "
+                          << +plain[2];
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// Every colour through each path of "Adjust HSV" at neutral settings; at shifts
+// that raise and limit each component, every 13th colour, a prime stride that
+// still varies every byte.
+TEST(HSV, TablePathMatchesThePlainPathForEveryColour) {
+    int stride = kColourStride;
+    for (auto [dh, ds, dv] :
+         {std::array{0, 0, 0}, {40, 30, -20}, {-180, -255, 255}, {179, 255, -77}}) {
+        const adjust_hsv::Shift shift = adjust_hsv::ShiftOf(dh, ds, dv);
+        int mismatches = 0;
+        for (int rgb = 0; rgb < 1 << 24; rgb += stride) {
+            const uint8_t src[3] = {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)};
+            uint8_t fast[3], plain[3];
+            adjust_hsv::Pixel(shift, src, fast);
+            adjust_hsv::plain::Pixel(shift, src, plain);
+            if (!std::equal(fast, fast + 3, plain) && ++mismatches <= 5)
+                ADD_FAILURE() << dh << " " << ds << " " << dv << " at " << rgb;
+        }
+        EXPECT_EQ(mismatches, 0);
+        stride = 13 * kColourStride;
+    }
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 // The filter nodes on small images whose every output byte is worked out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "nodes/filters/Blur.h"
 #include "nodes/filters/BrightnessContrast.h"
 #include "nodes/filters/Bump.h"
@@ -295,6 +297,8 @@ TEST(SineFilter, DefaultsAndFlatSettings) {
 
 namespace fast_paths {
 
+using blur::RenderBlur;
+
 // Blur's vertical pass multiplies instead of looking up: the two agree on every
 // sum of every radius it serves.
 TEST(Blur, VerticalMultiplierMatchesTheTableForEverySum) {
@@ -307,6 +311,51 @@ TEST(Blur, VerticalMultiplierMatchesTheTableForEverySum) {
             mismatches += (sum * m) >> 32 != table[sum];
         EXPECT_EQ(mismatches, 0) << "radius " << r;
     }
+}
+
+// The horizontal table is trunc(sum × the double nearest 1/n); rounding keeps
+// it at floor(sum / n) except for 21 radii, which keep the table. Everywhere
+// else the multiplier reproduces it.
+TEST(Blur, HorizontalMultiplierMatchesTheTableWhereItIsTheQuotient) {
+    int tableRadii = 0;
+    for (int r = 1; r <= 255; ++r) {
+        const uint64_t n = 2 * r + 1;
+        const std::vector<uint8_t> table = blur::ScaleTable(r, platform::dbl(1.0L / n));
+        bool quotient = true;
+        for (uint64_t sum = 0; sum < table.size(); ++sum) quotient &= table[sum] == sum / n;
+        const uint32_t m = blur::HorizontalMultiplier(r);
+        EXPECT_EQ(blur::MultipliesLikeTable(table, m), quotient) << "radius " << r;
+        tableRadii += !quotient;
+    }
+    EXPECT_EQ(tableRadii, 21);
+}
+
+// The horizontal pass as written down: each byte the table entry of its wrapped
+// window's sum.
+Pixels PlainBlurRows(const Pixels& s, int w, int h, int r) {
+    r = std::min(r, w - 1);
+    const std::vector<uint8_t> table = blur::ScaleTable(r, platform::dbl(1.0L / (2 * r + 1)));
+    Pixels d(s.size());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 4; ++c) {
+                int sum = 0;
+                for (int j = x - r; j <= x + r; ++j) sum += s[4 * (y * w + (j + w) % w) + c];
+                d[4 * (y * w + x) + c] = table[sum];
+            }
+    return d;
+}
+
+// Radii that multiply (1, 2, 7, 100) and that keep the table (24), widths with
+// and without a remainder of four pixels, windows clipped to the row.
+TEST(Blur, HorizontalPassMatchesThePlainWindowSums) {
+    unsigned seed = 0;
+    for (auto [w, h] : {std::pair{1, 2}, {3, 2}, {8, 3}, {61, 5}, {256, 4}})
+        for (int r : {1, 2, 7, 24, 100, 255}) {
+            const Pixels source = RandomBytes(w * h, ++seed);
+            EXPECT_EQ(RenderBlur(w, h, source, r, 0), PlainBlurRows(source, w, h, r))
+                << w << "x" << h << " radius " << r;
+        }
 }
 
 // Brightness, Contrast as written down, per pixel in double, no tables.
@@ -354,6 +403,33 @@ TEST(Emboss, VectorRowsMatchThePlainLoop) {
             emboss::Render(*source, *fast, shade);
             emboss::plain::Rows(*source, *plain, shade, 0, h);
             EXPECT_EQ(Bytes(*fast), Bytes(*plain)) << w << "x" << h << " shade " << shade;
+        }
+    }
+}
+
+// Every colour of A, with B's colour vector varying from pixel to pixel, through
+// the Hue mode; in both modes at amplitudes that keep A's levels bytes and that
+// do not, every 13th colour, a prime stride that still varies every byte.
+TEST(Mixer, HSVModesMatchThePlainPathForEveryColourOfA) {
+    const uint32_t sanitized = SWATCHER_SANITIZED ? 97 : 1;
+    uint32_t stride = sanitized;
+    for (bool rotate : {true, false}) {
+        for (auto [ampA, ampB] : {std::pair{100u, 100u}, {255u, 555u}, {555u, 37u}}) {
+            const mixer::HSVMode mode(rotate, ampA, ampB);
+            int mismatches = 0;
+            for (uint32_t rgb = 0; rgb < 1u << 24; rgb += stride) {
+                const uint32_t mixed = rgb * 2654435761u;
+                const uint8_t a[3] = {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)};
+                const uint8_t b[3] = {uint8_t(mixed >> 24), uint8_t(mixed >> 16),
+                                      uint8_t(mixed >> 8)};
+                uint8_t fast[4], plain[4];
+                mode(a, b, fast);
+                mixer::plain::HSVModePixel(rotate, ampA, ampB, a, b, plain);
+                if (!std::equal(fast, fast + 4, plain) && ++mismatches <= 5)
+                    ADD_FAILURE() << rotate << " " << ampA << " " << ampB << " at " << rgb;
+            }
+            EXPECT_EQ(mismatches, 0);
+            stride = 13 * sanitized;
         }
     }
 }
