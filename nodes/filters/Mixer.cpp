@@ -1,5 +1,7 @@
 #include "nodes/filters/Mixer.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -15,27 +17,76 @@ namespace {
 
 enum Mode { kAdd = 0, kHue = 1, kSaturation = 2, kMultiply = 3 };
 
+}  // namespace
+
+namespace mixer {
+
 // "Add" and "Mul" work on the raw bytes, fourth byte included; the amplitudes
 // act as fractions of 256.
-void AddBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
-              uint32_t ampB) {
+void plain::AddBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+                     uint32_t ampB) {
     for (size_t j = 0; j < count; ++j) {
         const uint32_t sum = ((a[j] * ampA) >> 8) + ((b[j] * ampB) >> 8);
         d[j] = static_cast<uint8_t>(std::min(sum, 255u));
     }
 }
 
-void MultiplyBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
-                   uint32_t ampB) {
+void plain::MultiplyBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count,
+                          uint32_t ampA, uint32_t ampB) {
     for (size_t j = 0; j < count; ++j) {
         const uint32_t product = (((a[j] * ampA) >> 8) * ((b[j] * ampB) >> 8)) >> 8;
         d[j] = static_cast<uint8_t>(std::min(product, 255u));
     }
 }
 
+namespace {
+
+// (x * y) >> 8 in 16-bit lanes for x * y < 2^24: the high and low halves of
+// the 32-bit product put together, exactly.
+__m128i ScaledDown(__m128i x, __m128i y) {
+    return _mm_or_si128(_mm_slli_epi16(_mm_mulhi_epu16(x, y), 8),
+                        _mm_srli_epi16(_mm_mullo_epi16(x, y), 8));
+}
+
+// Sixteen bytes at a time, the rest as the plain loop does them. Exact: a
+// level times an amplitude (at most 255 * 555) and the product of two scaled
+// levels (at most 552 * 552) stay below 2^24, their shifted results (at most
+// 1190) and sums (at most 1104) fit 16 bits, and the saturating pack is the
+// limit to 255. Reading a byte before writing the same byte keeps in-place
+// mixing as the plain loop has it.
+template <bool kMultiply>
+void MixBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+              uint32_t ampB) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i scaleA = _mm_set1_epi16(static_cast<int16_t>(ampA));
+    const __m128i scaleB = _mm_set1_epi16(static_cast<int16_t>(ampB));
+    const auto mix = [&](__m128i x, __m128i y) {
+        const __m128i sa = ScaledDown(x, scaleA), sb = ScaledDown(y, scaleB);
+        return kMultiply ? ScaledDown(sa, sb) : _mm_add_epi16(sa, sb);
+    };
+    size_t j = 0;
+    for (; j + 16 <= count; j += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + j));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + j));
+        const __m128i low = mix(_mm_unpacklo_epi8(x, zero), _mm_unpacklo_epi8(y, zero));
+        const __m128i high = mix(_mm_unpackhi_epi8(x, zero), _mm_unpackhi_epi8(y, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + j), _mm_packus_epi16(low, high));
+    }
+    (kMultiply ? plain::MultiplyBytes : plain::AddBytes)(a + j, b + j, d + j, count - j, ampA,
+                                                         ampB);
+}
+
 }  // namespace
 
-namespace mixer {
+void AddBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+              uint32_t ampB) {
+    MixBytes<false>(a, b, d, count, ampA, ampB);
+}
+
+void MultiplyBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+                   uint32_t ampB) {
+    MixBytes<true>(a, b, d, count, ampA, ampB);
+}
 
 namespace {
 
@@ -154,10 +205,10 @@ void Mixer::Compute() {
     };
     switch (value(kType)) {
         case kAdd:
-            byteBands(AddBytes);
+            byteBands(mixer::AddBytes);
             break;
         case kMultiply:
-            byteBands(MultiplyBytes);
+            byteBands(mixer::MultiplyBytes);
             break;
         case kHue:
         case kSaturation:

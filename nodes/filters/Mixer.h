@@ -1,10 +1,18 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/Node.h"
 
 namespace mixer {
+// The "Add" and "Mul" modes on count bytes of A and B, sixteen at a time; d may
+// be a or b.
+void AddBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+              uint32_t ampB);
+void MultiplyBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+                   uint32_t ampB);
+
 // The "Hue" (rotate) or "Satur." mode on one pixel of A and B, through the
 // table paths.
 class HSVMode {
@@ -19,6 +27,11 @@ private:
 };
 
 namespace plain {
+// The same byte by byte: the reference.
+void AddBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+              uint32_t ampB);
+void MultiplyBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+                   uint32_t ampB);
 // The same bytes straight from RGBToHSV and HSVToRGB: the reference.
 void HSVModePixel(bool rotate, uint32_t ampA, uint32_t ampB, const uint8_t* a, const uint8_t* b,
                   uint8_t* d);

@@ -434,4 +434,23 @@ TEST(Mixer, HSVModesMatchThePlainPathForEveryColourOfA) {
     }
 }
 
+// Add and Mul sixteen bytes at a time against the byte loop, for every pair of
+// levels (plus a tail the vector loop leaves) at amplitudes around 256 and the
+// ends of their range.
+TEST(Mixer, AddAndMulVectorsMatchTheByteLoopForEveryLevelPair) {
+    Pixels a(65536 + 9), b(a.size());
+    for (size_t i = 0; i < a.size(); ++i) a[i] = uint8_t(i), b[i] = uint8_t(i >> 8);
+    const uint32_t kAmps[] = {0, 1, 100, 255, 256, 257, 400, 555};
+    for (uint32_t ampA : kAmps)
+        for (uint32_t ampB : kAmps) {
+            Pixels fast(a.size()), plain(a.size());
+            mixer::AddBytes(a.data(), b.data(), fast.data(), a.size(), ampA, ampB);
+            mixer::plain::AddBytes(a.data(), b.data(), plain.data(), a.size(), ampA, ampB);
+            EXPECT_EQ(fast, plain) << "Add " << ampA << " " << ampB;
+            mixer::MultiplyBytes(a.data(), b.data(), fast.data(), a.size(), ampA, ampB);
+            mixer::plain::MultiplyBytes(a.data(), b.data(), plain.data(), a.size(), ampA, ampB);
+            EXPECT_EQ(fast, plain) << "Mul " << ampA << " " << ampB;
+        }
+}
+
 }  // namespace fast_paths
