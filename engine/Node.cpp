@@ -4,6 +4,7 @@
 
 #include "engine/Diagnostics.h"
 #include "engine/RenderListener.h"
+#include "engine/RenderRollback.h"
 
 Image* NullImage = nullptr;
 
@@ -94,7 +95,9 @@ void Node::GatherInputs() {
 }
 
 void Node::Update() {
+    rowbands::Checkpoint(rowbands::ActiveCancel());
     if (!inputPins.empty()) GatherInputs();
+    if (RenderRollback* rollback = RenderRollback::Active()) rollback->Keep(*this);
     if (!timing_.label) {
         Compute();
         NodeDone();

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "engine/Diagnostics.h"
+#include "engine/RenderCancel.h"
+#include "engine/RenderRollback.h"
 #include "platform/FpState.h"
 #include "platform/Memory.h"
 
@@ -132,9 +134,21 @@ int NodeGraph::CountUpstream() {
     return nodes.empty() ? 0 : CountFrom(nodes.front().get());
 }
 
-void NodeGraph::Render() {
+bool NodeGraph::Render(RenderCancel* cancel) {
     platform::ResetFloatingPoint();  // the state the worker threads use too
     NullImage = nullImage_.get();
     for (const auto& node : nodes) node->visited = 0;
-    if (!nodes.empty()) nodes.front()->Update();
+    if (nodes.empty()) return true;
+    if (!cancel) {
+        nodes.front()->Update();
+        return true;
+    }
+    RenderRollback rollback(*cancel);
+    try {
+        nodes.front()->Update();
+    } catch (const RenderCancelled&) {
+        rollback.Restore();
+        return false;
+    }
+    return true;
 }
