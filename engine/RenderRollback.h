@@ -27,12 +27,13 @@ public:
     // memory: one extra image for each node the render has computed so far.
     // When no copy can be had, the render can no longer be undone and stops
     // honouring the cancel.
-    void Keep(const Node& node);
+    void Keep(Node& node);
 
-    // Puts back every kept image and the rand state.
+    // Puts back every kept image (the copy becomes the node's image, so this
+    // takes no time) and the rand state.
     void Restore();
 
 private:
     uint32_t randState_;
-    std::vector<std::pair<const Node*, std::unique_ptr<Image>>> kept_;
+    std::vector<std::pair<Node*, std::unique_ptr<Image>>> kept_;
 };
