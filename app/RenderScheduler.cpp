@@ -98,10 +98,7 @@ void RenderScheduler::Finish() {
     }
     if (busyCursor_) QApplication::restoreOverrideCursor();
     busyCursor_ = false;
-    if (due_)
-        Post();
-    else
-        emit idle();
+    if (due_) Post();
 }
 
 void RenderScheduler::ShowBusy() {

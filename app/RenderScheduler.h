@@ -51,10 +51,6 @@ public:
     int started() const { return started_; }
     int cancelled() const { return cancelled_; }
 
-signals:
-    // A render has ended (completed or cancelled) and none is due.
-    void idle();
-
 private:
     void Post();
     void StartDue();
