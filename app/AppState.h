@@ -25,6 +25,7 @@ class LargeView;
 class NodesView;
 class PreviewPane;
 class ProgressBarListener;
+class RenderScheduler;
 
 // What a file-choosing dialog asks for. Filters are "Description (*.ext)".
 struct FileDialogRequest {
@@ -65,6 +66,9 @@ struct AppState {
     std::unique_ptr<NodeRegistry> registry;
     NodesView* view = nullptr;  // a child widget of the main window
     std::unique_ptr<ProgressBarListener> progress;
+    // The last completed render's texture: what the preview, the large view
+    // and the export show. The Store image itself is the running render's.
+    std::unique_ptr<Image> texture;
 
     // The selection panel's rows: index i belongs to parameter i of the
     // selected node. Entries may be null when a control could not be made.

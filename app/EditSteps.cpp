@@ -21,6 +21,7 @@ void EditStep::redo() {
 }
 
 void EditStep::Run(bool forward) {
+    context_.beforeChange();
     context_.refresh(Apply(forward));
 }
 

@@ -21,6 +21,8 @@ struct StepContext {
     AppState& state;
     NodeGraph& graph() const;
     NodesViewModel& view() const;
+    // Before the document changes: stops the running render.
+    std::function<void()> beforeChange;
     // Redraws and rebuilds the panel; renders when `touchesTexture` and
     // automatic rendering is on.
     std::function<void(bool touchesTexture)> refresh;

@@ -61,10 +61,10 @@ void LargeView::closeEvent(QCloseEvent* event) {
 }
 
 void LargeView::DrawLargeView() {
-    if (!isVisible() || !state_.graph) return;
+    if (!isVisible() || !state_.texture) return;
     const QRect& area = state_.largeViewArea;
-    picture_->SetPicture(BuildPreviewPicture(state_.graph->texture(), area.width(), area.height(),
-                                             0, 0, state_.zoom, state_.tiled));
+    picture_->SetPicture(BuildPreviewPicture(*state_.texture, area.width(), area.height(), 0, 0,
+                                             state_.zoom, state_.tiled));
 }
 
 // The picture's frame adds the same border whatever its size.
@@ -82,10 +82,9 @@ void LargeView::ExportImage() {
                {QStringLiteral("Bitmap file (*.bmp)"), QStringLiteral("JPEG file (*.jpg)"),
                 QStringLiteral("PNG file (*.png)")},
                QStringLiteral("bmp")});
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || !state_.texture) return;
     const QRect& area = state_.largeViewArea;
     std::string error;
-    if (!WriteImageFile(path.toStdString(), state_.graph->texture(), area.width(), area.height(),
-                        &error))
+    if (!WriteImageFile(path.toStdString(), *state_.texture, area.width(), area.height(), &error))
         ShowOops(QString::fromStdString(error));
 }

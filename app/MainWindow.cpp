@@ -27,10 +27,8 @@
 #include "controls/Label.h"
 #include "controls/Messages.h"
 #include "controls/Slider.h"
-#include "engine/Diagnostics.h"
 #include "engine/TextureFile.h"
 #include "platform/ImageWriter.h"
-#include "platform/PerfCounter.h"
 #include "view/NodesView.h"
 
 namespace {
@@ -69,7 +67,8 @@ private:
 };
 
 MainWindow::MainWindow()
-    : steps_{state_, [this](bool touchesTexture) { AfterStep(touchesTexture); },
+    : steps_{state_, [this] { renders_->Stop(); },
+             [this](bool touchesTexture) { AfterStep(touchesTexture); },
              [this](int side) { return ApplyTextureSize(side); }} {
     client_ = new ClientArea(this);
     setCentralWidget(client_);
@@ -98,13 +97,16 @@ MainWindow::MainWindow()
 
     state_.view->Attach();
     state_.progress = std::make_unique<ProgressBarListener>(state_.progressBar);
+    renders_ = std::make_unique<RenderScheduler>(state_, [this] { DrawPreview(); });
     state_.previewArea = state_.preview->contentsRect();
     state_.zoom = 1;
     state_.tiled = true;
     state_.registry = std::make_unique<NodeRegistry>();
     SetRenderListener(state_.progress.get());
     state_.graph = std::make_unique<NodeGraph>(kStartTextureSize, kStartTextureSize);
+    state_.texture = Image::Create(kStartTextureSize, kStartTextureSize);  // as the Store's
     state_.view->graph = state_.graph.get();
+    state_.view->beforeEdit = [this] { renders_->Stop(); };
     state_.nodeList->clear();
     for (const auto& prototype : state_.registry->prototypes())
         state_.nodeList->addItem(QString::fromStdString(prototype->name));
@@ -121,6 +123,7 @@ MainWindow::MainWindow()
 }
 
 MainWindow::~MainWindow() {
+    renders_->Abandon();
     history_.clear();  // steps may hold nodes and cables
     SetRenderListener(nullptr);
     state_.progress.reset();
@@ -288,8 +291,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     Exit();
 }
 
+// Nothing waits for a long render: it is cancelled first.
 void MainWindow::Exit() {
-    if (MayDropDocument()) emit quitRequested(0);
+    const RenderScheduler::Hold hold(*renders_);
+    if (!MayDropDocument()) return;
+    renders_->Abandon();
+    emit quitRequested(0);
 }
 
 bool MainWindow::MayDropDocument() {
@@ -406,6 +413,7 @@ void MainWindow::SliderChanged(QWidget* slider) {
     Node* node = state_.selection.node();
     Param& param = node->param(i);
     const int16_t before = param.GetValue();
+    renders_->Stop();
     param.SetValue(static_cast<int16_t>(static_cast<Slider*>(slider)->value()));
     if (param.GetValue() != before)
         history_.push(
@@ -421,6 +429,7 @@ void MainWindow::EditChanged(QWidget* editBox) {
     const QString text = static_cast<QLineEdit*>(editBox)->text().left(kEditBuffer);
     Node* node = state_.selection.node();
     std::string before = node->param(i).GetText();
+    renders_->Stop();
     node->param(i).SetText(text.toStdString());
     if (node->param(i).GetText() != before)
         history_.push(new ParamStep(steps_, node, i, {0, std::move(before)},
@@ -434,6 +443,7 @@ void MainWindow::AddNode() {
     if (selected.isEmpty()) return ShowOops("Select a node-type first from the available nodes.");
     const auto& prototype = state_.registry->prototypes()[selected.front().row()];
     std::vector<view::Point> corners = state_.view->Corners();
+    renders_->Stop();
     Node* node = state_.graph->AddNode(state_.registry->CreateNode(prototype->typeId));
     if (!node) return ShowNoMemoryForNode();
     history_.push(new NodeStep(steps_, QStringLiteral("Add node"), state_.graph->NodeIndex(node),
@@ -454,6 +464,7 @@ void MainWindow::CloneNode() {
     if (!node) return;
     if (const char* refusal = CanCloneNode(*state_.graph, *node)) return ShowOops(refusal);
     std::vector<view::Point> corners = state_.view->Corners();
+    renders_->Stop();
     Node* clone = state_.graph->AddNode(node->Clone());
     if (!clone) return ShowNoMemoryForNode();
     history_.push(new NodeStep(steps_, QStringLiteral("Clone node"), state_.graph->NodeIndex(clone),
@@ -468,6 +479,7 @@ void MainWindow::DeleteNode() {
     state_.selection.Forget(node);
     std::vector<view::Point> corners = state_.view->Corners();
     const int index = state_.graph->NodeIndex(node);
+    renders_->Stop();
     history_.push(new NodeStep(steps_, QStringLiteral("Delete node"), index,
                                TakeNode(*state_.graph, index), std::move(corners)));
     ResetSelectionPanel();
@@ -480,6 +492,7 @@ void MainWindow::DeleteCable() {
     if (std::any_of(cables.begin(), cables.end(),
                     [cable](const auto& c) { return c.get() == cable; })) {
         state_.selection.Forget(cable);
+        renders_->Stop();
         history_.push(new CableStep(steps_, QStringLiteral("Delete cable"),
                                     TakeCable(*state_.graph, cable), nullptr));
     }
@@ -488,6 +501,7 @@ void MainWindow::DeleteCable() {
 }
 
 void MainWindow::Open() {
+    const RenderScheduler::Hold hold(*renders_);
     if (!MayDropDocument()) return;
     const QString path =
         state_.chooseFile(this, {FileDialogRequest::kOpen,
@@ -500,6 +514,7 @@ void MainWindow::Open() {
 bool MainWindow::OpenFile(const QString& path) {
     std::vector<BoxPos> layout;
     std::string error;
+    renders_->Stop();
     if (!LoadTextureFile(path.toStdString(), *state_.graph, *state_.registry, &layout, &error)) {
         ShowOops(QString::fromStdString(error));
         return false;
@@ -583,6 +598,7 @@ bool MainWindow::ApplyTextureSize(int side) {
             QStringLiteral("Textures larger than %1x%1 are not supported.").arg(Image::kMaxSide));
         return false;
     }
+    renders_->Stop();
     if (!state_.graph->SetTextureSize(side, side)) {
         const Image& texture = state_.graph->texture();
         ShowOops(QStringLiteral("There is not enough memory for a %1x%1 texture.\n"
@@ -648,22 +664,15 @@ void MainWindow::Help() {
 }
 
 void MainWindow::RenderNow() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    state_.progress->Prepare(state_.graph ? state_.graph->CountUpstream() : 0);
-    const int64_t start = platform::QueryPerformanceCounter();
-    if (state_.graph) state_.graph->Render();
-    const int64_t end = platform::QueryPerformanceCounter();
-    DrawPreview();
-    DebugLog("Update took %i ms.",
-             ElapsedMilliseconds(start, end, platform::QueryPerformanceFrequency()));
-    QApplication::restoreOverrideCursor();
+    renders_->Stop();
+    renders_->Request();
 }
 
 void MainWindow::DrawPreview() {
-    if (!state_.graph) return;
+    if (!state_.texture) return;
     const QRect& area = state_.previewArea;
     state_.preview->SetPicture(BuildPreviewPicture(
-        state_.graph->texture(), area.width(), area.height(), state_.previewHScroll->value(),
+        *state_.texture, area.width(), area.height(), state_.previewHScroll->value(),
         state_.previewVScroll->value(), state_.zoom, state_.tiled));
     if (largeView_ && largeView_->isVisible()) largeView_->DrawLargeView();
 }

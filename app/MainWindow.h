@@ -10,6 +10,7 @@
 
 #include "app/AppState.h"
 #include "app/EditSteps.h"
+#include "app/RenderScheduler.h"
 
 class QAction;
 class QCloseEvent;
@@ -36,6 +37,8 @@ public:
     bool OpenFile(const QString& path);
     bool SaveFile(const QString& path);
 
+    // Renders on the render thread once the events in hand are done; a
+    // running render is superseded.
     void RenderNow();
     void DrawPreview();
 
@@ -47,6 +50,7 @@ public:
     // control, the view and the selection panel's rows.
     QWidget* client() const { return client_; }
     QUndoStack& history() { return history_; }
+    RenderScheduler& renders() { return *renders_; }
 
 signals:
     // Exit and closing the window ask the application to leave its loop.
@@ -110,4 +114,5 @@ private:
     QString documentPath_;  // the file opened or last saved; empty for none
     StepContext steps_;
     QUndoStack history_;
+    std::unique_ptr<RenderScheduler> renders_;
 };

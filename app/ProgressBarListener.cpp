@@ -4,26 +4,39 @@
 #include <cstdint>
 
 void ProgressBarListener::Prepare(int nodeCount) {
-    bar_->setRange(0, nodeCount * 256);
-    bar_->setValue(0);
+    nodeCount_ = nodeCount;
     completed_ = 0;
     within_ = 0;
+    revealed_ = false;
+}
+
+void ProgressBarListener::Reveal() {
+    bar_->setRange(0, nodeCount_ * 256);
+    revealed_ = true;
+    Show();
 }
 
 void ProgressBarListener::NodeDone() {
     completed_ += 1;
     within_ = 0;
-    Show();
+    Post();
 }
 
 void ProgressBarListener::NodeProgress(int done, int total) {
     if (total == 0) return;  // nothing meaningful to show
     within_ = static_cast<int>(static_cast<int64_t>(done) * 256 / total);
-    Show();
+    Post();
 }
 
-// The render blocks the event loop: paint the bar now.
+// Posted to this object, so nothing arrives once the listener is gone.
+void ProgressBarListener::Post() {
+    if (!revealed_ || posted_.exchange(true)) return;
+    QMetaObject::invokeMethod(
+        this, [this] { Show(); }, Qt::QueuedConnection);
+}
+
 void ProgressBarListener::Show() {
+    posted_ = false;
+    if (!revealed_) return;  // left over from a render that was cancelled
     bar_->setValue(completed_ * 256 + within_);
-    bar_->repaint();
 }

@@ -4,6 +4,7 @@
 
 #include "engine/Diagnostics.h"
 #include "engine/RenderListener.h"
+#include "engine/RenderRollback.h"
 
 Image* NullImage = nullptr;
 
@@ -118,7 +119,9 @@ void Node::ComputeUnlessDone() {
 }
 
 void Node::Update() {
+    rowbands::Checkpoint(rowbands::ActiveCancel());
     if (!inputPins.empty()) GatherInputs();
+    if (RenderRollback* rollback = RenderRollback::Active()) rollback->Keep(*this);
     if (!timing_.label) {
         ComputeUnlessDone();
         NodeDone();

@@ -58,6 +58,8 @@ public:
 
     // The one update frame: gathers the inputs (node types with input pins
     // only, so generators stay unvisited), times Compute and reports NodeDone.
+    // In a cancellable render it is a checkpoint, and keeps the image for the
+    // rollback before Compute writes it.
     void Update();
 
     // Replaces the image by a zero-filled one of the given size. On failure

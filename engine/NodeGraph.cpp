@@ -4,6 +4,8 @@
 #include <atomic>
 
 #include "engine/Diagnostics.h"
+#include "engine/RenderCancel.h"
+#include "engine/RenderRollback.h"
 #include "platform/FpState.h"
 #include "platform/Memory.h"
 
@@ -128,17 +130,40 @@ int NodeGraph::PinIndex(const Node* node, const Pin* pin) {
     return -1;
 }
 
+namespace {
+
+// Numbers the render on this thread for its duration.
+struct CurrentRenderScope {
+    CurrentRenderScope() {
+        static std::atomic<uint64_t> renders{0};
+        Node::SetCurrentRender(++renders);
+    }
+    ~CurrentRenderScope() { Node::SetCurrentRender(0); }
+};
+
+}  // namespace
+
 int NodeGraph::CountUpstream() {
     for (const auto& node : nodes) node->visited = 0;
     return nodes.empty() ? 0 : CountFrom(nodes.front().get());
 }
 
-void NodeGraph::Render() {
+bool NodeGraph::Render(RenderCancel* cancel) {
     platform::ResetFloatingPoint();  // the state the worker threads use too
     NullImage = nullImage_.get();
     for (const auto& node : nodes) node->visited = 0;
-    static std::atomic<uint64_t> renders{0};
-    Node::SetCurrentRender(++renders);
-    if (!nodes.empty()) nodes.front()->Update();
-    Node::SetCurrentRender(0);
+    if (nodes.empty()) return true;
+    const CurrentRenderScope scope;
+    if (!cancel) {
+        nodes.front()->Update();
+        return true;
+    }
+    RenderRollback rollback(*cancel);
+    try {
+        nodes.front()->Update();
+    } catch (const RenderCancelled&) {
+        rollback.Restore();
+        return false;
+    }
+    return true;
 }

@@ -9,6 +9,7 @@
 #include "engine/Node.h"
 
 class NodeRegistry;
+class RenderCancel;
 class Stream;
 
 class NodeGraph {
@@ -35,7 +36,11 @@ public:
     int NodeIndex(const Node* node) const;
     static int PinIndex(const Node* node, const Pin* pin);
     int CountUpstream();
-    void Render();
+    // Renders the texture. With a cancel the render stops at the first
+    // checkpoint that sees it requested and puts back every image and the rand
+    // state as they were before; false then. A completed render writes the
+    // same bytes with or without a cancel.
+    bool Render(RenderCancel* cancel = nullptr);
 
     // The first node: the Store node in every document the program makes.
     Node* store() const { return nodes.front().get(); }

@@ -12,12 +12,16 @@
 #include <mutex>
 #include <thread>
 
+#include "engine/RenderCancel.h"
 #include "platform/FpState.h"
 
 namespace {
 
 std::atomic<int> g_threads{0};  // 0: not chosen yet
 constexpr int kMaxThreads = 1024;
+// Bands stay short so that a cancel is seen within a few milliseconds.
+constexpr int kMaxBandRows = 32;
+thread_local RenderCancel* t_cancel = nullptr;
 
 int DefaultThreads() {
     if (const char* env = std::getenv("SWATCHER_THREADS")) {
@@ -62,19 +66,41 @@ void SetRowThreads(int n) {
 
 namespace rowbands {
 
-void RunParallel(int height, void (*band)(void*, int, int), void* context) {
+RenderCancel* ActiveCancel() {
+    return t_cancel;
+}
+
+void SetActiveCancel(RenderCancel* cancel) {
+    t_cancel = cancel;
+}
+
+void Checkpoint(RenderCancel* cancel) {
+    if (cancel && cancel->Requested()) throw RenderCancelled();
+}
+
+// A cancel thrown in one band makes TBB skip the bands not yet started, wait
+// for the running ones and rethrow it here.
+void RunParallel(int height, BandFunction band, void* context, RenderCancel* cancel) {
     const int threads = RowThreads();
     // A few bands per thread evens out rows of unequal cost.
-    const int grain = std::max(1, height / (4 * threads));
+    const int grain = std::clamp(height / (4 * threads), 1, kMaxBandRows);
     Arena(threads)->execute([&] {
         tbb::parallel_for(
             tbb::blocked_range<int>(0, height, grain),
             [&](const tbb::blocked_range<int>& rows) {
+                Checkpoint(cancel);
                 const platform::ScopedFpState fpState;
                 band(context, rows.begin(), rows.end());
             },
             tbb::simple_partitioner());
     });
+}
+
+void RunInOrder(int height, BandFunction band, void* context, RenderCancel* cancel) {
+    for (int y0 = 0; y0 < height; y0 += kMaxBandRows) {
+        Checkpoint(cancel);
+        band(context, y0, std::min(height, y0 + kMaxBandRows));
+    }
 }
 
 }  // namespace rowbands

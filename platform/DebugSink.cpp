@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 namespace platform {
@@ -31,14 +32,24 @@ LogSink& CurrentSink() {
     return sink;
 }
 
+// A render thread logs while the user-interface thread does: lines stay whole
+// and in order, and a sink is never replaced while it runs.
+std::mutex& SinkMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 }  // namespace
 
 void WriteDebugLine(const std::string& line) {
+    std::lock_guard<std::mutex> lock(SinkMutex());
     CurrentSink()(line);
 }
 
 void SetLogSink(LogSink sink) {
-    CurrentSink() = sink ? std::move(sink) : MakeDefaultSink();
+    LogSink replacement = sink ? std::move(sink) : MakeDefaultSink();
+    std::lock_guard<std::mutex> lock(SinkMutex());
+    CurrentSink().swap(replacement);
 }
 
 void LogToStderr() {

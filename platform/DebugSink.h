@@ -10,6 +10,7 @@ namespace platform {
 using LogSink = std::function<void(const std::string& line)>;
 
 // Hands one finished line (already ending in "\r\n") to the current sink.
+// Any thread may log; lines reach the sink one at a time.
 void WriteDebugLine(const std::string& line);
 
 // Replaces the sink; an empty function restores the default one.

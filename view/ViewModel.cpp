@@ -167,6 +167,7 @@ void NodesViewModel::RightButtonDown(int x, int y) {
     if (!oneOutput || !endFree) return;  // refused; the drawing goes on
     drawing_ = false;
     endPin_ = k;
+    if (beforeEdit) beforeEdit();
     graph->Connect(start, end);
 }
 

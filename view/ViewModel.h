@@ -3,6 +3,7 @@
 // machine and box moving. NodesView paints from these lists.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "engine/TextureFile.h"
@@ -62,6 +63,8 @@ public:
     int scrollX = 0;
     int scrollY = 0;
     int cableResolution = 100;  // 10, 100 or 500
+    // Called just before the view changes the graph itself (a new cable).
+    std::function<void()> beforeEdit;
 
     // Rebuilds boxes, pin spots and cable traces as a paint does, and the
     // rubber band while a cable is being drawn.

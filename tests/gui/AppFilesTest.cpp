@@ -182,6 +182,7 @@ TEST_F(AppFiles, LargeViewExportsTheShownSizeInEveryFormatAndReportsBadPaths) {
     EXPECT_EQ(s.largeView->picture()->geometry(), QRect(4, 4, 504, 478));
     EXPECT_EQ(s.largeViewArea.size(), QSize(502, 476));
     ClickButton(s.largeView, "Size to fit");
+    WaitForRenders();
     ASSERT_EQ(s.largeViewArea.size(), QSize(32, 32));
     EXPECT_EQ(s.largeView->size(), QSize(32 + 10, 32 + 36));
     for (const QString name : {"fit.bmp", "fit.png", "fit.jpg"}) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/LargeView.h"
 #include "controls/Label.h"
@@ -83,6 +84,11 @@ void AppFixture::SendMessage(int message, long long wParam) {
     QCoreApplication::sendEvent(window_->client(), &event);
 }
 
+void AppFixture::WaitForRenders() const {
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window_->renders().busy(); }, 60000));
+}
+
 int AppFixture::RenderCount() const {
+    WaitForRenders();
     return static_cast<int>(log_->Matching("Update took").size());
 }

@@ -64,7 +64,13 @@ public:
 
     MainWindow& window() { return *window_; }
     AppState& state() { return window_->state(); }
-    NodeGraph& graph() { return *window_->state().graph; }
+    // Waits for the renders first: the document is not touched while one runs.
+    NodeGraph& graph() {
+        WaitForRenders();
+        return *window_->state().graph;
+    }
+    // Lets the event loop run until no render is running or due.
+    void WaitForRenders() const;
 
     // The next file dialog answers this path (empty: cancel).
     void AnswerDialog(const QString& path) { answer_ = path; }
@@ -78,7 +84,7 @@ public:
     Node* AddFeedingStore(std::unique_ptr<Node> node);
     // Sends a view message to the main window as the editor view does.
     void SendMessage(int message, long long wParam = 0);
-    int RenderCount() const;  // "Update took" lines so far
+    int RenderCount() const;  // "Update took" lines once the renders are done
 
 private:
     std::unique_ptr<class LogCapture> log_;

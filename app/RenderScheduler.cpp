@@ -1,0 +1,131 @@
+#include "app/RenderScheduler.h"
+
+#include <QApplication>
+#include <cstring>
+
+#include "app/AppState.h"
+#include "app/ProgressBarListener.h"
+#include "engine/Diagnostics.h"
+#include "platform/PerfCounter.h"
+
+namespace {
+// Shorter renders show neither the busy cursor nor the bar moving.
+constexpr int kBusyDelayMs = 50;
+}  // namespace
+
+RenderScheduler::RenderScheduler(AppState& state, std::function<void()> shown)
+    : state_(state), shown_(std::move(shown)) {
+    busyDelay_.setSingleShot(true);
+    busyDelay_.setInterval(kBusyDelayMs);
+    connect(&busyDelay_, &QTimer::timeout, this, &RenderScheduler::ShowBusy);
+}
+
+RenderScheduler::~RenderScheduler() {
+    Abandon();
+}
+
+void RenderScheduler::Request() {
+    due_ = true;
+    Post();
+}
+
+// Queued behind the events already posted, so that a burst of slider
+// messages ends in one render of the last value.
+void RenderScheduler::Post() {
+    if (posted_ || holds_ > 0) return;
+    posted_ = true;
+    QMetaObject::invokeMethod(this, &RenderScheduler::StartDue, Qt::QueuedConnection);
+}
+
+void RenderScheduler::StartDue() {
+    posted_ = false;
+    if (!due_ || holds_ > 0 || !state_.graph) return;
+    Stop();  // a render that is asked for again supersedes the running one
+    due_ = false;
+    NodeGraph& graph = *state_.graph;
+    state_.progress->Prepare(graph.CountUpstream());
+    cancel_ = std::make_unique<CancelFlag>();
+    completed_ = false;
+    ++started_;
+    const unsigned generation = ++generation_;
+    startTicks_ = platform::QueryPerformanceCounter();
+    busyDelay_.start();
+    worker_ = std::thread([this, &graph, generation, cancel = cancel_.get()] {
+        completed_ = graph.Render(cancel);
+        endTicks_ = platform::QueryPerformanceCounter();
+        QMetaObject::invokeMethod(
+            this, [this, generation] { WorkerEnded(generation); }, Qt::QueuedConnection);
+    });
+}
+
+void RenderScheduler::WorkerEnded(unsigned generation) {
+    if (generation != generation_ || !running()) return;  // Stop has joined it already
+    worker_.join();
+    Finish();
+}
+
+void RenderScheduler::CancelAndJoin() {
+    cancel_->Set();
+    worker_.join();
+    if (!completed_) ++cancelled_;
+}
+
+void RenderScheduler::Stop() {
+    if (!running()) return;
+    CancelAndJoin();
+    if (!completed_) due_ = true;
+    Finish();
+}
+
+void RenderScheduler::Abandon() {
+    due_ = false;
+    if (!running()) return;
+    CancelAndJoin();
+    completed_ = false;
+    Finish();
+}
+
+// The order of a render's effects: the bar's final position, the preview,
+// the time in the log, the arrow cursor.
+void RenderScheduler::Finish() {
+    busyDelay_.stop();
+    if (completed_) {
+        KeepTexture();
+        state_.progress->Reveal();
+        shown_();
+        DebugLog("Update took %i ms.", ElapsedMilliseconds(startTicks_, endTicks_,
+                                                           platform::QueryPerformanceFrequency()));
+    }
+    if (busyCursor_) QApplication::restoreOverrideCursor();
+    busyCursor_ = false;
+    if (due_) Post();
+}
+
+void RenderScheduler::ShowBusy() {
+    if (!running()) return;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    busyCursor_ = true;
+    state_.progress->Reveal();
+}
+
+// The copy is what the preview, the large view and the export read: the
+// Store image itself belongs to the next render as soon as it starts.
+void RenderScheduler::KeepTexture() {
+    const Image& texture = state_.graph->texture();
+    auto& kept = state_.texture;
+    if (!kept || kept->width != texture.width || kept->height != texture.height) {
+        auto fresh = Image::Create(texture.width, texture.height);
+        if (!fresh) return;  // logged; the last texture stays on show
+        kept = std::move(fresh);
+    }
+    std::memcpy(kept->pixels, texture.pixels, texture.byteCount());
+}
+
+RenderScheduler::Hold::Hold(RenderScheduler& scheduler) : scheduler_(scheduler) {
+    scheduler_.Stop();
+    ++scheduler_.holds_;
+}
+
+RenderScheduler::Hold::~Hold() {
+    if (--scheduler_.holds_ == 0 && scheduler_.due_) scheduler_.Post();
+}

@@ -1,0 +1,201 @@
+// Renders run off the user-interface thread: the loop goes on meanwhile, a
+// burst of slider changes makes one render of the last value, closing cancels
+// the running render, and the preview only ever shows completed textures.
+#include <QApplication>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <climits>
+#include <thread>
+
+#include "AppTestSupport.h"
+#include "app/Preview.h"
+#include "controls/MessageIds.h"
+#include "controls/Slider.h"
+#include "engine/NodeGraph.h"
+#include "engine/RenderCancel.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// Fills each band of rows with (Level, y, x); a band first waits for a permit
+// from the test, or gives up when the render is cancelled. So a render lasts
+// exactly as long as the test wants, whatever the machine's speed.
+class GateNode : public Node {
+public:
+    static inline std::atomic<int> permits{INT_MAX};
+    static inline std::atomic<int> waiting{0};  // bands held at the gate now
+
+    explicit GateNode(int width = 1, int height = 1) : Node("Gate", 202, width, height) {
+        static constexpr ParamDef kParams[] = {param::Int("Level", 0, 255, 0)};
+        AddParams(kParams);
+    }
+    std::unique_ptr<Node> Clone() const override { return CloneAs<GateNode>(); }
+
+    void Compute() override {
+        RenderCancel* cancel = rowbands::ActiveCancel();
+        ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+            if (!Pass(cancel)) return;  // the render is rolled back anyway
+            for (int y = y0; y < y1; ++y)
+                for (int x = 0; x < image->width; ++x) {
+                    uint8_t* p = image->pixel(x, y);
+                    p[0] = static_cast<uint8_t>(value(0));
+                    p[1] = static_cast<uint8_t>(y);
+                    p[2] = static_cast<uint8_t>(x);
+                }
+        });
+    }
+
+private:
+    static bool Pass(RenderCancel* cancel) {
+        ++waiting;
+        bool passed = false;
+        while (!(cancel && cancel->Requested())) {
+            int p = permits.load();
+            if (p > 0 && permits.compare_exchange_weak(p, p - 1)) {
+                passed = true;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        --waiting;
+        return passed;
+    }
+};
+
+class AppRender : public AppTest {
+protected:
+    void SetUp() override {
+        GateNode::permits = INT_MAX;
+        gate = Feed<GateNode>();
+        w.Command(CMD_LARGER);  // 128 x 128: several bands on any thread count
+        SendMessage(MSG_SELECT_NODE, 1);
+        slider = qobject_cast<Slider*>(s.valueControls[0].data());
+        ASSERT_NE(slider, nullptr);
+        WaitForRenders();
+    }
+    void TearDown() override { GateNode::permits = INT_MAX; }
+
+    // Holds every band but `permits` at the gate until Open.
+    void Close(int permits = 0) { GateNode::permits = permits; }
+    void Open() { GateNode::permits = INT_MAX; }
+    void WaitAtGate() {
+        ASSERT_TRUE(QTest::qWaitFor([] { return GateNode::waiting > 0; }, 60000));
+    }
+
+    // The texture of a fresh document holding a copy of the gate node.
+    std::vector<uint8_t> SynchronousTexture() {
+        NodeGraph reference(graph().width, graph().height);
+        Node* copy = reference.AddNode(gate->Clone());
+        reference.Connect(copy->outputPin.get(), reference.store()->inputPins[0].get());
+        reference.Render();
+        return Bytes(reference.texture());
+    }
+    QImage PreviewOf(const Image& texture) {
+        return BuildPreviewPicture(texture, s.previewArea.width(), s.previewArea.height(),
+                                   s.previewHScroll->value(), s.previewVScroll->value(), s.zoom,
+                                   s.tiled);
+    }
+
+    Node* gate = nullptr;
+    Slider* slider = nullptr;
+};
+
+TEST_F(AppRender, ALongRenderKeepsTheLoopRunningAndThePreviewOnTheLastCompletedTexture) {
+    const std::vector<uint8_t> before = Bytes(*s.texture);
+    const QImage previewBefore = s.preview->picture();
+    const int renders = RenderCount();
+    Close(1);  // one band writes, the others wait
+    QTest::keyClick(slider, Qt::Key_Right);
+    WaitAtGate();
+
+    bool fired = false;
+    bool renderingWhenFired = false;
+    QTimer::singleShot(1, [&] {
+        fired = true;
+        renderingWhenFired = w.renders().running();
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fired; }, 60000));
+    EXPECT_TRUE(renderingWhenFired);
+    EXPECT_EQ(gate->value(0), 1);
+    // A render still running after a moment shows the busy cursor and the bar.
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::overrideCursor() != nullptr; }, 60000));
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    EXPECT_EQ(s.progressBar->maximum(), 2 * 256);
+    // Redrawn mid-render, the preview shows the last completed texture.
+    w.Command(CMD_ZOOM_IN);
+    w.Command(CMD_ZOOM_OUT);
+    EXPECT_EQ(s.preview->picture(), previewBefore);
+    EXPECT_EQ(Bytes(*s.texture), before);
+    EXPECT_TRUE(w.renders().running());
+
+    Open();
+    EXPECT_EQ(RenderCount(), renders + 1);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(s.progressBar->value(), 2 * 256);
+    EXPECT_EQ(Bytes(*s.texture), SynchronousTexture());
+    EXPECT_EQ(s.preview->picture(), PreviewOf(*s.texture));
+    EXPECT_NE(s.preview->picture(), previewBefore);
+}
+
+// Twenty moves of a drag while renders are held at the gate; the loop runs
+// after every fifth. Each render that starts is superseded by the next move.
+TEST_F(AppRender, ASliderDragMakesFarFewerRendersAndEndsOnTheFinalValue) {
+    const int renders = RenderCount();
+    const int started = w.renders().started();
+    const int cancelled = w.renders().cancelled();
+    Close();
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(8, 10));
+    for (int i = 1; i <= 20; ++i) {
+        QTest::mouseMove(slider, QPoint(8 + 7 * i, 10));
+        if (i % 5 == 0) QCoreApplication::processEvents();
+    }
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(8 + 7 * 20, 10));
+    Open();
+    EXPECT_EQ(RenderCount(), renders + 1);
+    const int starts = w.renders().started() - started;
+    EXPECT_LE(starts, 5);
+    EXPECT_EQ(w.renders().cancelled() - cancelled, starts - 1);
+    EXPECT_EQ(gate->value(0), slider->value());
+    EXPECT_GT(gate->value(0), 100);
+    EXPECT_EQ(Bytes(*s.texture), SynchronousTexture());
+    EXPECT_EQ(s.preview->picture(), PreviewOf(*s.texture));
+}
+
+// The size change left the document modified: the question about saving
+// comes after the render has been cancelled.
+TEST_F(AppRender, ClosingDuringARenderCancelsItInsteadOfWaiting) {
+    int quits = 0;
+    QObject::connect(&w, &MainWindow::quitRequested, [&quits] { ++quits; });
+    const std::vector<uint8_t> before = Bytes(*s.texture);
+    const int renders = RenderCount();
+    const int cancelled = w.renders().cancelled();
+    Close();  // the render cannot end by itself
+    w.Command(CMD_RENDER);
+    WaitAtGate();
+    bool asked = false;
+    bool renderingWhenAsked = true;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        asked = true;
+        renderingWhenAsked = w.renders().running();
+        box->button(QMessageBox::Discard)->click();
+    });
+    w.close();
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(renderingWhenAsked);
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(w.renders().busy());
+    EXPECT_EQ(w.renders().cancelled(), cancelled + 1);
+    EXPECT_EQ(RenderCount(), renders);
+    EXPECT_EQ(Bytes(*s.texture), before);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
