@@ -147,34 +147,40 @@ int WrapRow(int y, int height) {
 // each column; the sums start from the window above y0, so any band gives the
 // integer sums the whole pass gives.
 // Sixteen bytes at a time run in SSE2 (see BlurSixteen).
-void BlurColumns(const Image& src, Image& dst, int r, float factor, const uint8_t* scale, int y0,
-                 int y1) {
+// Bytes [i0, i1) of every row: each byte's column has a running sum of its
+// own, so a slab of columns needs only its own window primed once.
+void BlurColumns(const Image& src, Image& dst, int r, float factor, const uint8_t* scale, size_t i0,
+                 size_t i1) {
     const int height = src.height;
-    const int rowBytes = 4 * src.width;
     // A radius of 0 has a factor of 1: each byte its own sum.
     if (r == 0) {
-        for (int y = y0; y < y1; ++y) std::memcpy(dst.pixel(0, y), src.pixel(0, y), rowBytes);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(dst.pixel(0, y) + i0, src.pixel(0, y) + i0, i1 - i0);
         return;
     }
-    std::vector<int32_t> sum(rowBytes, 0);
-    for (int j = y0 - 1 - r; j < y0 + r; ++j) {
-        const uint8_t* p = src.pixel(0, WrapRow(j, height));
-        for (int i = 0; i < rowBytes; ++i) sum[i] += p[i];
+    const size_t count = i1 - i0;
+    std::vector<int32_t> sum(count, 0);
+    for (int j = -1 - r; j < r; ++j) {
+        const uint8_t* p = src.pixel(0, WrapRow(j, height)) + i0;
+        for (size_t i = 0; i < count; ++i) sum[i] += p[i];
     }
-    for (int y = y0; y < y1; ++y) {
-        const uint8_t* leaving = src.pixel(0, WrapRow(y - r - 1, height));
-        const uint8_t* entering = src.pixel(0, WrapRow(y + r, height));
-        uint8_t* out = dst.pixel(0, y);
-        int i = 0;
-        const __m128i multiplier = _mm_set1_epi64x(blur::VerticalMultiplier(factor));
-        for (; i + 16 <= rowBytes; i += 16)
+    const __m128i multiplier = _mm_set1_epi64x(blur::VerticalMultiplier(factor));
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* leaving = src.pixel(0, WrapRow(y - r - 1, height)) + i0;
+        const uint8_t* entering = src.pixel(0, WrapRow(y + r, height)) + i0;
+        uint8_t* out = dst.pixel(0, y) + i0;
+        size_t i = 0;
+        for (; i + 16 <= count; i += 16)
             BlurSixteen(entering + i, leaving + i, &sum[i], out + i, multiplier);
-        for (; i < rowBytes; ++i) {
+        for (; i < count; ++i) {
             sum[i] += entering[i] - leaving[i];
             out[i] = scale[sum[i]];
         }
     }
 }
+
+// A multiple of 16, for the vector steps.
+constexpr size_t kSlabBytes = 1024;
 
 enum Slot { kAmountH, kAmountV, kSlotCount };
 
@@ -222,8 +228,13 @@ void Blur::Compute() {
             }
         });
         const std::vector<uint8_t> scaleV = blur::ScaleTable(rv, fv);
-        ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-            BlurColumns(*temp, *image, rv, fv, scaleV.data(), y0, y1);
+        // The vertical pass goes by slabs of columns rather than bands of
+        // rows, so that a wide window is not primed again for every band.
+        const size_t rowBytes = 4 * static_cast<size_t>(width);
+        const int slabs = static_cast<int>((rowBytes + kSlabBytes - 1) / kSlabBytes);
+        ForEachRow(slabs, RowOrder::kAnyOrder, [&](int s0, int s1) {
+            BlurColumns(*temp, *image, rv, fv, scaleV.data(), s0 * kSlabBytes,
+                        std::min(rowBytes, s1 * kSlabBytes));
         });
     }
 }
