@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 #include "engine/Diagnostics.h"
@@ -165,7 +166,13 @@ ND_Perlin::ND_Perlin(int width, int height)
 void ND_Perlin::Compute() {
     const int W = image->width;
     const int H = image->height;
-    std::vector<float> acc(static_cast<size_t>(W) * H);
+    // Zeroed in bands: the first touch of a large block is a render's longest
+    // step without a checkpoint otherwise, and it goes faster on every core.
+    const auto acc = std::make_unique_for_overwrite<float[]>(static_cast<size_t>(W) * H);
+    ForEachRow(H, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        std::fill(acc.get() + static_cast<size_t>(y0) * W, acc.get() + static_cast<size_t>(y1) * W,
+                  0.0f);
+    });
     const ChannelMask mask = ChannelMask::FromChoice(value(kColor));
     platform::srand(value(kRandom));
     const int octaves = value(kOctaves);
@@ -176,7 +183,7 @@ void ND_Perlin::Compute() {
     float amp = p;
     for (int k = 0; k < octaves && cell >= 1; ++k) {
         const Lattice lattice(W / cell + 1);
-        AddOctave(lattice, cell, amp, W, H, acc.data());
+        AddOctave(lattice, cell, amp, W, H, acc.get());
         amp = platform::single(static_cast<long double>(amp) * p);
         cell /= 2;
     }
