@@ -44,28 +44,23 @@ void BM_PeerBoxBlur(benchmark::State& state) {
 }
 
 // Hue over the full byte range, as the HSV nodes store it; three bytes a pixel.
-void BM_PeerRGBToHSV(benchmark::State& state) {
+void BM_PeerHSV(benchmark::State& state, cv::ColorConversionCodes code) {
     cv::setNumThreads(0);
     const int side = static_cast<int>(state.range(0));
     const cv::Mat src = RandomImage(side, CV_8UC3);
     cv::Mat dst;
     for (auto _ : state) {
-        cv::cvtColor(src, dst, cv::COLOR_RGB2HSV_FULL);
+        cv::cvtColor(src, dst, code);
         benchmark::DoNotOptimize(dst.data);
     }
     CountPixels(state, side);
 }
 
+void BM_PeerRGBToHSV(benchmark::State& state) {
+    BM_PeerHSV(state, cv::COLOR_RGB2HSV_FULL);
+}
 void BM_PeerHSVToRGB(benchmark::State& state) {
-    cv::setNumThreads(0);
-    const int side = static_cast<int>(state.range(0));
-    const cv::Mat src = RandomImage(side, CV_8UC3);
-    cv::Mat dst;
-    for (auto _ : state) {
-        cv::cvtColor(src, dst, cv::COLOR_HSV2RGB_FULL);
-        benchmark::DoNotOptimize(dst.data);
-    }
-    CountPixels(state, side);
+    BM_PeerHSV(state, cv::COLOR_HSV2RGB_FULL);
 }
 
 // One byte a pixel from four octaves, as a grey Perlin texture would take.

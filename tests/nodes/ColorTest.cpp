@@ -134,33 +134,30 @@ namespace {
 // a prime stride keeps them to a few seconds and still varies every byte.
 constexpr int kColourStride = SWATCHER_SANITIZED ? 97 : 1;
 
-TEST(ColorSpace, HSVByteTablesMatchThePlainPathForEveryColour) {
-    int mismatches = 0;
-    for (int rgb = 0; rgb < 1 << 24; rgb += kColourStride) {
-        const int r = rgb >> 16, g = (rgb >> 8) & 255, b = rgb & 255;
-        uint8_t fast[3], plain[3];
-        colorspace::HSVBytes(r, g, b, fast);
-        colorspace::plain::HSVBytes(r, g, b, plain);
-        if (!std::equal(fast, fast + 3, plain) && ++mismatches <= 5)
-            ADD_FAILURE() << r << " " << g << " " << b << ": " << +fast[0] << " " << +fast[1]
-                          << " vs " << +plain[0] << " " << +plain[1];
+// Both byte conversions against their plain paths, for every input.
+TEST(ColorSpace, ByteTablesMatchThePlainPathsForEveryInput) {
+    using Convert = void (*)(int, int, int, uint8_t*);
+    const struct {
+        const char* name;
+        Convert fast, plain;
+    } kPaths[] = {
+        {"RGB -> HSV", colorspace::HSVBytes, colorspace::plain::HSVBytes},
+        {"HSV -> RGB", colorspace::RGBBytes, colorspace::plain::RGBBytes},
+    };
+    for (const auto& path : kPaths) {
+        int mismatches = 0;
+        for (int in = 0; in < 1 << 24; in += kColourStride) {
+            const int x = in >> 16, y = (in >> 8) & 255, z = in & 255;
+            uint8_t fast[3], plain[3];
+            path.fast(x, y, z, fast);
+            path.plain(x, y, z, plain);
+            if (!std::equal(fast, fast + 3, plain) && ++mismatches <= 5)
+                ADD_FAILURE() << path.name << " " << x << " " << y << " " << z << ": " << +fast[0]
+                              << " " << +fast[1] << " " << +fast[2] << " vs " << +plain[0] << " "
+                              << +plain[1] << " " << +plain[2];
+        }
+        EXPECT_EQ(mismatches, 0) << path.name;
     }
-    EXPECT_EQ(mismatches, 0);
-}
-
-TEST(ColorSpace, RGBByteTablesMatchThePlainPathForEveryColour) {
-    int mismatches = 0;
-    for (int hsv = 0; hsv < 1 << 24; hsv += kColourStride) {
-        const int h = hsv >> 16, s = (hsv >> 8) & 255, v = hsv & 255;
-        uint8_t fast[3], plain[3];
-        colorspace::RGBBytes(h, s, v, fast);
-        colorspace::plain::RGBBytes(h, s, v, plain);
-        if (!std::equal(fast, fast + 3, plain) && ++mismatches <= 5)
-            ADD_FAILURE() << h << " " << s << " " << v << ": " << +fast[0] << " " << +fast[1] << " "
-                          << +fast[2] << " vs " << +plain[0] << " " << +plain[1] << " "
-                          << +plain[2];
-    }
-    EXPECT_EQ(mismatches, 0);
 }
 
 // Every colour through each path of "Adjust HSV" at neutral settings; at shifts
