@@ -5,7 +5,7 @@
 #include <QTest>
 #include <algorithm>
 #include <climits>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "controls/Label.h"
@@ -39,47 +39,43 @@ Control* Shown(QWidget& parent, int width, int height) {
     return QTest::qWaitForWindowExposed(&parent) ? control : nullptr;
 }
 
-TEST(SliderWidget, MouseAndMessagesReachTheValueAndPostedNotifications) {
+// What the main window's slider tests leave out: a drag past the left edge
+// while captured, an arrow released far outside, one message per computation.
+TEST(SliderWidget, EveryMouseComputationPostsOneChangeReadWhenHandled) {
     RecordingParent parent;
     auto* slider = Shown<Slider>(parent, 100, 20);
     ASSERT_TRUE(slider);
-    auto send = [slider](int message, long long wParam, long long lParam = 0) {
-        MessageEvent event(message, wParam, lParam);
-        QCoreApplication::sendEvent(slider, &event);
-    };
+    MessageEvent range(MSG_SLIDER_SET_RANGE, 0, 255);
+    QCoreApplication::sendEvent(slider, &range);
     auto deliver = [&] { QCoreApplication::sendPostedEvents(&parent, MSG_SLIDER_CHANGED); };
-    send(MSG_SLIDER_SET_RANGE, 0, 255);
-    send(MSG_SLIDER_SET_VALUE, 1000);  // kept outside the range, not announced
-    EXPECT_EQ(slider->value(), 1000);
-    EXPECT_EQ(slider->thumbCentre(), 242);  // 1000 / 255 * 60 + 7
-    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(37, 10));
-    QTest::mouseMove(slider, QPoint(60, 10));
-    EXPECT_TRUE(parent.values.empty());  // queued until the loop runs
-    deliver();
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(60, 10));
     QTest::mouseMove(slider, QPoint(-50, 10));  // captured: left of the control clamps
+    EXPECT_TRUE(parent.values.empty());         // queued until the loop runs
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(-50, 10));
-    QTest::mouseMove(slider, QPoint(40, 10));  // no button held: ignored
     deliver();
-    // Two queued messages both read the value current when they are handled.
-    EXPECT_EQ(parent.values, (std::vector<int>{225, 225, 0}));
-    // An arrow steps at once; the release, even outside, stops the repeat.
-    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(95, 10));
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(95, 10));  // the increment arrow
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(300, 100));
     deliver();
-    EXPECT_EQ(parent.values.back(), 1);
+    // The press's 225 is read as the drag's 0: the value current when handled.
+    EXPECT_EQ(parent.values, (std::vector<int>{0, 0, 1}));
 }
 
-// Columns of the label's picture that hold any pixel other than the face.
-std::vector<int> InkedColumns(Label* label) {
+// The picture's inked columns (any pixel other than the face) and darkest pixel.
+struct Ink {
+    int first = -1, last = -1;
+    QRgb darkest = 0xFFFFFFFF;
+};
+Ink InkOf(Label* label) {
     const QImage image = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    std::vector<int> columns;
+    Ink ink;
     for (int x = 0; x < image.width(); ++x)
         for (int y = 0; y < image.height(); ++y)
             if (image.pixel(x, y) != image.pixel(0, 0)) {
-                columns.push_back(x);
-                break;
+                ink.first = ink.first < 0 ? x : ink.first;
+                ink.last = x;
+                ink.darkest = std::min(ink.darkest, image.pixel(x, y));
             }
-    return columns;
+    return ink;
 }
 
 TEST(LabelWidget, DrawsCentredDarkGreyTextCutOnBothSides) {
@@ -88,25 +84,19 @@ TEST(LabelWidget, DrawsCentredDarkGreyTextCutOnBothSides) {
     ASSERT_TRUE(label);
     EXPECT_EQ(label->text(), "Woei");  // until its first text
     label->SetText("lllll");
-    const std::vector<int> inked = InkedColumns(label);
-    ASSERT_FALSE(inked.empty());
-    EXPECT_NEAR(inked.front() - 1, 78 - inked.back(), 2);  // centred in columns 1 .. 78
+    Ink ink = InkOf(label);
+    ASSERT_GE(ink.first, 0);
+    EXPECT_NEAR(ink.first - 1, 78 - ink.last, 2);  // centred in columns 1 .. 78
     // Antialiased strokes in neutral dark grey.
-    const QImage image = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    QRgb darkest = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) darkest = std::min(darkest, image.pixel(x, y));
-    EXPECT_EQ(std::tuple(qGreen(darkest), qBlue(darkest)),
-              std::tuple(qRed(darkest), qRed(darkest)));
-    EXPECT_GE(qRed(darkest), 70);
-    EXPECT_LE(qRed(darkest), 110);
+    const int grey = qRed(ink.darkest);
+    EXPECT_EQ(ink.darkest, qRgb(grey, grey, grey));
+    EXPECT_TRUE(grey >= 70 && grey <= 110) << grey;
     label->SetText(QString());
-    EXPECT_TRUE(InkedColumns(label).empty());
+    EXPECT_EQ(InkOf(label).first, -1);
     label->resize(30, 20);
     label->SetText("WWWWWWWWWWWWWWWW");
-    const std::vector<int> cut = InkedColumns(label);
-    ASSERT_FALSE(cut.empty());
-    EXPECT_EQ(std::pair(cut.front(), cut.back()), std::pair(1, 27));  // the box ends at right - 2
+    ink = InkOf(label);
+    EXPECT_EQ(std::pair(ink.first, ink.last), std::pair(1, 27));  // the box ends at right - 2
     label->SetText(QString(2000, 'x'));
     EXPECT_EQ(label->text().size(), Label::kMaxText);
 }
