@@ -142,7 +142,6 @@ TEST_F(ViewModelTest, RightButtonDrawsCablesBetweenOneOutputAndOneFreeInput) {
         bool drawing;
         const char* cables;  // in creation order
     } kRows[] = {
-        {"", "n0", false, "n0"},      // output to input
         {"", "1n", false, "1n"},      // input to output keeps the drawing direction
         {"", ".", false, ""},         // empty space starts nothing
         {"n0", "0", false, "n0"},     // neither does an occupied input
@@ -150,7 +149,7 @@ TEST_F(ViewModelTest, RightButtonDrawsCablesBetweenOneOutputAndOneFreeInput) {
                                       // output and an occupied input are refused
         {"", "n.", false, ""},        // empty space cancels
         {"", "1s", true, ""},         // input to input is refused
-        {"", "m0ms", false, "m0ms"},  // a self-loop, then a second cable from that output
+        {"", "m0ms", false, "m0ms"},  // output to input (its own), then a second from that output
     };
     for (const auto& row : kRows) {
         SCOPED_TRACE(std::string(row.connected) + " then " + row.clicks);
