@@ -11,18 +11,12 @@
 #include "AppTestSupport.h"
 #include "controls/Messages.h"
 #include "controls/Slider.h"
-#include "support/TestSupport.h"
 #include "view/NodesView.h"
 
 namespace {
 
 class AppUndo : public AppTest {
 protected:
-    std::vector<uint8_t> Saved() {
-        const QString path = QString::fromStdString(TempDir()) + "/undo.mtf";
-        EXPECT_TRUE(w.SaveFile(path));
-        return ReadFileBytes(path.toStdString());
-    }
     QPoint PinCentre(const Pin* pin) {
         s.view->Redraw();
         for (const PinSpot& spot : s.view->pinSpots())
@@ -40,10 +34,10 @@ struct UndoCase {
 };
 
 TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
-    // Store <- Fill(1); loose Pattern(2), Fill(3) and Blur(4); boxes spread ou
-    Feed<FillNode>();
-    graph().AddNode(std::make_unique<PatternNode>());
-    graph().AddNode(std::make_unique<FillNode>());
+    // Store <- Probe(1); loose Probe(2), Probe(3) and Blur(4); boxes spread out.
+    Feed<ProbeNode>();
+    graph().AddNode(std::make_unique<ProbeNode>());
+    graph().AddNode(std::make_unique<ProbeNode>());
     graph().AddNode(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
     s.view->SetLayout({{10, 10}, {150, 10}, {10, 150}, {290, 150}, {150, 150}});
     const UndoCase kCases[] = {
@@ -70,7 +64,7 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
              QTest::mouseClick(s.view, Qt::RightButton, {}, PinCentre(g.nodes[2]->outputPin.get()));
          }},
         {"Move node", 0,
-         [this] {  // Fill(1)'s box, in two moves
+         [this] {  // Probe(1)'s box, in two moves
              QTest::mousePress(s.view, Qt::MiddleButton, {}, QPoint(200, 60));
              QTest::mouseMove(s.view, QPoint(150, 90));
              QTest::mouseMove(s.view, QPoint(120, 100));
@@ -99,7 +93,7 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
         {"Larger texture", 1, [this] { w.Command(CMD_LARGER); }},
         {"Smaller texture", 1, [this] { w.Command(CMD_SMALLER); }},
         {"Delete cable", 1,
-         [this] {  // Fill -> Store, the first of two
+         [this] {  // Probe -> Store, the first of two
              SendMessage(MSG_SELECT_CABLE, 0);
              w.Command(CMD_DELETE_CABLE);
          }},
