@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -62,7 +61,6 @@ TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentAndTheWholeMenuWithItsCheckedIte
               "High resolution cables (slow)), -, Show large view...\n"
               "&Texture: &Larger, &Smaller\n"
               "&Help: &Help, -, &About...");
-    EXPECT_EQ(w.action(CMD_SAVE_CURRENT)->shortcut(), QKeySequence(QKeySequence::Save));
 
     // Checked items follow their flags; the cable items are exclusive.
     w.Command(CMD_AUTO_RENDER);
@@ -191,7 +189,6 @@ TEST_F(AppWindow, PanelRowsReachTheParameterTheLabelTheHistoryAndThePreview) {
 
     const QPoint right(slider->width() - 33, 10);  // the thumb's centre at the maximum
     QTest::mouseClick(slider, Qt::LeftButton, {}, right);
-    EXPECT_EQ(probe->value(0), 0);  // the notification is queued, not yet handled
     QCoreApplication::processEvents();
     EXPECT_EQ(probe->value(0), 255);
     EXPECT_EQ(LabelText(s.valueLabels[0]), "255");
@@ -334,13 +331,7 @@ TEST_F(AppWindow, ZoomScrollTiledAndTextureSizeCommands) {
     EXPECT_EQ(graph().texture().width, 4097);
 }
 
-TEST_F(AppWindow, RenderCountsEveryUpstreamNodeAndInformationBoxesAreOwned) {
-    Feed<ProbeNode>();
-    graph().AddNode(std::make_unique<ProbeNode>());  // not upstream
-    w.Command(CMD_RENDER);
-    WaitForRenders();
-    EXPECT_EQ(s.progressBar->maximum(), 2 * 256);
-    EXPECT_EQ(s.progressBar->value(), 2 * 256);
+TEST_F(AppWindow, InformationBoxesAreOwnedAndExitAndCloseAskToQuit) {
     BoxCloser closer;
     w.Command(CMD_ABOUT);
     w.Command(CMD_HELP);
