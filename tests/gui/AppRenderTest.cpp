@@ -46,11 +46,6 @@ protected:
         reference.Render();
         return Bytes(reference.texture());
     }
-    QImage PreviewOf(const Image& texture) {
-        return BuildPreviewPicture(texture, s.previewArea.width(), s.previewArea.height(),
-                                   s.previewHScroll->value(), s.previewVScroll->value(), s.zoom,
-                                   s.tiled);
-    }
 
     Node* gate = nullptr;
     Slider* slider = nullptr;
@@ -89,7 +84,10 @@ TEST_F(AppRender, ALongRenderKeepsTheLoopRunningAndThePreviewOnTheLastCompletedT
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(s.progressBar->value(), 2 * 256);
     EXPECT_EQ(Bytes(*s.texture), SynchronousTexture());
-    EXPECT_EQ(s.preview->picture(), PreviewOf(*s.texture));
+    EXPECT_EQ(
+        s.preview->picture(),
+        BuildPreviewPicture(*s.texture, s.previewArea.width(), s.previewArea.height(),
+                            s.previewHScroll->value(), s.previewVScroll->value(), s.zoom, s.tiled));
     EXPECT_NE(s.preview->picture(), previewBefore);
 }
 
