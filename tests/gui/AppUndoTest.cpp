@@ -24,7 +24,6 @@ protected:
         ADD_FAILURE() << "pin not drawn";
         return {};
     }
-    QWidget* Row(int i) { return s.valueControls.at(i).data(); }
 };
 
 struct UndoCase {
@@ -73,20 +72,19 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
         {"Change Level", 1,
          [this] {  // one drag, several notifications
              SendMessage(MSG_SELECT_NODE, 1);
-             QWidget* slider = Row(0);
-             for (int x : {20, 60, 90}) {
-                 if (x == 20)
-                     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(x, 10));
-                 else
-                     QTest::mouseMove(slider, QPoint(x, 10));
+             QWidget* slider = s.valueControls[0].data();
+             QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(20, 10));
+             for (int x : {60, 90}) {
                  QCoreApplication::processEvents();
+                 QTest::mouseMove(slider, QPoint(x, 10));
              }
+             QCoreApplication::processEvents();
              QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(90, 10));
          }},
         {"Change Note", 1,
          [this] {  // one run of typing
              SendMessage(MSG_SELECT_NODE, 1);
-             auto* edit = static_cast<QLineEdit*>(Row(2));
+             auto* edit = static_cast<QLineEdit*>(s.valueControls[2].data());
              edit->setFocus();
              QTest::keyClicks(edit, "abc");
          }},

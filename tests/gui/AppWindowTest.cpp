@@ -125,7 +125,7 @@ TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
 }
 
 TEST_F(AppWindow, CablePanelResizeAndDeleteCableClearingTheViewSelectionOnly) {
-    Node* fill = Feed<ProbeNode>();
+    Node* probe = Feed<ProbeNode>();
     SendMessage(MSG_SELECT_NODE, 5);  // stale indexes are ignored
     SendMessage(MSG_SELECT_CABLE, 1);
     EXPECT_EQ(s.selectionTitle->text(), "none");
@@ -134,7 +134,7 @@ TEST_F(AppWindow, CablePanelResizeAndDeleteCableClearingTheViewSelectionOnly) {
     ASSERT_EQ(s.nameLabels.size(), 1u);
     EXPECT_EQ(LabelText(s.nameLabels[0]), "Cable from 'Output' of 'Probe' to 'Source' of 'Store'");
     SendMessage(MSG_DELETE_CABLE);
-    EXPECT_TRUE(fill->outputPin->cables.empty());
+    EXPECT_TRUE(probe->outputPin->cables.empty());
     EXPECT_EQ(s.selection.cable(), nullptr);
     EXPECT_EQ(s.selectionTitle->text(), "a cable");  // until the next selection or layout
     // Every control has its place for the client size; a resize rebuilds the panel.
@@ -163,7 +163,7 @@ TEST_F(AppWindow, CablePanelResizeAndDeleteCableClearingTheViewSelectionOnly) {
     SendMessage(MSG_SELECT_NODE, 1);
     w.Command(CMD_DELETE_CABLE);  // no cable: only the view's node selection goes
     EXPECT_EQ(s.view->selectedNode, nullptr);
-    EXPECT_EQ(s.selection.node(), fill);
+    EXPECT_EQ(s.selection.node(), probe);
 }
 
 void Wheel(QWidget* widget, QPoint angleDelta, Qt::KeyboardModifiers modifiers = {}) {
