@@ -8,84 +8,34 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-#include <atomic>
-#include <chrono>
-#include <climits>
-#include <thread>
 
 #include "AppTestSupport.h"
 #include "app/Preview.h"
 #include "controls/MessageIds.h"
 #include "controls/Slider.h"
 #include "engine/NodeGraph.h"
-#include "engine/RenderCancel.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-// Fills each band of rows with (Level, y, x); a band first waits for a permit
-// from the test, or gives up when the render is cancelled. So a render lasts
-// exactly as long as the test wants, whatever the machine's speed.
-class GateNode : public Node {
-public:
-    static inline std::atomic<int> permits{INT_MAX};
-    static inline std::atomic<int> waiting{0};  // bands held at the gate now
-
-    explicit GateNode(int width = 1, int height = 1) : Node("Gate", 202, width, height) {
-        static constexpr ParamDef kParams[] = {param::Int("Level", 0, 255, 0)};
-        AddParams(kParams);
-    }
-    std::unique_ptr<Node> Clone() const override { return CloneAs<GateNode>(); }
-
-    void Compute() override {
-        RenderCancel* cancel = rowbands::ActiveCancel();
-        ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-            if (!Pass(cancel)) return;  // the render is rolled back anyway
-            for (int y = y0; y < y1; ++y)
-                for (int x = 0; x < image->width; ++x) {
-                    uint8_t* p = image->pixel(x, y);
-                    p[0] = static_cast<uint8_t>(value(0));
-                    p[1] = static_cast<uint8_t>(y);
-                    p[2] = static_cast<uint8_t>(x);
-                }
-        });
-    }
-
-private:
-    static bool Pass(RenderCancel* cancel) {
-        ++waiting;
-        bool passed = false;
-        while (!(cancel && cancel->Requested())) {
-            int p = permits.load();
-            if (p > 0 && permits.compare_exchange_weak(p, p - 1)) {
-                passed = true;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        --waiting;
-        return passed;
-    }
-};
-
 class AppRender : public AppTest {
 protected:
     void SetUp() override {
-        GateNode::permits = INT_MAX;
-        gate = Feed<GateNode>();
+        gate = Feed<ProbeNode>();
+        graph().AddNode(std::make_unique<ProbeNode>());  // not upstream: not in the progress
         w.Command(CMD_LARGER);  // 128 x 128: several bands on any thread count
         SendMessage(MSG_SELECT_NODE, 1);
         slider = qobject_cast<Slider*>(s.valueControls[0].data());
         ASSERT_NE(slider, nullptr);
         WaitForRenders();
     }
-    void TearDown() override { GateNode::permits = INT_MAX; }
+    void TearDown() override { ProbeNode::permits = INT_MAX; }
 
     // Holds every band but `permits` at the gate until Open.
-    void Close(int permits = 0) { GateNode::permits = permits; }
-    void Open() { GateNode::permits = INT_MAX; }
+    void Close(int permits = 0) { ProbeNode::permits = permits; }
+    void Open() { ProbeNode::permits = INT_MAX; }
     void WaitAtGate() {
-        ASSERT_TRUE(QTest::qWaitFor([] { return GateNode::waiting > 0; }, 60000));
+        ASSERT_TRUE(QTest::qWaitFor([] { return ProbeNode::waiting > 0; }, 60000));
     }
 
     // The texture of a fresh document holding a copy of the gate node.
@@ -95,11 +45,6 @@ protected:
         reference.Connect(copy->outputPin.get(), reference.store()->inputPins[0].get());
         reference.Render();
         return Bytes(reference.texture());
-    }
-    QImage PreviewOf(const Image& texture) {
-        return BuildPreviewPicture(texture, s.previewArea.width(), s.previewArea.height(),
-                                   s.previewHScroll->value(), s.previewVScroll->value(), s.zoom,
-                                   s.tiled);
     }
 
     Node* gate = nullptr;
@@ -139,7 +84,10 @@ TEST_F(AppRender, ALongRenderKeepsTheLoopRunningAndThePreviewOnTheLastCompletedT
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(s.progressBar->value(), 2 * 256);
     EXPECT_EQ(Bytes(*s.texture), SynchronousTexture());
-    EXPECT_EQ(s.preview->picture(), PreviewOf(*s.texture));
+    EXPECT_EQ(
+        s.preview->picture(),
+        BuildPreviewPicture(*s.texture, s.previewArea.width(), s.previewArea.height(),
+                            s.previewHScroll->value(), s.previewVScroll->value(), s.zoom, s.tiled));
     EXPECT_NE(s.preview->picture(), previewBefore);
 }
 
@@ -164,7 +112,6 @@ TEST_F(AppRender, ASliderDragMakesFarFewerRendersAndEndsOnTheFinalValue) {
     EXPECT_EQ(gate->value(0), slider->value());
     EXPECT_GT(gate->value(0), 100);
     EXPECT_EQ(Bytes(*s.texture), SynchronousTexture());
-    EXPECT_EQ(s.preview->picture(), PreviewOf(*s.texture));
 }
 
 // The size change left the document modified: the question about saving

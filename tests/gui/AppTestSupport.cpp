@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <chrono>
+#include <thread>
 
 #include "app/LargeView.h"
 #include "controls/Label.h"
 #include "controls/Messages.h"
 #include "engine/NodeGraph.h"
+#include "engine/RenderCancel.h"
+#include "engine/RowBands.h"
 #include "support/TestSupport.h"
 
 BoxCloser::BoxCloser() {
@@ -26,32 +30,41 @@ QStringList BoxCloser::texts() const {
     return texts;
 }
 
-FillNode::FillNode(int width, int height) : Node("Fill", 200, width, height) {
+ProbeNode::ProbeNode(int width, int height) : Node("Probe", 200, width, height) {
     static constexpr ParamDef kParams[] = {param::Int("Level", 0, 255, 0),
                                            param::Int("Blue", 0, 255, 0),
                                            param::Text("Note", "hello")};
     AddParams(kParams);
 }
 
-void FillNode::Compute() {
-    for (int i = 0; i < image->pixelCount; ++i) {
-        uint8_t* p = image->bytes() + 4 * i;
-        p[0] = static_cast<uint8_t>(value(0));
-        p[1] = static_cast<uint8_t>(255 - value(0));
-        p[2] = static_cast<uint8_t>(value(1));
-        p[3] = 0;
-    }
+void ProbeNode::Compute() {
+    RenderCancel* cancel = rowbands::ActiveCancel();
+    ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        if (!Pass(cancel)) return;  // the render is rolled back anyway
+        for (int y = y0; y < y1; ++y)
+            for (int x = 0; x < image->width; ++x) {
+                uint8_t* p = image->pixel(x, y);
+                p[0] = static_cast<uint8_t>(x ^ value(0));
+                p[1] = static_cast<uint8_t>(y);
+                p[2] = static_cast<uint8_t>(x ^ y ^ value(1));
+                p[3] = 0;
+            }
+    });
 }
 
-void PatternNode::Compute() {
-    for (int y = 0; y < image->height; ++y)
-        for (int x = 0; x < image->width; ++x) {
-            uint8_t* p = image->pixel(x, y);
-            p[0] = static_cast<uint8_t>(x);
-            p[1] = static_cast<uint8_t>(y);
-            p[2] = static_cast<uint8_t>(x ^ y);
-            p[3] = 0;
+bool ProbeNode::Pass(RenderCancel* cancel) {
+    ++waiting;
+    bool passed = false;
+    while (!(cancel && cancel->Requested())) {
+        int p = permits.load();
+        if (p > 0 && permits.compare_exchange_weak(p, p - 1)) {
+            passed = true;
+            break;
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    --waiting;
+    return passed;
 }
 
 QString LabelText(QWidget* label) {
@@ -91,4 +104,10 @@ void AppFixture::WaitForRenders() const {
 int AppFixture::RenderCount() const {
     WaitForRenders();
     return static_cast<int>(log_->Matching("Update took").size());
+}
+
+std::vector<uint8_t> AppFixture::Saved() {
+    const QString path = QString::fromStdString(TempDir()) + "/saved.mtf";
+    EXPECT_TRUE(window_->SaveFile(path));
+    return ReadFileBytes(path.toStdString());
 }

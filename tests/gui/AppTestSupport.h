@@ -1,5 +1,5 @@
 // Helpers for the main window's tests: a closer for message boxes, scripted
-// file dialogs, and test-only nodes whose images show their parameters.
+// file dialogs, and a test-only node whose image shows its parameters.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QString>
 #include <QTimer>
+#include <atomic>
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "engine/Node.h"
 
 class LargeView;
+class RenderCancel;
 
 // Closes every modal message box that appears while alive and records it.
 class BoxCloser {
@@ -35,20 +38,21 @@ private:
     std::vector<Box> boxes_;
 };
 
-// Fills its image with (Level, 255 - Level, Blue, 0); its text goes nowhere.
-class FillNode : public Node {
+// Pixel (x, y) = (x ^ Level, y, x ^ y ^ Blue): every pixel of a texture up to
+// 256 wide differs; its text goes nowhere. Each band of rows first waits for
+// a permit from the test, or gives up when the render is cancelled, so a
+// render lasts exactly as long as the test wants, whatever the machine's speed.
+class ProbeNode : public Node {
 public:
-    explicit FillNode(int width = 1, int height = 1);
-    std::unique_ptr<Node> Clone() const override { return CloneAs<FillNode>(); }
-    void Compute() override;
-};
+    static inline std::atomic<int> permits{INT_MAX};
+    static inline std::atomic<int> waiting{0};  // bands held at the gate now
 
-// Pixel (x, y) = (x, y, x ^ y): every pixel of a texture up to 256 wide differs.
-class PatternNode : public Node {
-public:
-    explicit PatternNode(int width = 1, int height = 1) : Node("Pattern", 201, width, height) {}
-    std::unique_ptr<Node> Clone() const override { return CloneAs<PatternNode>(); }
+    explicit ProbeNode(int width = 1, int height = 1);
+    std::unique_ptr<Node> Clone() const override { return CloneAs<ProbeNode>(); }
     void Compute() override;
+
+private:
+    static bool Pass(RenderCancel* cancel);
 };
 
 // The text of a Label given as a plain widget.
@@ -84,7 +88,8 @@ public:
     Node* AddFeedingStore(std::unique_ptr<Node> node);
     // Sends a view message to the main window as the editor view does.
     void SendMessage(int message, long long wParam = 0);
-    int RenderCount() const;  // "Update took" lines once the renders are done
+    int RenderCount() const;       // "Update took" lines once the renders are done
+    std::vector<uint8_t> Saved();  // the document as Save writes it
 
 private:
     std::unique_ptr<class LogCapture> log_;

@@ -11,18 +11,12 @@
 #include "AppTestSupport.h"
 #include "controls/Messages.h"
 #include "controls/Slider.h"
-#include "support/TestSupport.h"
 #include "view/NodesView.h"
 
 namespace {
 
 class AppUndo : public AppTest {
 protected:
-    std::vector<uint8_t> Saved() {
-        const QString path = QString::fromStdString(TempDir()) + "/undo.mtf";
-        EXPECT_TRUE(w.SaveFile(path));
-        return ReadFileBytes(path.toStdString());
-    }
     QPoint PinCentre(const Pin* pin) {
         s.view->Redraw();
         for (const PinSpot& spot : s.view->pinSpots())
@@ -30,7 +24,6 @@ protected:
         ADD_FAILURE() << "pin not drawn";
         return {};
     }
-    QWidget* Row(int i) { return s.valueControls.at(i).data(); }
 };
 
 struct UndoCase {
@@ -40,10 +33,10 @@ struct UndoCase {
 };
 
 TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
-    // Store <- Fill(1); loose Pattern(2), Fill(3) and Blur(4); boxes spread ou
-    Feed<FillNode>();
-    graph().AddNode(std::make_unique<PatternNode>());
-    graph().AddNode(std::make_unique<FillNode>());
+    // Store <- Probe(1); loose Probe(2), Probe(3) and Blur(4); boxes spread out.
+    Feed<ProbeNode>();
+    graph().AddNode(std::make_unique<ProbeNode>());
+    graph().AddNode(std::make_unique<ProbeNode>());
     graph().AddNode(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
     s.view->SetLayout({{10, 10}, {150, 10}, {10, 150}, {290, 150}, {150, 150}});
     const UndoCase kCases[] = {
@@ -70,7 +63,7 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
              QTest::mouseClick(s.view, Qt::RightButton, {}, PinCentre(g.nodes[2]->outputPin.get()));
          }},
         {"Move node", 0,
-         [this] {  // Fill(1)'s box, in two moves
+         [this] {  // Probe(1)'s box, in two moves
              QTest::mousePress(s.view, Qt::MiddleButton, {}, QPoint(200, 60));
              QTest::mouseMove(s.view, QPoint(150, 90));
              QTest::mouseMove(s.view, QPoint(120, 100));
@@ -79,27 +72,26 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
         {"Change Level", 1,
          [this] {  // one drag, several notifications
              SendMessage(MSG_SELECT_NODE, 1);
-             QWidget* slider = Row(0);
-             for (int x : {20, 60, 90}) {
-                 if (x == 20)
-                     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(x, 10));
-                 else
-                     QTest::mouseMove(slider, QPoint(x, 10));
+             QWidget* slider = s.valueControls[0].data();
+             QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(20, 10));
+             for (int x : {60, 90}) {
                  QCoreApplication::processEvents();
+                 QTest::mouseMove(slider, QPoint(x, 10));
              }
+             QCoreApplication::processEvents();
              QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(90, 10));
          }},
         {"Change Note", 1,
          [this] {  // one run of typing
              SendMessage(MSG_SELECT_NODE, 1);
-             auto* edit = static_cast<QLineEdit*>(Row(2));
+             auto* edit = static_cast<QLineEdit*>(s.valueControls[2].data());
              edit->setFocus();
              QTest::keyClicks(edit, "abc");
          }},
         {"Larger texture", 1, [this] { w.Command(CMD_LARGER); }},
         {"Smaller texture", 1, [this] { w.Command(CMD_SMALLER); }},
         {"Delete cable", 1,
-         [this] {  // Fill -> Store, the first of two
+         [this] {  // Probe -> Store, the first of two
              SendMessage(MSG_SELECT_CABLE, 0);
              w.Command(CMD_DELETE_CABLE);
          }},

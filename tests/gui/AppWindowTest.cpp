@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -37,7 +36,7 @@ QString MenuLayout(const QList<QAction*>& actions) {
     return items.join(", ");
 }
 
-TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentAndTheWholeMenu) {
+TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentAndTheWholeMenuWithItsCheckedItems) {
     EXPECT_EQ(w.windowTitle(), "Swatcher [v0.97] by Oxhal");
     EXPECT_EQ(w.client()->size(), QSize(774, 517));
     EXPECT_EQ(Field(IDC_TEXTURE_DIMS), "64x64");
@@ -62,119 +61,8 @@ TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentAndTheWholeMenu) {
               "High resolution cables (slow)), -, Show large view...\n"
               "&Texture: &Larger, &Smaller\n"
               "&Help: &Help, -, &About...");
-    EXPECT_EQ(w.action(CMD_SAVE_CURRENT)->shortcut(), QKeySequence(QKeySequence::Save));
-}
 
-TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
-    BoxCloser closer;
-    w.Command(CMD_ADD_NODE);    // no line chosen
-    w.Command(CMD_CLONE_NODE);  // nothing selected: silently nothing
-    SendMessage(MSG_SELECT_NODE, 0);
-    w.Command(CMD_CLONE_NODE);
-    w.Command(CMD_DELETE_NODE);
-    s.nodeList->setCurrentRow(2);  // Blur, selected as it is added
-    w.Command(CMD_ADD_NODE);
-    Node* blur = graph().nodes.at(1).get();
-    EXPECT_EQ(s.selectionTitle->text(), "Blur");
-    EXPECT_EQ(s.valueControls.size(), blur->params.size());
-    graph().Connect(blur->outputPin.get(), graph().store()->inputPins[0].get());
-    w.Command(CMD_DELETE_NODE);
-    EXPECT_EQ(closer.texts(), QStringList({"Select a node-type first from the available nodes.",
-                                           "Duplicating the store node makes no sense at all!",
-                                           "Why would you want to delete the Store node?!",
-                                           "Cannot delete node, since it still has cables "
-                                           "attached to it.\nPlease remove the cables first..."}));
-    EXPECT_EQ(closer.boxes()[0].title, "Oops!");
-
-    blur->param(0).SetValue(blur->param(0).GetMax());
-    w.Command(CMD_CLONE_NODE);
-    ASSERT_EQ(graph().nodes.size(), 3u);
-    Node* clone = graph().nodes[2].get();
-    EXPECT_EQ(clone->value(0), blur->param(0).GetMax());
-    EXPECT_TRUE(clone->outputPin->cables.empty());
-    EXPECT_EQ(s.view->selectedNode, clone);
-    w.Command(CMD_DELETE_NODE);
-    EXPECT_EQ(graph().nodes.size(), 2u);
-    EXPECT_EQ(s.selection.shown(), Selection{});
-    EXPECT_EQ(s.view->selectedNode, nullptr);
-    EXPECT_EQ(s.selectionTitle->text(), "none");
-    EXPECT_TRUE(s.valueControls.empty() && s.nameLabels.empty() && s.valueLabels.empty());
-    EXPECT_EQ(RenderCount(), 1);  // editing the graph does not render
-}
-
-TEST_F(AppWindow, CablePanelResizeAndDeleteCableClearingTheViewSelectionOnly) {
-    Node* fill = Feed<FillNode>();
-    SendMessage(MSG_SELECT_NODE, 5);  // stale indexes are ignored
-    SendMessage(MSG_SELECT_CABLE, 1);
-    EXPECT_EQ(s.selectionTitle->text(), "none");
-    SendMessage(MSG_SELECT_CABLE, 0);
-    EXPECT_EQ(s.selectionTitle->text(), "a cable");
-    ASSERT_EQ(s.nameLabels.size(), 1u);
-    EXPECT_EQ(LabelText(s.nameLabels[0]), "Cable from 'Output' of 'Fill' to 'Source' of 'Store'");
-    SendMessage(MSG_DELETE_CABLE);
-    EXPECT_TRUE(fill->outputPin->cables.empty());
-    EXPECT_EQ(s.selection.cable(), nullptr);
-    EXPECT_EQ(s.selectionTitle->text(), "a cable");  // until the next selection or layout
-    // A resize places every control anew and rebuilds the panel.
-    w.resize(1000, 700 + w.menuBar()->height());
-    const QSize client = w.client()->size();
-    EXPECT_EQ(s.preview->geometry(), QRect(client.width() - 264, client.height() - 244, 233, 215));
-    EXPECT_EQ(s.view->geometry().size(), QSize(client.width() - 205, client.height() - 314));
-    EXPECT_EQ(s.selectionTitle->text(), "none");
-    s.viewHScroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(s.view->scrollX, 50);
-
-    SendMessage(MSG_SELECT_NODE, 1);
-    w.Command(CMD_DELETE_CABLE);  // no cable: only the view's node selection goes
-    EXPECT_EQ(s.view->selectedNode, nullptr);
-    EXPECT_EQ(s.selection.node(), fill);
-}
-
-// Drag -> queued change message -> SetValue -> value label -> render -> preview;
-// then keystrokes in a text row, and the same without automatic rendering.
-TEST_F(AppWindow, PanelRowsReachTheParameterTheLabelAndThePreview) {
-    Node* fill = Feed<FillNode>();
-    SendMessage(MSG_SELECT_NODE, 1);
-    ASSERT_EQ(s.valueControls.size(), 3u);
-    auto* slider = qobject_cast<Slider*>(s.valueControls[0].data());
-    ASSERT_NE(slider, nullptr);
-    EXPECT_EQ(slider->geometry(), QRect(224, 267 + 23, 345 - 116, 20));
-    EXPECT_EQ(s.valueLabels[1]->geometry(), QRect(345 + 112, 312, 40, 20));
-    EXPECT_EQ(LabelText(s.nameLabels[1]), "Blue");
-    EXPECT_EQ(slider->maximum(), 255);
-
-    const QPoint right(slider->width() - 33, 10);  // the thumb's centre at the maximum
-    QTest::mouseClick(slider, Qt::LeftButton, {}, right);
-    EXPECT_EQ(fill->value(0), 0);  // the notification is queued, not yet handled
-    QCoreApplication::processEvents();
-    EXPECT_EQ(fill->value(0), 255);
-    EXPECT_EQ(LabelText(s.valueLabels[0]), "255");
-    EXPECT_EQ(RenderCount(), 2);
-    EXPECT_EQ(s.preview->picture().pixel(3, 3), qRgb(255, 0, 0));
-
-    auto* edit = qobject_cast<QLineEdit*>(s.valueControls[2].data());
-    ASSERT_NE(edit, nullptr);
-    edit->setFocus();
-    edit->end(false);
-    QTest::keyClicks(edit, "!?");
-    EXPECT_EQ(fill->param(2).GetText(), "hello!?");
-    EXPECT_EQ(LabelText(s.valueLabels[2]), "hello!?");
-    EXPECT_EQ(RenderCount(), 3);  // both keys came before the render started
-
-    w.Command(CMD_AUTO_RENDER);
-    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(7, 10));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(fill->value(0), 0);
-    EXPECT_EQ(LabelText(s.valueLabels[0]), "0");
-    EXPECT_EQ(RenderCount(), 3);
-    // A notification whose slider is gone by the time it arrives is ignored.
-    QTest::mouseClick(slider, Qt::LeftButton, {}, right);
-    SendMessage(MSG_SELECT_NONE);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(fill->value(0), 0);
-}
-
-TEST_F(AppWindow, CheckedItemsFollowTheirFlagsAndCableItemsAreExclusive) {
+    // Checked items follow their flags; the cable items are exclusive.
     w.Command(CMD_AUTO_RENDER);
     EXPECT_FALSE(s.autoRender || w.action(CMD_AUTO_RENDER)->isChecked());
     w.action(CMD_AUTO_RENDER)->trigger();  // through the menu item
@@ -189,6 +77,174 @@ TEST_F(AppWindow, CheckedItemsFollowTheirFlagsAndCableItemsAreExclusive) {
         for (int other : {CMD_CABLES_LOW, CMD_CABLES_STANDARD, CMD_CABLES_HIGH})
             EXPECT_EQ(w.action(other)->isChecked(), other == id) << id << " " << other;
     }
+}
+
+// Each refusal in the order the checks come: the Store before its cables, a
+// cable on an output, a cable on an input other than the first.
+TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
+    Node* probe = Feed<ProbeNode>();
+    BoxCloser closer;
+    w.Command(CMD_ADD_NODE);    // no line chosen
+    w.Command(CMD_CLONE_NODE);  // nothing selected: silently nothing
+    SendMessage(MSG_SELECT_NODE, 0);
+    w.Command(CMD_CLONE_NODE);
+    w.Command(CMD_DELETE_NODE);
+    SendMessage(MSG_SELECT_NODE, 1);
+    w.Command(CMD_DELETE_NODE);
+    s.nodeList->setCurrentRow(1);  // Mixer, selected as it is added
+    w.Command(CMD_ADD_NODE);
+    Node* mixer = graph().nodes.at(2).get();
+    EXPECT_EQ(s.selectionTitle->text(), "Mixer");
+    EXPECT_EQ(s.valueControls.size(), mixer->params.size());
+    graph().Connect(probe->outputPin.get(), mixer->inputPins[1].get());
+    w.Command(CMD_DELETE_NODE);
+    const QString cables =
+        "Cannot delete node, since it still has cables attached to it.\nPlease remove the "
+        "cables "
+        "first...";
+    EXPECT_EQ(closer.texts(),
+              QStringList({"Select a node-type first from the available nodes.",
+                           "Duplicating the store node makes no sense at all!",
+                           "Why would you want to delete the Store node?!", cables, cables}));
+    EXPECT_EQ(closer.boxes()[0].title, "Oops!");
+
+    mixer->param(0).SetValue(mixer->param(0).GetMax());
+    w.Command(CMD_CLONE_NODE);
+    ASSERT_EQ(graph().nodes.size(), 4u);
+    Node* clone = graph().nodes[3].get();
+    EXPECT_EQ(clone->value(0), mixer->param(0).GetMax());
+    EXPECT_TRUE(clone->inputPins[1]->cables.empty());
+    EXPECT_EQ(s.view->selectedNode, clone);
+    w.Command(CMD_DELETE_NODE);
+    EXPECT_EQ(graph().nodes.size(), 3u);
+    EXPECT_EQ(s.selection.shown(), Selection{});
+    EXPECT_EQ(s.view->selectedNode, nullptr);
+    EXPECT_EQ(s.selectionTitle->text(), "none");
+    EXPECT_TRUE(s.valueControls.empty() && s.nameLabels.empty() && s.valueLabels.empty());
+    EXPECT_EQ(RenderCount(), 1);  // editing the graph does not render
+}
+
+TEST_F(AppWindow, CablePanelResizeAndDeleteCableClearingTheViewSelectionOnly) {
+    Node* probe = Feed<ProbeNode>();
+    SendMessage(MSG_SELECT_NODE, 5);  // stale indexes are ignored
+    SendMessage(MSG_SELECT_CABLE, 1);
+    EXPECT_EQ(s.selectionTitle->text(), "none");
+    SendMessage(MSG_SELECT_CABLE, 0);
+    EXPECT_EQ(s.selectionTitle->text(), "a cable");
+    ASSERT_EQ(s.nameLabels.size(), 1u);
+    EXPECT_EQ(LabelText(s.nameLabels[0]), "Cable from 'Output' of 'Probe' to 'Source' of 'Store'");
+    SendMessage(MSG_DELETE_CABLE);
+    EXPECT_TRUE(probe->outputPin->cables.empty());
+    EXPECT_EQ(s.selection.cable(), nullptr);
+    EXPECT_EQ(s.selectionTitle->text(), "a cable");  // until the next selection or layout
+    // Every control has its place for the client size; a resize rebuilds the panel.
+    const struct {
+        int width, height, id;
+        QRect place;
+    } kPlaces[] = {
+        {774, 517, IDC_PREVIEW, {510, 273, 233, 215}},
+        {774, 517, IDC_SELECTION_GROUP, {158, 267, 345, 241}},
+        {774, 517, IDC_NODES_VIEW, {167, 26, 569, 203}},
+        {774, 517, IDC_PROGRESS, {15, 486, 128, 15}},
+        {1000, 700, IDC_VIEW_VSCROLL, {969, 23, 15, 392}},
+        {1000, 700, IDC_SELECTION_TITLE, {583, 448, 135, 20}},
+        {1000, 700, IDC_PREVIEW, {736, 456, 233, 215}},
+        {1000, 700, IDC_NODES_VIEW, {167, 26, 795, 386}},
+    };
+    for (const auto& c : kPlaces) {
+        w.resize(c.width, c.height + w.menuBar()->height());
+        ASSERT_EQ(w.client()->size(), QSize(c.width, c.height));
+        EXPECT_EQ(w.control(c.id)->geometry(), c.place) << c.id;
+    }
+    EXPECT_EQ(s.selectionTitle->text(), "none");
+    s.viewHScroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(s.view->scrollX, 50);
+
+    SendMessage(MSG_SELECT_NODE, 1);
+    w.Command(CMD_DELETE_CABLE);  // no cable: only the view's node selection goes
+    EXPECT_EQ(s.view->selectedNode, nullptr);
+    EXPECT_EQ(s.selection.node(), probe);
+}
+
+void Wheel(QWidget* widget, QPoint angleDelta, Qt::KeyboardModifiers modifiers = {}) {
+    const QPointF at(widget->width() / 2, widget->height() / 2);
+    QWheelEvent wheel(at, widget->mapToGlobal(at), {}, angleDelta, Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &wheel);
+}
+
+// Click -> queued change message -> SetValue -> value label -> render -> preview;
+// keys and the wheel, one history step each; keystrokes in a text row; the same
+// without automatic rendering; and the wheel over the view moves its scroll bars.
+TEST_F(AppWindow, PanelRowsReachTheParameterTheLabelTheHistoryAndThePreview) {
+    Node* probe = Feed<ProbeNode>();
+    SendMessage(MSG_SELECT_NODE, 1);
+    ASSERT_EQ(s.valueControls.size(), 3u);
+    auto* slider = qobject_cast<Slider*>(s.valueControls[0].data());
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->geometry(), QRect(224, 267 + 23, 345 - 116, 20));
+    EXPECT_EQ(s.valueLabels[1]->geometry(), QRect(345 + 112, 312, 40, 20));
+    EXPECT_EQ(LabelText(s.nameLabels[1]), "Blue");
+
+    const QPoint right(slider->width() - 33, 10);  // the thumb's centre at the maximum
+    QTest::mouseClick(slider, Qt::LeftButton, {}, right);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(probe->value(0), 255);
+    EXPECT_EQ(LabelText(s.valueLabels[0]), "255");
+    EXPECT_EQ(RenderCount(), 2);
+    EXPECT_EQ(s.preview->picture().pixel(3, 3), qRgb(3 ^ 255, 3, 3 ^ 3));
+
+    slider->setFocus();
+    const struct {
+        Qt::Key key;  // or the wheel, for Qt::Key_unknown
+        int notches;
+        int value;
+    } kSteps[] = {
+        {Qt::Key_Left, 0, 254},   {Qt::Key_PageDown, 0, 244}, {Qt::Key_Right, 0, 245},
+        {Qt::Key_PageUp, 0, 255}, {Qt::Key_unknown, -2, 253},
+    };
+    for (const auto& c : kSteps) {
+        SCOPED_TRACE(c.value);
+        const int steps = w.history().count();
+        const int renders = RenderCount();
+        if (c.key == Qt::Key_unknown)
+            Wheel(slider, {0, 120 * c.notches});
+        else
+            QTest::keyClick(slider, c.key);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(probe->value(0), c.value);
+        EXPECT_EQ(w.history().count(), steps + 1);
+        EXPECT_EQ(RenderCount(), renders + 1);
+    }
+
+    auto* edit = qobject_cast<QLineEdit*>(s.valueControls[2].data());
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClicks(edit, "!?");
+    EXPECT_EQ(probe->param(2).GetText(), "hello!?");
+    EXPECT_EQ(LabelText(s.valueLabels[2]), "hello!?");
+    EXPECT_EQ(RenderCount(), 8);  // both keys came before the render started
+
+    w.Command(CMD_AUTO_RENDER);
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(7, 10));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(probe->value(0), 0);
+    EXPECT_EQ(LabelText(s.valueLabels[0]), "0");
+    EXPECT_EQ(RenderCount(), 8);
+    // A notification whose slider is gone by the time it arrives is ignored.
+    QTest::mouseClick(slider, Qt::LeftButton, {}, right);
+    SendMessage(MSG_SELECT_NONE);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(probe->value(0), 0);
+
+    const int notch = QApplication::wheelScrollLines() * 8;
+    Wheel(s.view, {0, -120});
+    Wheel(s.view, {0, -120}, Qt::ShiftModifier);
+    Wheel(s.view, {0, -240}, Qt::ShiftModifier);
+    EXPECT_EQ(std::pair(s.viewHScroll->value(), s.viewVScroll->value()),
+              std::pair(3 * notch, notch));
+    EXPECT_EQ(std::pair(s.view->scrollX, s.view->scrollY), std::pair(3 * notch, notch));
 }
 
 TEST(AppPreviewPicture, MagnifiesTilesAndShowsTheBackdrop) {
@@ -223,7 +279,7 @@ TEST(AppPreviewPicture, MagnifiesTilesAndShowsTheBackdrop) {
 }
 
 TEST_F(AppWindow, ZoomScrollTiledAndTextureSizeCommands) {
-    Feed<PatternNode>();
+    Feed<ProbeNode>();
     w.RenderNow();
     WaitForRenders();
     // Ten tiles of 64 in a 231 x 213 preview.
@@ -274,13 +330,7 @@ TEST_F(AppWindow, ZoomScrollTiledAndTextureSizeCommands) {
     EXPECT_EQ(graph().texture().width, 4097);
 }
 
-TEST_F(AppWindow, RenderCountsEveryUpstreamNodeAndInformationBoxesAreOwned) {
-    Feed<FillNode>();
-    graph().AddNode(std::make_unique<PatternNode>());  // not upstream
-    w.Command(CMD_RENDER);
-    WaitForRenders();
-    EXPECT_EQ(s.progressBar->maximum(), 2 * 256);
-    EXPECT_EQ(s.progressBar->value(), 2 * 256);
+TEST_F(AppWindow, InformationBoxesAreOwnedAndExitAndCloseAskToQuit) {
     BoxCloser closer;
     w.Command(CMD_ABOUT);
     w.Command(CMD_HELP);
@@ -299,7 +349,7 @@ TEST_F(AppWindow, RenderCountsEveryUpstreamNodeAndInformationBoxesAreOwned) {
 
 // Each shortcut stands beside its menu item and triggers its command.
 TEST_F(AppWindow, ShortcutsTriggerTheirCommands) {
-    SendMessage(MSG_SELECT_NODE, graph().NodeIndex(Feed<FillNode>()));
+    SendMessage(MSG_SELECT_NODE, graph().NodeIndex(Feed<ProbeNode>()));
     int quits = 0;
     QObject::connect(&w, &MainWindow::quitRequested, [&quits] { ++quits; });
     const auto requests = [this] { return static_cast<int>(this->requests().size()); };
@@ -338,52 +388,6 @@ TEST_F(AppWindow, ShortcutsTriggerTheirCommands) {
         QTest::keySequence(&w, keys);
         EXPECT_EQ(c.measure() - before, c.change);
     }
-}
-
-void Wheel(QWidget* widget, QPoint angleDelta, Qt::KeyboardModifiers modifiers = {}) {
-    const QPointF at(widget->width() / 2, widget->height() / 2);
-    QWheelEvent wheel(at, widget->mapToGlobal(at), {}, angleDelta, Qt::NoButton, modifiers,
-                      Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(widget, &wheel);
-}
-
-// Each key or wheel step on a slider reaches the parameter, its label, the
-// history and the render; the wheel over the view moves its scroll bars.
-TEST_F(AppWindow, KeysAndWheelStepSlidersAndTheWheelScrollsTheView) {
-    Node* fill = Feed<FillNode>();
-    SendMessage(MSG_SELECT_NODE, 1);
-    QWidget* slider = s.valueControls[0].data();
-    slider->setFocus();
-    const struct {
-        Qt::Key key;  // or the wheel, for Qt::Key_unknown
-        int notches;
-        int value;
-    } kCases[] = {
-        {Qt::Key_Right, 0, 1},    {Qt::Key_PageUp, 0, 11}, {Qt::Key_Left, 0, 10},
-        {Qt::Key_PageDown, 0, 0}, {Qt::Key_unknown, 2, 2}, {Qt::Key_unknown, -1, 1},
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.value);
-        const int steps = w.history().count();
-        const int renders = RenderCount();
-        if (c.key == Qt::Key_unknown)
-            Wheel(slider, {0, 120 * c.notches});
-        else
-            QTest::keyClick(slider, c.key);
-        QCoreApplication::processEvents();
-        EXPECT_EQ(fill->value(0), c.value);
-        EXPECT_EQ(LabelText(s.valueLabels[0]), QString::number(c.value));
-        EXPECT_EQ(w.history().count(), steps + 1);
-        EXPECT_EQ(RenderCount(), renders + 1);
-    }
-
-    const int notch = QApplication::wheelScrollLines() * 8;
-    Wheel(s.view, {0, -120});
-    Wheel(s.view, {0, -120}, Qt::ShiftModifier);
-    Wheel(s.view, {0, -240}, Qt::ShiftModifier);
-    EXPECT_EQ(std::pair(s.viewHScroll->value(), s.viewVScroll->value()),
-              std::pair(3 * notch, notch));
-    EXPECT_EQ(std::pair(s.view->scrollX, s.view->scrollY), std::pair(3 * notch, notch));
 }
 
 }  // namespace
