@@ -110,8 +110,6 @@ public:
     const std::vector<CableTrace>& cableTraces() const { return cableTraces_; }
     bool drawing() const { return drawing_; }
     bool moving() const { return moving_; }
-    int startPinIndex() const { return startPin_; }
-    int endPinIndex() const { return endPin_; }
     // The rubber band of the last rebuild; empty when none was drawn.
     int rubberBandCount() const { return rubberBandCount_; }
     const view::CurveSamples& rubberBand() const { return rubberBand_; }
