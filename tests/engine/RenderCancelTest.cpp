@@ -105,17 +105,14 @@ TEST(RenderCancel, AtEveryCheckpointLeavesNoTraceAndTheNextRenderIsUnchanged) {
         SetRowThreads(threads);
         for (const auto& c : cases) {
             SCOPED_TRACE(testing::Message() << c.name << " on " << RowThreads() << " threads");
+            // The plain renders after the cancels compare with this one.
             auto reference = Prepared(c, registry);
             const State before = Snapshot(*reference);
-            reference->Render();
+            CancelAt never(LONG_MAX);
+            ASSERT_TRUE(reference->Render(&never));
             const State after = Snapshot(*reference);
             ASSERT_NE(after, before);
-
-            auto counted = Prepared(c, registry);
-            CancelAt never(LONG_MAX);
-            ASSERT_TRUE(counted->Render(&never));
-            ASSERT_EQ(Snapshot(*counted), after);
-            ASSERT_GT(never.asked(), static_cast<long>(2 * counted->nodes.size()));
+            ASSERT_GT(never.asked(), static_cast<long>(2 * reference->nodes.size()));
 
             for (long at = 0; at < never.asked(); ++at) {
                 auto graph = Prepared(c, registry);
