@@ -36,6 +36,7 @@ long DrawnCoverage(std::unique_ptr<TextFont> font, const std::string& text) {
     return Sum(surface, 0, surface.width());
 }
 
+// Heights are cell heights, widths the sums of advances.
 TEST(TextFont, ArialIsMetricCompatibleLiberationSansAndOtherNamesFallBack) {
     EXPECT_EQ(Arial()->family(), "Liberation Sans");
     EXPECT_FALSE(Arial()->emboldened());
@@ -43,9 +44,6 @@ TEST(TextFont, ArialIsMetricCompatibleLiberationSansAndOtherNamesFallBack) {
     EXPECT_EQ(Arial()->ascent(), 13);
     for (const char* name : {"", "No such face at all"})
         EXPECT_GT(DrawnCoverage(TextFont::Choose(name, 16, 400), "abc"), 0) << name;
-}
-
-TEST(TextFont, HeightIsTheCellHeightAndWidthTheSumOfAdvances) {
     for (int height : {1, 16, 40, 255}) {
         EXPECT_EQ(Arial(height)->Measure("Hg").height, height);
         EXPECT_EQ(Arial(height)->Measure("").height, height);
@@ -73,9 +71,13 @@ TEST(TextFont, FamilyWithoutBoldIsEmboldened) {
     EXPECT_GT(DrawnCoverage(std::move(bold), "Hm"), DrawnCoverage(std::move(regular), "Hm"));
 }
 
-TEST(TextSurface, DrawsOpaquelyOverItsWholeExtent) {
+TEST(TextSurface, DrawsOpaquelyOverItsWholeExtentAndGuardsImpossibleBitmaps) {
     TextSurface surface;
+    EXPECT_EQ(surface.MeasureText("abc").width, 0);  // no font yet
+    surface.DrawText("abc");
+    EXPECT_TRUE(surface.CreateBitmap(0, 16));
     surface.SelectFont(Arial());
+    surface.DrawText("abc");  // nothing to draw into
     ASSERT_TRUE(surface.CreateBitmap(20, 16));
     surface.SetTextColor({0, 255, 0});
     surface.DrawText("W");
@@ -86,15 +88,6 @@ TEST(TextSurface, DrawsOpaquelyOverItsWholeExtent) {
     surface.DrawText(" ");
     EXPECT_EQ(Sum(surface, 0, space), 0);
     EXPECT_EQ(Sum(surface, space, 20), rest);
-}
-
-TEST(TextSurface, GuardsEmptyAndImpossibleBitmaps) {
-    TextSurface surface;
-    EXPECT_EQ(surface.MeasureText("abc").width, 0);  // no font yet
-    surface.DrawText("abc");
-    EXPECT_TRUE(surface.CreateBitmap(0, 16));
-    surface.SelectFont(Arial());
-    surface.DrawText("abc");  // nothing to draw into
     EXPECT_FALSE(surface.CreateBitmap(1 << 20, 1 << 20));
     EXPECT_EQ(surface.width(), 0);
     EXPECT_EQ(surface.GetPixel(0, 0), Rgb{});
