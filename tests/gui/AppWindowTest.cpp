@@ -99,9 +99,8 @@ TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
     graph().Connect(probe->outputPin.get(), mixer->inputPins[1].get());
     w.Command(CMD_DELETE_NODE);
     const QString cables =
-        "Cannot delete node, since it still has cables attached to it.\nPlease remove the "
-        "cables "
-        "first...";
+        "Cannot delete node, since it still has cables attached to it.\n"
+        "Please remove the cables first...";
     EXPECT_EQ(closer.texts(),
               QStringList({"Select a node-type first from the available nodes.",
                            "Duplicating the store node makes no sense at all!",
