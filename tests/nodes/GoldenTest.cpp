@@ -82,10 +82,6 @@ std::string CaseName(const Case& c) {
     return c.feed == kInPlace ? name + "_inplace" : name;
 }
 
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << CaseName(c);
-}
-
 // "" when the images agree, else where and how they first differ.
 std::string FirstDifference(const std::vector<uint8_t>& expected,
                             const std::vector<uint8_t>& actual, int width) {
