@@ -25,7 +25,6 @@ TEST(Blur, WorkedImages) {
         Pixels blurred;
     } cases[] = {
         {5, 3, noise, 0, 0, noise},
-        {4, 4, {}, 2, 3, Pixels(64, 0)},  // unconnected
         // The double nearest 1/49 is below it: 49 x 1 x (1/49) truncates to 0.
         {64, 1, Uniform(64, Grey(1, 1)), 24, 0, Pixels(256, 0)},
         // Column x holds level x; the single-precision 1/25 lowers every nonzero level by one.
@@ -95,7 +94,6 @@ TEST(DisplacementMap, MapsShiftByTheirChosenByte) {
     auto displaced = [](const std::vector<Pixels>& sources, const Params& p) {
         return Filtered(DisplacementMap::kTypeId, 8, 5, sources, p);
     };
-    EXPECT_EQ(displaced({source}, {255, 0, 255}), source);  // unconnected maps read 0
     // (255 * 9) / 255 = 9 columns.
     EXPECT_EQ(displaced({source, mapX}, {9}), Shifted(source, 8, 5, 1, 0));
     // Green 128: (128 * 255) / 255 = 128 rows, 3 mod 5.
@@ -184,7 +182,6 @@ TEST(Mixer, AddAndMulWeighBytesInStepsOf256) {
 
     EXPECT_EQ(Mix(kMul, 256, 256, kWhite, Px({{0, 255, 0, 128}})), Px({{0, 254, 0, 127}}));
     EXPECT_EQ(Mix(kMul, 555, 555, kWhite, kWhite), kWhite);
-    EXPECT_EQ(Mix(kMul, 256, 256, kWhite, {}), Px({{0, 0, 0, 0}}));
 }
 
 TEST(Mixer, HueRotatesAndSaturRaisesSaturationByTheLengthOfB) {
