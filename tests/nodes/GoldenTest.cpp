@@ -82,10 +82,6 @@ std::string CaseName(const Case& c) {
     return c.feed == kInPlace ? name + "_inplace" : name;
 }
 
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << CaseName(c);
-}
-
 // "" when the images agree, else where and how they first differ.
 std::string FirstDifference(const std::vector<uint8_t>& expected,
                             const std::vector<uint8_t>& actual, int width) {
@@ -96,10 +92,7 @@ std::string FirstDifference(const std::vector<uint8_t>& expected,
     if (e == expected.end()) return "";
     const size_t pixel = (e - expected.begin()) / 4;
     auto bytes = [pixel](const std::vector<uint8_t>& image) {
-        std::string out;
-        for (size_t i = 4 * pixel; i < 4 * pixel + 4; ++i)
-            out += (out.empty() ? "(" : ", ") + std::to_string(image[i]);
-        return out + ")";
+        return testing::PrintToString(std::vector<int>(&image[4 * pixel], &image[4 * pixel + 4]));
     };
     return "first difference at (" + std::to_string(pixel % width) + ", " +
            std::to_string(pixel / width) + "): expected " + bytes(expected) + ", got " +

@@ -1,6 +1,8 @@
 // One filter node fed fixed pixels, through the public graph API alone.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -31,6 +33,10 @@ inline Pixels Px(std::initializer_list<Pixel> pixels) {
 
 inline Pixels Uniform(int count, Pixel p) {
     return Draw(count, 1, [p](int, int) { return p; });
+}
+
+inline Pixel Grey(int v, int fourth) {
+    return {uint8_t(v), uint8_t(v), uint8_t(v), uint8_t(fourth)};
 }
 
 inline Pixels RandomBytes(int count, unsigned seed) {
@@ -68,4 +74,29 @@ inline Pixels Filtered(uint8_t typeId, int w, int h, const std::vector<Pixels>& 
     filter->visited = 0;
     filter->Update();
     return Bytes(*filter->image);
+}
+
+// Exhaustive checks of the table paths walk every colour; under the sanitizers
+// a prime stride keeps them to a few seconds and still varies every byte.
+constexpr uint32_t kColourStride = SWATCHER_SANITIZED ? 97 : 1;
+
+// The three bytes of 0xRRGGBB, red first.
+inline std::array<uint8_t, 3> Channels(uint32_t rgb) {
+    return {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)};
+}
+
+// Expects fast(rgb, out) and plain(rgb, out) to write the same N bytes for
+// every stride-th colour 0xRRGGBB; names the first few that differ.
+template <size_t N, class Fast, class Plain>
+void ExpectSameForEveryColour(uint32_t stride, Fast fast, Plain plain) {
+    int mismatches = 0;
+    for (uint32_t rgb = 0; rgb < 1u << 24; rgb += stride) {
+        std::array<uint8_t, N> f{}, p{};
+        fast(rgb, f.data());
+        plain(rgb, p.data());
+        if (f != p && ++mismatches <= 5)
+            ADD_FAILURE() << "colour " << rgb << ": " << testing::PrintToString(f) << " vs "
+                          << testing::PrintToString(p);
+    }
+    EXPECT_EQ(mismatches, 0);
 }

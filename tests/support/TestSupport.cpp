@@ -5,28 +5,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/DebugSink.h"
-
-LogCapture::LogCapture() {
-    platform::SetLogSink([this](const std::string& line) { lines_.push_back(line); });
-}
-
-LogCapture::~LogCapture() {
-    platform::SetLogSink(nullptr);
-}
-
 std::vector<std::string> LogCapture::Matching(const std::string& prefix) const {
     std::vector<std::string> out;
     for (const auto& line : lines_)
         if (line.compare(0, prefix.size(), prefix) == 0) out.push_back(line);
     return out;
-}
-
-CountingListener::CountingListener() {
-    SetRenderListener(this);
-}
-CountingListener::~CountingListener() {
-    SetRenderListener(nullptr);
 }
 
 std::vector<uint8_t> Bytes(const Image& image) {

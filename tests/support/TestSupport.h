@@ -7,12 +7,15 @@
 
 #include "engine/Image.h"
 #include "engine/RenderListener.h"
+#include "platform/DebugSink.h"
 
 // Collects debug log lines while alive; restores the default sink after.
 class LogCapture {
 public:
-    LogCapture();
-    ~LogCapture();
+    LogCapture() {
+        platform::SetLogSink([this](const std::string& line) { lines_.push_back(line); });
+    }
+    ~LogCapture() { platform::SetLogSink(nullptr); }
     const std::vector<std::string>& lines() const { return lines_; }
     // Lines that start with the given text.
     std::vector<std::string> Matching(const std::string& prefix) const;
@@ -24,8 +27,8 @@ private:
 // Counts NodeDone calls while installed.
 class CountingListener : public RenderListener {
 public:
-    CountingListener();
-    ~CountingListener() override;
+    CountingListener() { SetRenderListener(this); }
+    ~CountingListener() override { SetRenderListener(nullptr); }
     void NodeDone() override { ++done; }
     void NodeProgress(int, int) override {}
     int done = 0;
