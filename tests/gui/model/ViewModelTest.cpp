@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "controls/MessageIds.h"
@@ -125,15 +126,16 @@ TEST_F(ViewModelTest, RightButtonDrawsCablesBetweenOneOutputAndOneFreeInput) {
     Place({{300, 150}, {30, 30}, {160, 30}});
     // Pins by letter: n noise output, m mixer output, 0 and 1 mixer inputs, s Store input.
     const std::string names = "nm01s";
-    Pin* const pins[] = {noise->outputPin.get(), mixer->outputPin.get(), mixer->inputPins[0].get(),
-                         mixer->inputPins[1].get(), graph.store()->inputPins[0].get()};
-    auto pin = [&](char c) { return pins[names.find(c)]; };
+    const std::array<Pin*, 5> pins = {noise->outputPin.get(), mixer->outputPin.get(),
+                                      mixer->inputPins[0].get(), mixer->inputPins[1].get(),
+                                      graph.store()->inputPins[0].get()};
+    auto pin = [&](char c) { return pins.at(names.find(c)); };
     auto click = [&](char c) { RightPress(c == '.' ? kEmpty : At(pin(c))); };
     auto cables = [&] {
         std::string out;
         for (const auto& cable : graph.cables)
             for (const Pin* p : {cable->first, cable->second})
-                out += names[std::find(pins, pins + 5, p) - pins];
+                out += names[std::ranges::find(pins, p) - pins.begin()];
         return out;
     };
     const struct {
@@ -164,7 +166,9 @@ TEST_F(ViewModelTest, RightButtonDrawsCablesBetweenOneOutputAndOneFreeInput) {
         EXPECT_EQ(model.cableTraces().size(), graph.cables.size());
         // The rubber band hangs from the first pin clicked.
         EXPECT_EQ(model.rubberBandCount() > 0, row.drawing);
-        if (row.drawing) EXPECT_EQ(model.rubberBand()[0], At(pin(row.clicks[0])));
+        if (row.drawing) {
+            EXPECT_EQ(model.rubberBand()[0], At(pin(row.clicks[0])));
+        }
     }
     EXPECT_EQ(model.selectedCable, nullptr);  // a new cable is not selected
 }
