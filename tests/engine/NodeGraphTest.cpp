@@ -28,6 +28,33 @@ protected:
 
 }  // namespace
 
+// Each kind of parameter clamps what it is given and prints it its own way.
+TEST(Param, KindsClampAndPrint) {
+    IntParam number("Brightness", -255, 255, 0);
+    ChoiceParam choice("Color", {"Red", "Green", "Blue"});
+    TextParam text("Font", "Arial");
+    struct Case {
+        Param& param;
+        int set;
+        int value;
+        std::string printed;
+    } cases[] = {
+        {number, 300, 255, "255"}, {number, -300, -255, "-255"}, {number, 7, 7, "7"},
+        {choice, 7, 2, "Blue"},    {choice, -1, 0, "Red"},       {text, 5, 0, "Arial"},
+    };
+    for (auto& [param, set, value, printed] : cases) {
+        param.SetValue(set);
+        EXPECT_EQ(param.GetValue(), value) << param.name << " " << set;
+        EXPECT_EQ(param.GetText(), printed) << param.name << " " << set;
+    }
+    // A choice spans its options.
+    EXPECT_EQ(std::pair(choice.GetMin(), choice.GetMax()), (std::pair<int16_t, int16_t>(0, 2)));
+    number.SetText("99");  // numeric parameters ignore texts
+    EXPECT_EQ(number.GetValue(), 7);
+    text.SetText(std::string(2000, 'a'));
+    EXPECT_EQ(text.GetText().size(), 1023u);
+}
+
 TEST(Node, CloneCopiesParametersButNotPixelsAndResizingClears) {
     FillNode source(3, 2);
     source.param(0).SetValue(999);  // clamped to 255
@@ -42,13 +69,7 @@ TEST(Node, CloneCopiesParametersButNotPixelsAndResizingClears) {
     EXPECT_TRUE(AllZero(*source.image));
 }
 
-TEST_F(GraphTest, NewGraphRendersBlackAndAddAndRemoveKeepOrderAndSize) {
-    ASSERT_EQ(graph.nodes.size(), 1u);
-    EXPECT_EQ(store()->typeId, 1);
-    graph.Render();
-    EXPECT_EQ(Bytes(graph.texture()), std::vector<uint8_t>(16, 0));
-    EXPECT_EQ(listener.done, 1);
-    EXPECT_EQ(graph.CountUpstream(), 1);
+TEST_F(GraphTest, AddAndRemoveKeepOrderAndSizeAndCablesAreListedOnBothPins) {
     auto* a = Add<FillNode>();
     auto* b = Add<FillNode>();
     auto* c = Add<FillNode>();
@@ -60,17 +81,14 @@ TEST_F(GraphTest, NewGraphRendersBlackAndAddAndRemoveKeepOrderAndSize) {
     graph.RemoveNode(&stranger);  // not in the graph: nothing happens
     EXPECT_EQ(graph.nodes.size(), 3u);
     EXPECT_EQ(graph.NodeIndex(&stranger), -1);
-}
 
-TEST_F(GraphTest, CablesAreListedOnBothPinsAndRemovedFromBoth) {
-    auto* fill = Add<FillNode>();
     auto* sum = Add<SumNode>();
-    Cable* toA = Wire(fill, sum, 0);
-    Cable* toB = Wire(fill, sum, 1);
+    Cable* toA = Wire(a, sum, 0);
+    Cable* toB = Wire(a, sum, 1);
     Cable* self = Wire(sum, sum, 0);  // accepted unchecked
-    EXPECT_EQ(fill->outputPin->cables, (std::vector<Cable*>{toA, toB}));
+    EXPECT_EQ(a->outputPin->cables, (std::vector<Cable*>{toA, toB}));
     graph.RemoveCable(toA);
-    EXPECT_EQ(fill->outputPin->cables, (std::vector<Cable*>{toB}));
+    EXPECT_EQ(a->outputPin->cables, (std::vector<Cable*>{toB}));
     EXPECT_EQ(sum->inputPins[0]->cables, (std::vector<Cable*>{self}));
     graph.RemoveCable(toA);  // already gone: nothing happens
     EXPECT_EQ(graph.cables.size(), 2u);
@@ -83,7 +101,6 @@ TEST_F(GraphTest, CablesAreListedOnBothPinsAndRemovedFromBoth) {
 TEST_F(GraphTest, SizeChangesClearEveryImageAndImpossibleSizesAreLoggedAndChangeNothing) {
     Wire(Add<FillNode>(), store());
     graph.Render();
-    EXPECT_EQ(Bytes(graph.texture()), std::vector<uint8_t>(16, 7));  // the Store copies
     ASSERT_TRUE(graph.SetTextureSize(8, 2));
     for (const auto& node : graph.nodes) {
         EXPECT_EQ(node->image->width, 8);
@@ -95,12 +112,10 @@ TEST_F(GraphTest, SizeChangesClearEveryImageAndImpossibleSizesAreLoggedAndChange
     for (const auto& node : graph.nodes) EXPECT_EQ(node->image->width, 8);
     EXPECT_EQ(graph.width, 8);
     EXPECT_EQ(NullImage->width, 8);
-    EXPECT_EQ(Image::Create(0, 5), nullptr);
     EXPECT_FALSE(store()->ResizeImage(-1, 3));
     EXPECT_EQ(store()->image->width, 8);  // the old image stays
     EXPECT_EQ(log.lines(),
-              (std::vector<std::string>{"null: no 16384x4x4 buf\r\n", "null: no 0x5x4 buf\r\n",
-                                        "null: no -1x3x4 buf\r\n"}));
+              (std::vector<std::string>{"null: no 16384x4x4 buf\r\n", "null: no -1x3x4 buf\r\n"}));
 }
 
 // A generator is updated once per pulling input (a NodeDone each) but computes
@@ -134,8 +149,7 @@ TEST_F(GraphTest, DiamondComputesEachNodeOnceInPostOrderAndLeavesUnreachedNodes)
     EXPECT_EQ(fill->updates, 2);
     EXPECT_EQ(TextureByte(0), (9 + 1) * 2 + 1);
     fill->Update();
-    fill->Update();
-    EXPECT_EQ(fill->updates, 4);
+    EXPECT_EQ(fill->updates, 3);
 }
 
 TEST_F(GraphTest, LoopsReadTheImageFromTheRenderBefore) {
@@ -150,7 +164,4 @@ TEST_F(GraphTest, LoopsReadTheImageFromTheRenderBefore) {
     EXPECT_EQ(TextureByte(0), 2);  // b = 0+0+1, a = 1+0+1
     graph.Render();                // b = 2+0+1, a = 3+0+1
     EXPECT_EQ(TextureByte(0), 4);
-    Wire(b, b, 1);   // a self-loop applies the filter once per render
-    graph.Render();  // b = 4+3+1, a = 8+0+1
-    EXPECT_EQ(TextureByte(0), 9);
 }
