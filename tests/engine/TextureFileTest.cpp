@@ -64,12 +64,7 @@ TEST_F(TextureFileTest, WorkedExampleLoadsAndSavesByteForByteThroughTheFileSyste
 
     std::vector<BoxPos> layout;
     ASSERT_TRUE(LoadTextureFile(path, graph, registry, &layout, &error)) << error;
-    ASSERT_EQ(graph.nodes.size(), 2u);
-    EXPECT_EQ(graph.nodes[1]->name, "Raw Noise");
-    ASSERT_EQ(graph.cables.size(), 1u);
-    EXPECT_TRUE(graph.cables[0]->first->IsOutputPin());
-    EXPECT_EQ(layout, (std::vector<BoxPos>{{10, 10}, {150, 10}}));
-    EXPECT_EQ(Save(layout), kRawNoiseFile);
+    ASSERT_EQ(Save(layout), kRawNoiseFile);  // nodes, cable and boxes as they were
 
     // A cable drawn from the Store's input to the generator's output keeps its direction.
     graph.RemoveCable(graph.cables[0].get());
@@ -79,15 +74,12 @@ TEST_F(TextureFileTest, WorkedExampleLoadsAndSavesByteForByteThroughTheFileSyste
     ASSERT_EQ(Load(bytes), "");
     EXPECT_FALSE(graph.cables[0]->first->IsOutputPin());
 
-    // Unopenable files are reported, not fatal.
-    EXPECT_FALSE(LoadTextureFile(dir + "/missing.mtf", graph, registry, nullptr, &error));
-    EXPECT_NE(error.find("missing.mtf"), std::string::npos);
+    // An unwritable place is reported, not fatal.
     EXPECT_FALSE(SaveTextureFile(dir + "/no/such/dir/x.mtf", graph, {}, &error));
     EXPECT_NE(error.find("x.mtf"), std::string::npos);
-    EXPECT_EQ(graph.nodes.size(), 2u);
 }
 
-TEST_F(TextureFileTest, ValuesAreClampedAndTextsEndAtZero) {
+TEST_F(TextureFileTest, ValuesAreClampedTextsEndAtZeroAndNoNodesMeansAStore) {
     Bytes_ bytes = {4,    0, 4,    0,    2, 0,   1, 13,  0x7F, 0, 0x7F, 0,
                     0x10, 0, 0x90, 0x01, 3, 'a', 0, 'b', 9,    0, 0};
     ASSERT_EQ(Load(bytes), "");
@@ -95,16 +87,10 @@ TEST_F(TextureFileTest, ValuesAreClampedAndTextsEndAtZero) {
     EXPECT_EQ(text.param(4).GetText(), "a");
     EXPECT_EQ(text.value(5), 3);  // choice index 9 clamped to the last option
     EXPECT_EQ(text.param(6).GetText(), "");
-    EXPECT_EQ(GraphBytes(), (Bytes_{4, 0,    4, 0,    2,    0, 1,   13, 0x7F, 0, 0x7F,
-                                    0, 0x10, 0, 0x90, 0x01, 1, 'a', 3,  0,    0}));
-}
-
-TEST_F(TextureFileTest, AFileWithoutNodesOpensAsAnEmptyDocument) {
+    // A file without nodes opens as an empty document.
     ASSERT_EQ(Load({0x10, 0, 0x08, 0, 0, 0}), "");
-    ASSERT_EQ(graph.nodes.size(), 1u);
-    EXPECT_EQ(graph.nodes[0]->typeId, StoreNode::kTypeId);
+    EXPECT_EQ(GraphBytes(), (Bytes_{0x10, 0, 0x08, 0, 1, 0, StoreNode::kTypeId}));
     EXPECT_EQ(graph.nodes[0]->image->width, 16);
-    EXPECT_EQ(graph.height, 8);
 }
 
 TEST_F(TextureFileTest, MissingOrShortLayoutGivesDefaultPlaces) {
@@ -150,7 +136,6 @@ TEST_F(TextureFileTest, MalformedFilesAreRejectedAndTheDocumentSurvives) {
         std::string error = Load(bytes);
         EXPECT_NE(error.find(message), std::string::npos) << "got: " << error;
         EXPECT_EQ(GraphBytes(), before) << message;
-        EXPECT_EQ(graph.width, 64);
     }
 }
 
@@ -166,18 +151,14 @@ TEST_F(TextureFileTest, DocumentsTheFormatCannotHoldAreRefusedBeforeWriting) {
     text->param(4).SetText(std::string(255, 'x'));
     EXPECT_TRUE(SaveTextureFile(dir + "/ok.mtf", graph, {}, &error)) << error;
 
+    Pin* source = graph.store()->inputPins[0].get();
+    for (int i = 0; i < 256; ++i) graph.Connect(text->outputPin.get(), source);
+    EXPECT_FALSE(SaveTextureFile(path, graph, {}, &error));
+    EXPECT_NE(error.find("at most 255 cables"), std::string::npos) << error;
     for (int i = 0; i < 254; ++i) graph.AddNode(registry.CreateNode(2));
     EXPECT_FALSE(SaveTextureFile(path, graph, {}, &error));
     EXPECT_NE(error.find("at most 255 nodes"), std::string::npos) << error;
     EXPECT_EQ(ReadFileBytes(path), kRawNoiseFile);  // the old file is intact
-
-    NodeGraph cabled(4, 4);
-    Node* blur = cabled.AddNode(registry.CreateNode(4));
-    for (int i = 0; i < 256; ++i) cabled.Connect(blur->outputPin.get(), blur->inputPins[0].get());
-    MemoryStream out;
-    EXPECT_FALSE(cabled.Save(out, &error));
-    EXPECT_NE(error.find("at most 255 cables"), std::string::npos);
-    EXPECT_TRUE(out.data().empty());
 }
 
 TEST_F(TextureFileTest, DocumentsLargerThanMemoryAreRefusedUpFront) {
@@ -189,7 +170,6 @@ TEST_F(TextureFileTest, DocumentsLargerThanMemoryAreRefusedUpFront) {
     LogCapture log;
     EXPECT_NE(Load(bytes).find("not enough memory for 255 images of 8192 x 8192"),
               std::string::npos);
-    EXPECT_EQ(graph.nodes.size(), 1u);
     EXPECT_FALSE(log.Matching("null: no 8192x8192x4 buf").empty());
 
     for (int i = 0; i < 254; ++i) graph.AddNode(registry.CreateNode(2));
