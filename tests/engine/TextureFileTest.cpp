@@ -162,13 +162,12 @@ TEST_F(TextureFileTest, DocumentsTheFormatCannotHoldAreRefusedBeforeWriting) {
 }
 
 TEST_F(TextureFileTest, DocumentsLargerThanMemoryAreRefusedUpFront) {
-    // 255 images of 8192 x 8192 need 68 GB.
+    // 255 images of 8192 x 8192 need 68 GB: the header alone is refused.
     if (platform::PhysicalMemoryBytes() > (uint64_t{80} << 30))
         GTEST_SKIP() << "a very large machine";
-    Bytes_ bytes = {0x00, 0x20, 0x00, 0x20, 255, 0, 1};
-    for (int i = 1; i < 255; ++i) bytes.insert(bytes.end(), {2, 100, 0, 0, 0, 1, 0});
     LogCapture log;
-    EXPECT_NE(Load(bytes).find("not enough memory for 255 images of 8192 x 8192"),
+    EXPECT_NE(Load({0x00, 0x20, 0x00, 0x20, 255, 0})
+                  .find("not enough memory for 255 images of 8192 x 8192"),
               std::string::npos);
     EXPECT_FALSE(log.Matching("null: no 8192x8192x4 buf").empty());
 
