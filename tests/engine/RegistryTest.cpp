@@ -22,7 +22,7 @@ struct DoneWatcher : RenderListener {
 // Menu order, type ids, the one timing line of an Update (its label and
 // whether the node reports itself done before the line or after it), and a
 // save/load round trip of the node fed by itself on every input. The Store
-// is made but not listed; unknown ids make nothing.
+// is not listed; unknown ids make nothing.
 TEST(NodeRegistry, ListsEveryTypeWithItsIdTimingLineAndRecord) {
     struct Type {
         const char* name;
@@ -49,7 +49,6 @@ TEST(NodeRegistry, ListsEveryTypeWithItsIdTimingLineAndRecord) {
         {"Bump", 18, "Bump::Update took ", false},
     };
     NodeRegistry registry;
-    EXPECT_EQ(registry.CreateNode(1)->name, "Store");
     for (int id : {0, 11, 19, 255}) EXPECT_EQ(registry.CreateNode(id), nullptr) << id;
     ASSERT_EQ(registry.prototypes().size(), std::size(types));
     for (size_t i = 0; i < std::size(types); ++i) {
