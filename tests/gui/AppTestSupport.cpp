@@ -14,12 +14,12 @@
 #include "engine/RowBands.h"
 #include "support/TestSupport.h"
 
-BoxCloser::BoxCloser() {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
+BoxCloser::BoxCloser(QMessageBox::StandardButton answer) {
+    QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         boxes_.push_back({box->windowTitle(), box->text(), box->parent() != nullptr});
-        box->done(QMessageBox::Ok);
+        box->button(answer)->click();
     });
     timer_.start(5);
 }

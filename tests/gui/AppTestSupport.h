@@ -20,7 +20,7 @@
 class LargeView;
 class RenderCancel;
 
-// Closes every modal message box that appears while alive and records it.
+// Answers every modal message box that appears while alive and records it.
 class BoxCloser {
 public:
     struct Box {
@@ -29,7 +29,7 @@ public:
         bool owned;  // has a parent window
     };
 
-    BoxCloser();
+    explicit BoxCloser(QMessageBox::StandardButton answer = QMessageBox::Ok);
     const std::vector<Box>& boxes() const { return boxes_; }
     QStringList texts() const;
 

@@ -10,7 +10,6 @@
 
 #include "AppTestSupport.h"
 #include "controls/Messages.h"
-#include "controls/Slider.h"
 #include "view/NodesView.h"
 
 namespace {
