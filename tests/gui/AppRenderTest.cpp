@@ -2,9 +2,7 @@
 // burst of slider changes makes one render of the last value, closing cancels
 // the running render, and the preview only ever shows completed textures.
 #include <QApplication>
-#include <QMessageBox>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -122,17 +120,10 @@ TEST_F(AppRender, ClosingDuringARenderCancelsItInsteadOfWaiting) {
     Close();  // the render cannot end by itself
     w.Command(CMD_RENDER);
     WaitAtGate();
-    bool asked = false;
     bool renderingWhenAsked = true;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        asked = true;
-        renderingWhenAsked = w.renders().running();
-        box->button(QMessageBox::Discard)->click();
-    });
+    BoxCloser closer(QMessageBox::Discard, [&] { renderingWhenAsked = w.renders().running(); });
     w.close();
-    EXPECT_TRUE(asked);
+    EXPECT_EQ(closer.boxes().size(), 1u);
     EXPECT_FALSE(renderingWhenAsked);
     EXPECT_EQ(quits, 1);
     EXPECT_FALSE(w.renders().busy());

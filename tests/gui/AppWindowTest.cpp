@@ -91,7 +91,6 @@ TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
     w.Command(CMD_ADD_NODE);
     Node* mixer = graph().nodes.at(2).get();
     EXPECT_EQ(s.selectionTitle->text(), "Mixer");
-    EXPECT_EQ(s.valueControls.size(), mixer->params.size());
     graph().Connect(probe->outputPin.get(), mixer->inputPins[1].get());
     w.Command(CMD_DELETE_NODE);
     const QString cables =
