@@ -14,12 +14,13 @@
 #include "engine/RowBands.h"
 #include "support/TestSupport.h"
 
-BoxCloser::BoxCloser() {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
+BoxCloser::BoxCloser(QMessageBox::StandardButton answer, std::function<void()> onBox) {
+    QObject::connect(&timer_, &QTimer::timeout, [this, answer, onBox] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         boxes_.push_back({box->windowTitle(), box->text(), box->parent() != nullptr});
-        box->done(QMessageBox::Ok);
+        if (onBox) onBox();
+        box->button(answer)->click();
     });
     timer_.start(5);
 }

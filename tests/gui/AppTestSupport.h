@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <atomic>
 #include <climits>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,7 +21,8 @@
 class LargeView;
 class RenderCancel;
 
-// Closes every modal message box that appears while alive and records it.
+// Answers every modal message box that appears while alive and records it;
+// onBox runs while the box is up.
 class BoxCloser {
 public:
     struct Box {
@@ -29,7 +31,8 @@ public:
         bool owned;  // has a parent window
     };
 
-    BoxCloser();
+    explicit BoxCloser(QMessageBox::StandardButton answer = QMessageBox::Ok,
+                       std::function<void()> onBox = {});
     const std::vector<Box>& boxes() const { return boxes_; }
     QStringList texts() const;
 

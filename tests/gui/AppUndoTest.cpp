@@ -10,7 +10,6 @@
 
 #include "AppTestSupport.h"
 #include "controls/Messages.h"
-#include "controls/Slider.h"
 #include "view/NodesView.h"
 
 namespace {
@@ -26,12 +25,6 @@ protected:
     }
 };
 
-struct UndoCase {
-    const char* step;   // the name the Undo item shows
-    int rendersOnUndo;  // with automatic rendering on
-    std::function<void()> change;
-};
-
 TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
     // Store <- Probe(1); loose Probe(2), Probe(3) and Blur(4); boxes spread out.
     Feed<ProbeNode>();
@@ -39,7 +32,11 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
     graph().AddNode(std::make_unique<ProbeNode>());
     graph().AddNode(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
     s.view->SetLayout({{10, 10}, {150, 10}, {10, 150}, {290, 150}, {150, 150}});
-    const UndoCase kCases[] = {
+    const struct {
+        const char* step;   // the name the Undo item shows
+        int rendersOnUndo;  // with automatic rendering on
+        std::function<void()> change;
+    } kCases[] = {
         {"Add node", 0,
          [this] {
              s.nodeList->setCurrentRow(2);
@@ -96,7 +93,7 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
              w.Command(CMD_DELETE_CABLE);
          }},
     };
-    for (const UndoCase& c : kCases) {
+    for (const auto& c : kCases) {
         SCOPED_TRACE(c.step);
         const std::vector<uint8_t> before = Saved();
         const int steps = w.history().count();
