@@ -5,6 +5,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "engine/NodeGraph.h"
+#include "engine/NodeRegistry.h"
+
 std::vector<std::string> LogCapture::Matching(const std::string& prefix) const {
     std::vector<std::string> out;
     for (const auto& line : lines_)
@@ -33,4 +36,37 @@ std::string TempDir() {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     return mkdtemp(name.data()) ? std::string(name.data()) : std::string("/tmp");
+}
+
+namespace {
+
+Node* AddWith(NodeGraph& graph, const NodeRegistry& registry, uint8_t type,
+              const std::vector<int16_t>& params) {
+    Node* node = graph.AddNode(registry.CreateNode(type));
+    for (size_t i = 0; i < params.size(); ++i) node->param(i).SetValue(params[i]);
+    return node;
+}
+
+}  // namespace
+
+std::vector<uint8_t> RenderFed(uint8_t type, const std::vector<int16_t>& params, int width,
+                               int height, bool inPlace) {
+    NodeRegistry registry;
+    NodeGraph graph(width, height);
+    Node* node = AddWith(graph, registry, type, params);
+    const std::vector<Node*> sources = {AddWith(graph, registry, 7, {90, 40, 23, 37, 10, 200, 3}),
+                                        AddWith(graph, registry, 2, {255, 0, 9}),
+                                        AddWith(graph, registry, 15, {3, 200, 5, 1, 77})};
+    for (size_t i = 0; i < node->inputPins.size(); ++i)
+        graph.Connect(sources[inPlace ? 1 : i]->outputPin.get(), node->inputPins[i].get());
+    graph.Connect(node->outputPin.get(), graph.store()->inputPins[0].get());
+    graph.Render();
+    if (inPlace) {
+        for (const auto& pin : node->inputPins) {
+            graph.RemoveCable(pin->cables.front());
+            graph.Connect(node->outputPin.get(), pin.get());
+        }
+        graph.Render();
+    }
+    return Bytes(graph.texture());
 }
