@@ -2,7 +2,6 @@
 // other nodes or from its own image through a self-loop.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "engine/NodeRegistry.h"

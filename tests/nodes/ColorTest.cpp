@@ -1,7 +1,6 @@
 // The colour-space conversions and the nodes built on them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 
 #include "nodes/filters/ColorSpace.h"

@@ -1,6 +1,5 @@
 #include "support/TestSupport.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -38,25 +37,18 @@ std::string TempDir() {
     return mkdtemp(name.data()) ? std::string(name.data()) : std::string("/tmp");
 }
 
-namespace {
-
-Node* AddWith(NodeGraph& graph, const NodeRegistry& registry, uint8_t type,
-              const std::vector<int16_t>& params) {
-    Node* node = graph.AddNode(registry.CreateNode(type));
-    for (size_t i = 0; i < params.size(); ++i) node->param(i).SetValue(params[i]);
-    return node;
-}
-
-}  // namespace
-
 std::vector<uint8_t> RenderFed(uint8_t type, const std::vector<int16_t>& params, int width,
                                int height, bool inPlace) {
-    NodeRegistry registry;
+    const NodeRegistry registry;
     NodeGraph graph(width, height);
-    Node* node = AddWith(graph, registry, type, params);
-    const std::vector<Node*> sources = {AddWith(graph, registry, 7, {90, 40, 23, 37, 10, 200, 3}),
-                                        AddWith(graph, registry, 2, {255, 0, 9}),
-                                        AddWith(graph, registry, 15, {3, 200, 5, 1, 77})};
+    auto add = [&](uint8_t typeId, const std::vector<int16_t>& values) {
+        Node* node = graph.AddNode(registry.CreateNode(typeId));
+        for (size_t i = 0; i < values.size(); ++i) node->param(i).SetValue(values[i]);
+        return node;
+    };
+    Node* node = add(type, params);
+    const std::vector<Node*> sources = {add(7, {90, 40, 23, 37, 10, 200, 3}), add(2, {255, 0, 9}),
+                                        add(15, {3, 200, 5, 1, 77})};
     for (size_t i = 0; i < node->inputPins.size(); ++i)
         graph.Connect(sources[inPlace ? 1 : i]->outputPin.get(), node->inputPins[i].get());
     graph.Connect(node->outputPin.get(), graph.store()->inputPins[0].get());
