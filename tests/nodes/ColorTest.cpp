@@ -26,7 +26,7 @@ Rgb ToRgb(float h, float s, float v) {
     return rgb;
 }
 
-TEST(ColorSpace, RGBToHSVOfGreysAndPrimaries) {
+TEST(ColorSpace, ConversionsOfGreysAndPrimariesReduceHueAndLimit) {
     EXPECT_EQ(ToHsv(0, 0, 0), (Hsv{-1, 0, 0}));
     EXPECT_EQ(ToHsv(77, 77, 77), (Hsv{-1, 0, 77}));
     EXPECT_EQ(ToHsv(255, 0, 0), (Hsv{0, 1, 255}));
@@ -36,9 +36,7 @@ TEST(ColorSpace, RGBToHSVOfGreysAndPrimaries) {
     EXPECT_EQ(ToHsv(255, 0, 255)[0], 300);
     // Red wins a tie with green: yellow is computed from red's formula.
     EXPECT_EQ(ToHsv(255, 255, 0), (Hsv{60, 1, 255}));
-}
 
-TEST(ColorSpace, HSVToRGBReducesHueAndLimits) {
     EXPECT_EQ(ToRgb(-1, 0, 200), (Rgb{200, 200, 200}));
     EXPECT_EQ(ToRgb(420, 1, 255), (Rgb{255, 255, 0}));
     EXPECT_EQ(ToRgb(-120, 1, 255), (Rgb{0, 0, 255}));
@@ -86,7 +84,9 @@ Pixels Convert(uint8_t typeId, const Pixels& src, int order) {
     return Filtered(typeId, static_cast<int>(src.size() / 4), 1, {src}, {order}, 0x5A);
 }
 
-TEST(ToHSV, StoresComponentsInTheChosenOrder) {
+// "RGB -> HSV" stores the components in the chosen order; "HSV -> RGB" reads
+// them back, restoring primaries and greys but not yellow.
+TEST(ToHSV, StoresComponentsInTheChosenOrderAndFromHSVReadsThemBack) {
     // Yellow (H, S, V = 42, 255, 255) places the hue, grey 100 (0, 0, 100) the value.
     const Pixels src = Px({{255, 255, 0, 9}, {100, 100, 100, 9}});
     const std::pair<int, Pixels> cases[] = {
@@ -101,17 +101,15 @@ TEST(ToHSV, StoresComponentsInTheChosenOrder) {
         EXPECT_EQ(Convert(ToHSV::kTypeId, src, order), stored) << order;
     // The hue byte stays below 255.
     EXPECT_EQ(Convert(ToHSV::kTypeId, Px({{255, 0, 1, 0}}), kHSV), Px({{254, 255, 255, 0}}));
-}
 
-TEST(FromHSV, RoundTripRestoresPrimariesAndGreysButNotYellow) {
-    const Pixels src = Px({{255, 0, 0, 0},
+    const Pixels rgb = Px({{255, 0, 0, 0},
                            {0, 255, 0, 0},
                            {0, 0, 255, 0},
                            {0, 0, 0, 0},
                            {255, 255, 255, 0},
                            {31, 31, 31, 0}});
     for (int order = kHSV; order <= kVHS; ++order)
-        EXPECT_EQ(Convert(FromHSV::kTypeId, Convert(ToHSV::kTypeId, src, order), order), src)
+        EXPECT_EQ(Convert(FromHSV::kTypeId, Convert(ToHSV::kTypeId, rgb, order), order), rgb)
             << order;
     EXPECT_EQ(Convert(FromHSV::kTypeId, Px({{42, 255, 255, 9}}), kHSV), Px({{255, 252, 0, 0}}));
 }

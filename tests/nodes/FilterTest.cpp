@@ -168,15 +168,15 @@ Pixels Mix(int type, int ampA, int ampB, const Pixels& a, const Pixels& b) {
 
 const Pixels kWhite = Px({{255, 255, 255, 255}});
 
-TEST(Mixer, AddAndMulWeighBytesInStepsOf256) {
+TEST(Mixer, WorkedPixelsOfEveryMode) {
+    // Add and Mul weigh bytes in steps of 256.
     EXPECT_EQ(Mix(kAdd, 100, 100, kWhite, kWhite), Uniform(1, {198, 198, 198, 198}));
     EXPECT_EQ(Mix(kAdd, 255, 0, kWhite, kWhite), Uniform(1, {254, 254, 254, 254}));
     EXPECT_EQ(Mix(kAdd, 128, 100, Px({{200, 100, 2, 1}}), {}), Px({{100, 50, 1, 0}}));
 
     EXPECT_EQ(Mix(kMul, 256, 256, kWhite, Px({{0, 255, 0, 128}})), Px({{0, 254, 0, 127}}));
-}
 
-TEST(Mixer, HueRotatesAndSaturRaisesSaturationByTheLengthOfB) {
+    // Hue rotates and Satur raises the saturation by the length of B.
     const Pixels red = Px({{255, 0, 0, 9}}), pink = Px({{200, 100, 100, 9}});
     // Black B: only the round trip, fourth byte 0.
     EXPECT_EQ(Mix(kHue, 255, 555, Px({{200, 100, 50, 9}}), Px({{0, 0, 0, 9}})),
@@ -215,32 +215,29 @@ TEST(SineFilter, DefaultsAndFlatSettings) {
               Uniform(16, {255, 0, 255, 0}));
 }
 
-// Blur's vertical pass multiplies instead of looking up: the two agree on every
-// sum of every radius it serves.
-TEST(Blur, VerticalMultiplierMatchesTheTableForEverySum) {
-    for (int r = 1; r <= 255; ++r) {
-        const float factor = platform::single(1.0L / (2 * r + 1));
-        const std::vector<uint8_t> table = blur::ScaleTable(r, factor);
-        const uint64_t m = blur::VerticalMultiplier(factor);
-        int mismatches = 0;
-        for (uint64_t sum = 0; sum < table.size(); ++sum)
-            mismatches += (sum * m) >> 32 != table[sum];
-        EXPECT_EQ(mismatches, 0) << "radius " << r;
-    }
-}
-
-// The horizontal table is trunc(sum × the double nearest 1/n); rounding keeps
-// it at floor(sum / n) except for 21 radii, which keep the table. Everywhere
-// else the multiplier reproduces it.
-TEST(Blur, HorizontalMultiplierMatchesTheTableWhereItIsTheQuotient) {
+// Both passes multiply instead of looking up. The vertical multiplier agrees
+// with its table on every sum of every radius. The horizontal table is
+// trunc(sum × the double nearest 1/n); rounding keeps it at floor(sum / n)
+// except for 21 radii, which keep the table; everywhere else the multiplier
+// reproduces it.
+TEST(Blur, MultipliersMatchTheTablesWhereverTheyServe) {
     int tableRadii = 0;
     for (int r = 1; r <= 255; ++r) {
         const uint64_t n = 2 * r + 1;
-        const std::vector<uint8_t> table = blur::ScaleTable(r, platform::dbl(1.0L / n));
+        const float factor = platform::single(1.0L / n);
+        const std::vector<uint8_t> vertical = blur::ScaleTable(r, factor);
+        const uint64_t m = blur::VerticalMultiplier(factor);
+        int mismatches = 0;
+        for (uint64_t sum = 0; sum < vertical.size(); ++sum)
+            mismatches += (sum * m) >> 32 != vertical[sum];
+        EXPECT_EQ(mismatches, 0) << "radius " << r;
+
+        const std::vector<uint8_t> horizontal = blur::ScaleTable(r, platform::dbl(1.0L / n));
         bool quotient = true;
-        for (uint64_t sum = 0; sum < table.size(); ++sum) quotient &= table[sum] == sum / n;
-        const uint32_t m = blur::HorizontalMultiplier(r);
-        EXPECT_EQ(blur::MultipliesLikeTable(table, m), quotient) << "radius " << r;
+        for (uint64_t sum = 0; sum < horizontal.size(); ++sum)
+            quotient &= horizontal[sum] == sum / n;
+        EXPECT_EQ(blur::MultipliesLikeTable(horizontal, blur::HorizontalMultiplier(r)), quotient)
+            << "radius " << r;
         tableRadii += !quotient;
     }
     EXPECT_EQ(tableRadii, 21);
