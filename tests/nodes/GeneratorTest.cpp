@@ -95,7 +95,7 @@ Pixels PerlinOf(int w, int h, const PerlinParams& p, uint8_t before = 0) {
                     {p.grid, p.persistence, p.octaves, p.color, p.seed}, before);
 }
 
-TEST(ND_Perlin, FlatCasesAndDrawsTwicePerRandomLatticeEntry) {
+TEST(ND_Perlin, FlatCasesTwoDrawsPerRandomLatticeEntryAndOtherSizes) {
     // "Grid" 0 puts every pixel on a lattice point: only the weight remains.
     EXPECT_EQ(PerlinOf(16, 16, {.grid = 0}), Uniform(256, {63, 0, 0, 0}));
     EXPECT_EQ(PerlinOf(16, 16, {.grid = 0, .persistence = 255, .color = 3}),
@@ -110,10 +110,9 @@ TEST(ND_Perlin, FlatCasesAndDrawsTwicePerRandomLatticeEntry) {
     // Two zero draws make a flat gradient rather than 0/0.
     const auto flat = perlin::GradientOf(0, 0);
     EXPECT_EQ(std::pair(flat.x, flat.y), std::pair(0.0f, 0.0f));
-}
 
-TEST(ND_Perlin, OtherSizesRepeatTheLatticeInsteadOfLeavingIt) {
-    // A wide image is the top of the square one; a tall one repeats with period W.
+    // Other sizes repeat the lattice instead of leaving it: a wide image is the
+    // top of the square one; a tall one repeats with period W.
     const Pixels square = PerlinOf(8, 8, {.grid = 2, .seed = 6});
     const Pixels wide = PerlinOf(8, 4, {.grid = 2, .seed = 6});
     EXPECT_TRUE(std::equal(wide.begin(), wide.end(), square.begin()));
