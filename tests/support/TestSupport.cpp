@@ -1,9 +1,11 @@
 #include "support/TestSupport.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+
+#include "engine/NodeGraph.h"
+#include "engine/NodeRegistry.h"
 
 std::vector<std::string> LogCapture::Matching(const std::string& prefix) const {
     std::vector<std::string> out;
@@ -33,4 +35,30 @@ std::string TempDir() {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     return mkdtemp(name.data()) ? std::string(name.data()) : std::string("/tmp");
+}
+
+std::vector<uint8_t> RenderFed(uint8_t type, const std::vector<int16_t>& params, int width,
+                               int height, bool inPlace) {
+    const NodeRegistry registry;
+    NodeGraph graph(width, height);
+    auto add = [&](uint8_t typeId, const std::vector<int16_t>& values) {
+        Node* node = graph.AddNode(registry.CreateNode(typeId));
+        for (size_t i = 0; i < values.size(); ++i) node->param(i).SetValue(values[i]);
+        return node;
+    };
+    Node* node = add(type, params);
+    const std::vector<Node*> sources = {add(7, {90, 40, 23, 37, 10, 200, 3}), add(2, {255, 0, 9}),
+                                        add(15, {3, 200, 5, 1, 77})};
+    for (size_t i = 0; i < node->inputPins.size(); ++i)
+        graph.Connect(sources[inPlace ? 1 : i]->outputPin.get(), node->inputPins[i].get());
+    graph.Connect(node->outputPin.get(), graph.store()->inputPins[0].get());
+    graph.Render();
+    if (inPlace) {
+        for (const auto& pin : node->inputPins) {
+            graph.RemoveCable(pin->cables.front());
+            graph.Connect(node->outputPin.get(), pin.get());
+        }
+        graph.Render();
+    }
+    return Bytes(graph.texture());
 }

@@ -40,3 +40,10 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // A fresh empty directory for one test's files.
 std::string TempDir();
+
+// The texture of a width x height graph in which a node of the given type, its
+// first parameters set, feeds the Store. Its inputs read a grey sine plasma,
+// raw noise and Perlin noise in pin order; in place, raw noise on every pin
+// for a first render, then its own output for a second.
+std::vector<uint8_t> RenderFed(uint8_t type, const std::vector<int16_t>& params, int width,
+                               int height, bool inPlace);
