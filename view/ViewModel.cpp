@@ -2,16 +2,9 @@
 
 #include "controls/MessageIds.h"
 #include "engine/NodeGraph.h"
-#include "engine/Stream.h"
 
 using view::Point;
 using view::Rect;
-
-namespace {
-
-constexpr int kMaxLayoutEntries = 255;  // the section counts its entries in one byte
-
-}  // namespace
 
 void NodesViewModel::Rebuild() {
     std::vector<NodeBox> frame;
@@ -244,14 +237,4 @@ void NodesViewModel::SetLayout(const std::vector<BoxPos>& layout) {
     std::vector<view::Point> corners;
     for (const BoxPos& box : layout) corners.push_back({box.x, box.y});
     SetCorners(corners);
-}
-
-void NodesViewModel::SaveLayout(Stream& stream) const {
-    std::vector<BoxPos> layout = Layout();
-    if (layout.size() > kMaxLayoutEntries) layout.resize(kMaxLayoutEntries);
-    WriteLayoutSection(stream, layout);
-}
-
-void NodesViewModel::LoadLayout(Stream& stream) {
-    SetLayout(ReadLayoutSection(stream, graph ? graph->nodes.size() : 0));
 }

@@ -13,7 +13,6 @@ class Cable;
 class Node;
 class NodeGraph;
 class Pin;
-class Stream;
 
 // The place of one node, in document coordinates (before scrolling).
 struct NodeBox {
@@ -101,9 +100,6 @@ public:
     // The same positions for SaveTextureFile / LoadTextureFile.
     std::vector<BoxPos> Layout() const;
     void SetLayout(const std::vector<BoxPos>& layout);
-    // The layout section of a texture file: box corners in node order.
-    void SaveLayout(Stream& stream) const;
-    void LoadLayout(Stream& stream);
 
     const std::vector<NodeBox>& boxes() const { return boxes_; }
     const std::vector<PinSpot>& pinSpots() const { return pinSpots_; }

@@ -210,7 +210,7 @@ TEST_F(ViewModelTest, LayoutSectionBytes) {
     Add(Mixer::kTypeId);
     Place({{300, 150}, {-20, 400}, {160, -3}});
     MemoryStream out;
-    model.SaveLayout(out);
+    WriteLayoutSection(out, model.Layout());
     EXPECT_EQ(out.data(), (std::vector<uint8_t>{3, 0x2C, 0x01, 0x96, 0x00, 0xEC, 0xFF, 0x90, 0x01,
                                                 0xA0, 0x00, 0xFD, 0xFF}));
 }
