@@ -326,7 +326,8 @@ TEST(Mixer, HSVModesMatchThePlainPathForEveryColourOfA) {
     auto b = [](uint32_t rgb) { return Channels(rgb * 2654435761u >> 8); };
     uint32_t stride = kColourStride;
     for (bool rotate : {true, false}) {
-        for (auto [ampA, ampB] : {std::pair{100u, 100u}, {255u, 555u}, {555u, 37u}}) {
+        for (const auto& amps : {std::pair{100u, 100u}, {255u, 555u}, {555u, 37u}}) {
+            const uint32_t ampA = amps.first, ampB = amps.second;  // lambdas capture these
             SCOPED_TRACE(testing::Message() << rotate << " " << ampA << " " << ampB);
             const mixer::HSVMode mode(rotate, ampA, ampB);
             ExpectSameForEveryColour<4>(
