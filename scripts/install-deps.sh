@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation2
-  libcli11-dev libtbb-dev desktop-file-utils
+  libcli11-dev libtbb-dev desktop-file-utils ccache
   xvfb xauth
 )
 
