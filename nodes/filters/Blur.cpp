@@ -5,7 +5,6 @@
 #include <iterator>
 #include <vector>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "platform/Numeric.h"
 #include "platform/Simd.h"
@@ -151,13 +150,11 @@ int WrapRow(int y, int height) {
     return (y + 2 * height) % height;
 }
 
-// Rows [y0, y1) of the vertical pass. It keeps one running sum per column and
-// byte and walks the rows in memory order, which gives the same sums as walking
-// each column; the sums start from the window above y0, so any band gives the
-// integer sums the whole pass gives.
-// Bytes [i0, i1) of every row: each byte's column has a running sum of its
-// own, so a slab of columns needs only its own window primed once. With
-// `vector`, sixteen bytes at a time run in SSE2 (see BlurSixteen).
+// The vertical pass over bytes [i0, i1) of every row, all rows. It keeps one
+// running sum per byte column and walks the rows in memory order, which gives
+// the same sums as walking each column; each column's sum is its own, so a
+// slab of columns needs only its own window primed once. With `vector`,
+// sixteen bytes at a time run in SSE2 (see BlurSixteen).
 void BlurColumns(const Image& src, Image& dst, int r, [[maybe_unused]] float factor,
                  const uint8_t* scale, size_t i0, size_t i1, [[maybe_unused]] bool vector) {
     const int height = src.height;

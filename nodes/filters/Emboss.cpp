@@ -7,7 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "platform/Numeric.h"
 #include "platform/Simd.h"
