@@ -58,18 +58,16 @@ void NodeGraph::DestroyCables() {
 }
 
 bool NodeGraph::ImagesFitInMemory(size_t images, int w, int h) {
-    const uint64_t physical = platform::PhysicalMemoryBytes();
-    if (physical == 0 || w < 1 || h < 1) return true;  // unknown: let allocation decide
+    if (w < 1 || h < 1) return true;  // refused by the allocation itself
     const uint64_t needed =
         static_cast<uint64_t>(images) * static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 4;
-    if (needed <= physical / 4 * 3) return true;
+    if (needed <= platform::ObtainableMemoryBytes()) return true;
     DebugLog("null: no %ix%ix4 buf", w, h);
     return false;
 }
 
 Node* NodeGraph::AddNode(std::unique_ptr<Node> node) {
-    // Every node plus the null image.
-    if (!node || !ImagesFitInMemory(nodes.size() + 2, width, height)) return nullptr;
+    if (!node || !ImagesFitInMemory(1, width, height)) return nullptr;
     if (!node->ResizeImage(width, height)) return nullptr;
     nodes.push_back(std::move(node));
     return nodes.back().get();
