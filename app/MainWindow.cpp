@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "app/Autosave.h"
 #include "app/DocumentEdits.h"
 #include "app/DocumentRules.h"
 #include "app/FileDialogs.h"
@@ -120,6 +121,18 @@ MainWindow::MainWindow()
     InitImageLibrary();
     UpdatePreviewScrollRanges();
     RenderNow();
+    autosave_ = new Autosave(
+        Autosave::Document{[this] { return !history_.isClean(); }, [this] { return documentPath_; },
+                           [this](const QString& file, std::string* error) {
+                               return SaveTextureFile(file.toStdString(), *state_.graph,
+                                                      state_.view->Layout(), error);
+                           }},
+        this);
+    connect(&history_, &QUndoStack::indexChanged, autosave_, &Autosave::DocumentChanged);
+    connect(&history_, &QUndoStack::cleanChanged, autosave_, &Autosave::DocumentChanged);
+    QMetaObject::invokeMethod(
+        this, [this] { OfferRecovery(this, [this](auto... a) { return RecoverFile(a...); }); },
+        Qt::QueuedConnection);
 }
 
 MainWindow::~MainWindow() {
@@ -513,9 +526,10 @@ void MainWindow::Open() {
 
 bool MainWindow::OpenFile(const QString& path) {
     std::vector<BoxPos> layout;
-    std::string error;
+    std::string error, warning;
     renders_->Stop();
-    if (!LoadTextureFile(path.toStdString(), *state_.graph, *state_.registry, &layout, &error)) {
+    if (!LoadTextureFile(path.toStdString(), *state_.graph, *state_.registry, &layout, &error,
+                         &warning)) {
         ShowOops(QString::fromStdString(error));
         return false;
     }
@@ -529,6 +543,7 @@ bool MainWindow::OpenFile(const QString& path) {
     UpdatePreviewScrollRanges();
     UpdateTextureDims();
     RenderNow();
+    if (!warning.empty()) ShowOops(QString::fromStdString(warning));
     return true;
 }
 
@@ -555,6 +570,15 @@ bool MainWindow::SaveFile(const QString& path) {
     }
     ShowOops(QString::fromStdString(error));
     return false;
+}
+
+bool MainWindow::RecoverFile(const QString& file, const QString& originalPath) {
+    if (!OpenFile(file)) return false;
+    documentPath_ = originalPath;
+    history_.resetClean();
+    UpdateTitle();
+    autosave_->SaveNow();  // this editor's own copy before the old one goes
+    return true;
 }
 
 void MainWindow::ToggleCheck(int id, bool& flag) {

@@ -12,6 +12,7 @@
 #include "app/EditSteps.h"
 #include "app/RenderScheduler.h"
 
+class Autosave;
 class QAction;
 class QCloseEvent;
 class QMenu;
@@ -36,6 +37,8 @@ public:
     // changes nothing. True on success.
     bool OpenFile(const QString& path);
     bool SaveFile(const QString& path);
+    // Opens a recovery file as a modified document with its original path.
+    bool RecoverFile(const QString& file, const QString& originalPath);
 
     // Renders on the render thread once the events in hand are done; a
     // running render is superseded.
@@ -115,4 +118,5 @@ private:
     StepContext steps_;
     QUndoStack history_;
     std::unique_ptr<RenderScheduler> renders_;
+    Autosave* autosave_ = nullptr;  // a child: removes its file when the window goes
 };
