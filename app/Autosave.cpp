@@ -79,7 +79,7 @@ void Autosave::Tick() {
 }
 
 void Autosave::SaveNow() {
-    if (!document_.modified()) return;
+    if (!enabled() || !document_.modified()) return;
     if (!lock_) {
         // The lock comes first: an orphan is a file without a running owner.
         QDir().mkpath(Folder());

@@ -1,9 +1,12 @@
 // Open, Save and Export through the commands, with scripted file dialogs.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QSysInfo>
 #include <QTest>
 
 #include "AppTestSupport.h"
@@ -184,6 +187,11 @@ TEST_F(AppFiles, LargeViewExportsTheShownSizeInEveryFormatAndReportsBadPaths) {
     EXPECT_EQ(QImage(kDir + "fit.png").size(), QSize(32, 32));
 }
 
+std::vector<uint8_t> ToBytes(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return {utf8.begin(), utf8.end()};
+}
+
 // The document as a texture file, without saving it.
 std::vector<uint8_t> DocumentBytes(MainWindow& window) {
     MemoryStream out;
@@ -220,6 +228,15 @@ TEST_F(AppFiles, AutosaveKeepsUnsavedWorkForTheNextEditorToRecover) {
     EXPECT_TRUE(QFile::exists(autosave->file()));
     for (const char* extension : {".mtf", ".ini"})
         QFile::copy(autosave->file().chopped(4) + extension, folder + "/crashed" + extension);
+    // ... and the lock of a process that is gone.
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    WriteFileBytes(
+        (folder + "/crashed.lock").toStdString(),
+        ToBytes(QStringLiteral("%1\n%2\n%3\n")
+                    .arg(gone)
+                    .arg(QCoreApplication::applicationName(), QSysInfo::machineHostName())));
     ASSERT_TRUE(w.SaveFile(kDir + "saved.mtf"));
     EXPECT_FALSE(QFile::exists(autosave->file()));
 
