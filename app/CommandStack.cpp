@@ -72,6 +72,11 @@ void CommandStack::SetClean() {
     Notify();
 }
 
+void CommandStack::DropClean() {
+    clean_ = -1;
+    Notify();
+}
+
 void CommandStack::Clear() {
     commands_.clear();
     index_ = 0;

@@ -69,6 +69,8 @@ public:
     // Clean: as when last saved or opened.
     bool IsClean() const { return !macro_ && clean_ == static_cast<long>(index_); }
     void SetClean();
+    // No state of the history is clean any more (the saved file differs).
+    void DropClean();
     // Drops every command; the document as it is counts as clean.
     void Clear();
 

@@ -228,11 +228,11 @@ void DocumentController::Replay(void (CommandStack::*step)()) {
     replaying_ = false;
 }
 
-bool DocumentController::Open(const std::string& path) {
+bool DocumentController::Open(const std::string& path, std::string* warning) {
     std::vector<BoxPos> layout;
     std::string error;
     BeforeChange();
-    if (!LoadTextureFile(path, graph_, registry_, &layout, &error)) {
+    if (!LoadTextureFile(path, graph_, registry_, &layout, &error, warning)) {
         Refuse(error);
         return false;
     }
@@ -242,6 +242,11 @@ bool DocumentController::Open(const std::string& path) {
     // The old nodes and cables are gone, and with them every step.
     history_.Clear();
     return true;
+}
+
+void DocumentController::MarkRecovered(const std::string& originalPath) {
+    path_ = originalPath;
+    history_.DropClean();
 }
 
 bool DocumentController::Save(const std::string& path) {

@@ -59,7 +59,11 @@ public:
     bool modified() const { return !history_.IsClean(); }
 
     // A failure is refused and changes nothing. Opening clears the history.
-    bool Open(const std::string& path);
+    // A damaged but readable file opens with `warning` set.
+    bool Open(const std::string& path, std::string* warning = nullptr);
+    // The opened file was a recovery copy of `originalPath`: it is that
+    // document, with changes not saved there.
+    void MarkRecovered(const std::string& originalPath);
     bool Save(const std::string& path);
     void Undo() { Replay(&CommandStack::Undo); }
     void Redo() { Replay(&CommandStack::Redo); }

@@ -16,6 +16,7 @@
 #include <QWheelEvent>
 #include <tuple>
 
+#include "app/Autosave.h"
 #include "app/DocumentRules.h"
 #include "app/FileDialogs.h"
 #include "app/LargeView.h"
@@ -112,6 +113,17 @@ MainWindow::MainWindow() {
     InitImageLibrary();
     UpdatePreviewScrollRanges();
     RenderNow();
+    autosave_ = new Autosave(
+        Autosave::Document{[this] { return document_->modified(); },
+                           [this] { return QString::fromStdString(document_->path()); },
+                           [this](const QString& file, std::string* error) {
+                               return SaveTextureFile(file.toStdString(), *state_.graph,
+                                                      state_.view->model().Layout(), error);
+                           }},
+        this);
+    QMetaObject::invokeMethod(
+        this, [this] { OfferRecovery(this, [this](auto... a) { return RecoverFile(a...); }); },
+        Qt::QueuedConnection);
 }
 
 MainWindow::~MainWindow() {
@@ -450,11 +462,13 @@ void MainWindow::Open() {
 }
 
 bool MainWindow::OpenFile(const QString& path) {
-    if (!document_->Open(path.toStdString())) return false;
+    std::string warning;
+    if (!document_->Open(path.toStdString(), &warning)) return false;
     ResetSelectionPanel();
     UpdatePreviewScrollRanges();
     UpdateTextureDims();
     RenderNow();
+    if (!warning.empty()) ShowOops(QString::fromStdString(warning));
     return true;
 }
 
@@ -474,6 +488,13 @@ bool MainWindow::SaveCurrent() {
 
 bool MainWindow::SaveFile(const QString& path) {
     return document_->Save(path.toStdString());
+}
+
+bool MainWindow::RecoverFile(const QString& file, const QString& originalPath) {
+    if (!OpenFile(file)) return false;
+    document_->MarkRecovered(originalPath.toStdString());
+    autosave_->SaveNow();  // this editor's own copy before the old one goes
+    return true;
 }
 
 void MainWindow::ToggleCheck(int id, bool& flag) {
@@ -609,6 +630,7 @@ void MainWindow::CreateDocument() {
     document_->historyChanged = [this] {
         UpdateTitle();
         UpdateHistoryItems();
+        if (autosave_) autosave_->DocumentChanged();
     };
     layout.drawCable = [this](Pin* first, Pin* second) { document_->DrawCable(first, second); };
     UpdateHistoryItems();

@@ -11,6 +11,7 @@
 #include "app/DocumentController.h"
 #include "app/RenderScheduler.h"
 
+class Autosave;
 class QAction;
 class QCloseEvent;
 class QMenu;
@@ -35,6 +36,8 @@ public:
     // changes nothing. True on success.
     bool OpenFile(const QString& path);
     bool SaveFile(const QString& path);
+    // Opens a recovery file as a modified document with its original path.
+    bool RecoverFile(const QString& file, const QString& originalPath);
 
     // Renders on the render thread once the events in hand are done; a
     // running render is superseded.
@@ -111,4 +114,5 @@ private:
     QHash<int, QAction*> actions_;
     std::unique_ptr<RenderScheduler> renders_;
     std::unique_ptr<DocumentController> document_;
+    Autosave* autosave_ = nullptr;  // a child: removes its file when the window goes
 };

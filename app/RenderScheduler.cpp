@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <cstring>
+#include <new>
 
 #include "app/AppState.h"
+#include "app/FileDialogs.h"
 #include "app/ProgressBarListener.h"
 #include "engine/Diagnostics.h"
 #include "platform/PerfCounter.h"
@@ -50,8 +52,13 @@ void RenderScheduler::StartDue() {
     const unsigned generation = ++generation_;
     startTicks_ = platform::QueryPerformanceCounter();
     busyDelay_.start();
+    outOfMemory_ = false;
     worker_ = std::thread([this, &graph, generation, cancel = cancel_.get()] {
-        completed_ = graph.Render(cancel);
+        try {
+            completed_ = graph.Render(cancel);
+        } catch (const std::bad_alloc&) {
+            outOfMemory_ = true;  // the document is untouched; its images are redone next time
+        }
         endTicks_ = platform::QueryPerformanceCounter();
         QMetaObject::invokeMethod(
             this, [this, generation] { WorkerEnded(generation); }, Qt::QueuedConnection);
@@ -73,7 +80,7 @@ void RenderScheduler::CancelAndJoin() {
 void RenderScheduler::Stop() {
     if (!running()) return;
     CancelAndJoin();
-    if (!completed_) due_ = true;
+    if (!completed_ && !outOfMemory_) due_ = true;
     Finish();
 }
 
@@ -98,7 +105,23 @@ void RenderScheduler::Finish() {
     }
     if (busyCursor_) QApplication::restoreOverrideCursor();
     busyCursor_ = false;
+    if (outOfMemory_) ReportOutOfMemory();
     if (due_) Post();
+}
+
+// Later, from the event loop: Finish may run in the middle of a change of the
+// document, which a message box's own event loop must not interrupt.
+void RenderScheduler::ReportOutOfMemory() {
+    outOfMemory_ = false;
+    ++outOfMemoryCount_;
+    const QString text = QStringLiteral(
+                             "There is not enough memory to render the %1x%2 texture.\n"
+                             "The last texture stays on show; a smaller texture or fewer "
+                             "nodes may fit.")
+                             .arg(state_.graph->width)
+                             .arg(state_.graph->height);
+    QMetaObject::invokeMethod(
+        this, [text] { ShowOops(text); }, Qt::QueuedConnection);
 }
 
 void RenderScheduler::ShowBusy() {

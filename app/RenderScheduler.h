@@ -50,6 +50,8 @@ public:
     bool busy() const { return running() || due_; }  // running or to come
     int started() const { return started_; }
     int cancelled() const { return cancelled_; }
+    // Renders that ran out of memory; each is reported in a message box.
+    int outOfMemory() const { return outOfMemoryCount_; }
 
 private:
     void Post();
@@ -59,6 +61,7 @@ private:
     void Finish();
     void ShowBusy();
     void KeepTexture();
+    void ReportOutOfMemory();
 
     AppState& state_;
     std::function<void()> shown_;
@@ -66,6 +69,7 @@ private:
     std::unique_ptr<CancelFlag> cancel_;
     // Written by the worker before it ends; read after joining it.
     bool completed_ = false;
+    bool outOfMemory_ = false;
     int64_t endTicks_ = 0;
 
     int64_t startTicks_ = 0;
@@ -77,4 +81,5 @@ private:
     QTimer busyDelay_;
     int started_ = 0;
     int cancelled_ = 0;
+    int outOfMemoryCount_ = 0;
 };

@@ -82,14 +82,15 @@ bool SetChoice(ChoiceParam& choice, const std::string& value, std::string* error
         }
     }
     long long number = 0;
-    if (ParseInteger(value, &number)) {
-        choice.SetValue(ToInt16(number));
+    if (ParseInteger(value, &number) && number >= 0 &&
+        static_cast<unsigned long long>(number) < options.size()) {
+        choice.SetValue(static_cast<int16_t>(number));
         return true;
     }
     std::string list;
     for (const std::string& option : options) list += (list.empty() ? "" : ", ") + Quoted(option);
     *error = Quoted(value) + " is not an option of " + Quoted(choice.name) + " (options: " + list +
-             ", or an index)";
+             ", or an index from 0 to " + std::to_string(options.size() - 1) + ")";
     return false;
 }
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -194,17 +195,22 @@ bool WriteTexture(const std::string& path, const Image& texture, int tile, std::
     return WriteImageFile(path, texture, texture.width * tile, texture.height * tile, error);
 }
 
+std::string NoMemoryToRender(const std::string& input, int width, int height) {
+    return input + ": not enough memory to render " + std::to_string(width) + " x " +
+           std::to_string(height);
+}
+
 // Loads, sets and resizes the graph; returns an exit status on failure, or -1.
 int PrepareGraph(const Options& options, const std::string& input, const NodeRegistry& registry,
                  NodeGraph& graph) {
-    std::string error;
-    if (!LoadTextureFile(input, graph, registry, nullptr, &error)) return Fail(error, kBadInput);
+    std::string error, warning;
+    if (!LoadTextureFile(input, graph, registry, nullptr, &error, &warning))
+        return Fail(error, kBadInput);
+    if (!warning.empty()) std::fprintf(stderr, "swatcher-render: warning: %s\n", warning.c_str());
     for (const ParamSetting& setting : options.settings)
         if (!ApplyParamSetting(graph, setting, &error)) return Fail(input + ": " + error, kUsage);
     if (options.size && !graph.SetTextureSize(options.size, options.size))
-        return Fail(input + ": cannot make a " + std::to_string(options.size) + " x " +
-                        std::to_string(options.size) + " texture",
-                    kBadInput);
+        return Fail(NoMemoryToRender(input, options.size, options.size), kBadOutput);
     int side = std::max(graph.width, graph.height) * options.tile;
     if (options.tile > 1 && side > Image::kMaxSide)
         return Fail(input + ": --tile " + std::to_string(options.tile) + " would write " +
@@ -214,18 +220,16 @@ int PrepareGraph(const Options& options, const std::string& input, const NodeReg
     return -1;
 }
 
-int RunJob(const Options& options, const Job& job, const NodeRegistry& registry) {
-    NodeGraph graph(64, 64);
-    if (int status = PrepareGraph(options, job.input, registry, graph); status >= 0) return status;
-    if (options.info) {
-        std::fputs(GraphJson(graph).c_str(), stdout);
-        return kOk;
-    }
-    if (isatty(STDERR_FILENO)) {
-        RenderProgress progress(job.input, graph);
-        graph.Render();
-    } else {
-        graph.Render();
+int RenderAndWrite(const Options& options, const Job& job, NodeGraph& graph) {
+    try {
+        if (isatty(STDERR_FILENO)) {
+            RenderProgress progress(job.input, graph);
+            graph.Render();
+        } else {
+            graph.Render();
+        }
+    } catch (const std::bad_alloc&) {
+        return Fail(NoMemoryToRender(job.input, graph.width, graph.height), kBadOutput);
     }
     std::string error;
     if (!WriteTexture(job.output, graph.texture(), options.tile, &error))
@@ -233,9 +237,24 @@ int RunJob(const Options& options, const Job& job, const NodeRegistry& registry)
     return kOk;
 }
 
-}  // namespace
+int RunJob(const Options& options, const Job& job, const NodeRegistry& registry) {
+    NodeGraph graph(64, 64);
+    int status = -1;
+    try {
+        status = PrepareGraph(options, job.input, registry, graph);
+    } catch (const std::bad_alloc&) {
+        return Fail(job.input + ": not enough memory to load it", kBadInput);
+    }
+    if (status >= 0) return status;
+    if (options.info) {
+        std::fputs(GraphJson(graph).c_str(), stdout);
+        return kOk;
+    }
+    return RenderAndWrite(options, job, graph);
+}
 
-int main(int argc, char** argv) {
+// Whatever escapes a job ends the program with a message, never a core dump.
+int Run(int argc, char** argv) {
     Options options;
     std::vector<Job> jobs;
     if (int status = ParseOptions(argc, argv, &options, &jobs); status >= 0) return status;
@@ -245,4 +264,18 @@ int main(int argc, char** argv) {
     int worst = kOk;
     for (const Job& job : jobs) worst = std::max(worst, RunJob(options, job, registry));
     return worst;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail("not enough memory", kBadOutput);
+    } catch (const std::exception& e) {
+        return Fail(e.what(), kBadOutput);
+    } catch (...) {
+        return Fail("unexpected failure", kBadOutput);
+    }
 }

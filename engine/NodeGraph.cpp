@@ -73,11 +73,10 @@ void NodeGraph::DestroyCables() {
 }
 
 bool NodeGraph::ImagesFitInMemory(size_t images, int w, int h) {
-    const uint64_t physical = platform::PhysicalMemoryBytes();
-    if (physical == 0 || w < 1 || h < 1) return true;  // unknown: let allocation decide
+    if (w < 1 || h < 1) return true;  // refused by the allocation itself
     const uint64_t needed =
         static_cast<uint64_t>(images) * static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 4;
-    if (needed <= physical / 4 * 3) return true;
+    if (needed <= platform::ObtainableMemoryBytes()) return true;
     DebugLog("null: no %ix%ix4 buf", w, h);
     return false;
 }
@@ -102,8 +101,8 @@ void NodeGraph::RemoveCable(Cable* cable) {
 }
 
 Node* NodeGraph::PutNode(HeldNode& held) {
-    // Every node plus the null image.
-    if (!held.node || !ImagesFitInMemory(nodes.size() + 2, width, height)) return nullptr;
+    // Only the new node's image: the others are already held.
+    if (!held.node || !ImagesFitInMemory(1, width, height)) return nullptr;
     const Image* image = held.node->image.get();
     if ((!image || image->width != width || image->height != height) &&
         !held.node->ResizeImage(width, height))

@@ -57,7 +57,7 @@ public:
 
     // Every image is replaced by a zero-filled one of the new size. Either
     // all images are replaced or, when memory runs out, none is (false).
-    // Also refused when the images would not fit in the machine's memory.
+    // Also refused when the images would not fit in what the process can get.
     bool SetTextureSize(int width, int height);
 
     int NodeIndex(const Node* node) const;
@@ -84,9 +84,9 @@ public:
     int width;
     int height;
 
-    // Whether `images` images of width x height fit in the machine's memory
-    // (three quarters of it, leaving room for everything else). Logs the
-    // refusal like a failed allocation.
+    // Whether `images` more images of width x height fit in what the process
+    // can still get (limits, cgroup, available memory). Logs the refusal like
+    // a failed allocation.
     static bool ImagesFitInMemory(size_t images, int width, int height);
 
 private:

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "engine/RenderCancel.h"
 #include "platform/FpState.h"
@@ -74,6 +75,23 @@ void SetActiveCancel(RenderCancel* cancel) {
     t_cancel = cancel;
 }
 
+// Runs, in order, the bands of rows not marked done.
+void RunRemaining(const std::vector<char>& done, BandFunction band, void* context,
+                  RenderCancel* cancel) {
+    const int height = static_cast<int>(done.size());
+    for (int y0 = 0; y0 < height;) {
+        if (done[y0]) {
+            ++y0;
+            continue;
+        }
+        int y1 = y0 + 1;
+        while (y1 < height && y1 - y0 < kMaxBandRows && !done[y1]) ++y1;
+        Checkpoint(cancel);
+        band(context, y0, y1);
+        y0 = y1;
+    }
+}
+
 void Checkpoint(RenderCancel* cancel) {
     if (cancel && cancel->Requested()) throw RenderCancelled();
 }
@@ -84,16 +102,25 @@ void RunParallel(int height, BandFunction band, void* context, RenderCancel* can
     const int threads = RowThreads();
     // A few bands per thread evens out rows of unequal cost.
     const int grain = std::clamp(height / (4 * threads), 1, kMaxBandRows);
-    Arena(threads)->execute([&] {
-        tbb::parallel_for(
-            tbb::blocked_range<int>(0, height, grain),
-            [&](const tbb::blocked_range<int>& rows) {
-                Checkpoint(cancel);
-                const platform::ScopedFpState fpState;
-                band(context, rows.begin(), rows.end());
-            },
-            tbb::simple_partitioner());
-    });
+    std::vector<char> done(static_cast<size_t>(height), 0);
+    try {
+        Arena(threads)->execute([&] {
+            tbb::parallel_for(
+                tbb::blocked_range<int>(0, height, grain),
+                [&](const tbb::blocked_range<int>& rows) {
+                    Checkpoint(cancel);
+                    const platform::ScopedFpState fpState;
+                    band(context, rows.begin(), rows.end());
+                    std::fill(done.begin() + rows.begin(), done.begin() + rows.end(), 1);
+                },
+                tbb::simple_partitioner());
+        });
+    } catch (const std::exception&) {
+        // The library could not start its threads or make its arena (out of
+        // memory, no threads left): the calling thread does the bands that
+        // did not finish. Bands are independent, so the bytes are the same.
+        RunRemaining(done, band, context, cancel);
+    }
 }
 
 void RunInOrder(int height, BandFunction band, void* context, RenderCancel* cancel) {

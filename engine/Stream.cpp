@@ -1,12 +1,13 @@
 #include "engine/Stream.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/SafeFile.h"
 
 void MemoryStream::Write(const void* buffer, size_t count) {
     const auto* bytes = static_cast<const uint8_t*>(buffer);
@@ -20,40 +21,38 @@ void MemoryStream::Read(void* buffer, size_t count) {
     if (n < count) failed_ = true;
 }
 
-FileStream::FileStream(const std::string& path, Mode mode) : path_(path), mode_(mode) {
-    if (mode == kRead) {
-        file_ = std::fopen(path.c_str(), "rb");
-        if (!file_) error_ = std::strerror(errno);
+FileStream::FileStream(const std::string& path, Mode mode) : mode_(mode) {
+    if (mode == kWrite) {
+        out_ = std::make_unique<platform::AtomicFile>(path);
+        if (!out_->ok()) error_ = out_->error();
         return;
     }
-    std::string pattern = path + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) {
-        error_ = std::strerror(errno);
-        return;
+    file_ = std::fopen(path.c_str(), "rb");
+    struct stat st;
+    // fopen opens a directory for reading; its first read would fail.
+    const int problem = !file_                                                  ? errno
+                        : fstat(fileno(file_), &st) == 0 && S_ISDIR(st.st_mode) ? EISDIR
+                                                                                : 0;
+    if (problem) error_ = std::strerror(problem);
+    if (problem && file_) {
+        std::fclose(file_);
+        file_ = nullptr;
     }
-    file_ = fdopen(fd, "wb");
-    if (!file_) {
-        error_ = std::strerror(errno);
-        close(fd);
-        std::remove(name.data());
-        return;
-    }
-    tempPath_ = name.data();
 }
 
 FileStream::~FileStream() {
     if (file_) std::fclose(file_);
-    if (!tempPath_.empty()) std::remove(tempPath_.c_str());
+}
+
+bool FileStream::isOpen() const {
+    return mode_ == kWrite ? out_->ok() : file_ != nullptr;
 }
 
 void FileStream::Write(const void* buffer, size_t count) {
-    if (mode_ != kWrite || !file_ || failed_) return;
-    if (std::fwrite(buffer, 1, count, file_) != count) {
+    if (mode_ != kWrite || failed_) return;
+    if (!out_->Write(buffer, count)) {
         failed_ = true;
-        error_ = std::strerror(errno);
+        error_ = out_->error();
     }
 }
 
@@ -63,26 +62,10 @@ void FileStream::Read(void* buffer, size_t count) {
 }
 
 bool FileStream::Commit() {
-    if (mode_ != kWrite || !file_) return false;
-    bool ok = !failed_ && std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
-    if (!ok && error_.empty()) error_ = std::strerror(errno);
-    if (std::fclose(file_) != 0 && ok) {
-        ok = false;
-        error_ = std::strerror(errno);
-    }
-    file_ = nullptr;
-    if (ok) {
-        // mkstemp creates 0600; give the file the usual permissions.
-        mode_t mask = umask(0);
-        umask(mask);
-        chmod(tempPath_.c_str(), 0666 & ~mask);
-        if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-            ok = false;
-            error_ = std::strerror(errno);
-        }
-    }
-    if (ok) tempPath_.clear();
-    return ok;
+    if (mode_ != kWrite || failed_) return false;
+    if (out_->Commit()) return true;
+    error_ = out_->error();
+    return false;
 }
 
 void WriteU8(Stream& s, uint8_t v) {

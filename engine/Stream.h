@@ -5,8 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace platform {
+class AtomicFile;
+}
 
 class Stream {
 public:
@@ -43,7 +48,7 @@ private:
 // A file opened for reading (mode 0) or writing (mode 1). Opening never ends
 // the program: check isOpen() and error(). A file for writing goes to a
 // temporary file beside the target and replaces the target only on Commit(),
-// so a failed save leaves any existing file intact.
+// so a failed save leaves any existing file intact (see platform::AtomicFile).
 class FileStream : public Stream {
 public:
     enum Mode : uint8_t { kRead = 0, kWrite = 1 };
@@ -56,17 +61,17 @@ public:
     void Write(const void* buffer, size_t count) override;
     void Read(void* buffer, size_t count) override;
 
-    bool isOpen() const { return file_ != nullptr; }
+    // For writing: false too once a write has failed.
+    bool isOpen() const;
     const std::string& error() const { return error_; }
 
     // Flushes, closes and renames the temporary file over the target.
     bool Commit();
 
 private:
-    std::string path_;
-    std::string tempPath_;
     Mode mode_;
-    FILE* file_ = nullptr;
+    FILE* file_ = nullptr;  // reading
+    std::unique_ptr<platform::AtomicFile> out_;
     std::string error_;
 };
 

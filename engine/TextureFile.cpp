@@ -53,12 +53,17 @@ struct CableRecord {
     uint8_t pin[2];
 };
 
+// "1 input pin", "2 input pins".
+std::string Counted(size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 bool ResolvePin(const std::vector<std::unique_ptr<Node>>& nodes, uint8_t nodeIndex,
                 uint8_t pinIndex, size_t cable, Pin** pin, std::string* error) {
     const std::string where = "cable " + std::to_string(cable);
     if (nodeIndex >= nodes.size())
         return Fail(error, where + " names node " + std::to_string(nodeIndex) +
-                               " but there are only " + std::to_string(nodes.size()) + " nodes");
+                               " but the file has only " + Counted(nodes.size(), "node", "nodes"));
     Node& node = *nodes[nodeIndex];
     if (pinIndex == 255) {
         *pin = node.outputPin.get();
@@ -67,7 +72,7 @@ bool ResolvePin(const std::vector<std::unique_ptr<Node>>& nodes, uint8_t nodeInd
     if (pinIndex >= node.inputPins.size())
         return Fail(error, where + " names input pin " + std::to_string(pinIndex) + " of " +
                                NodeLabel(nodeIndex, node) + ", which has " +
-                               std::to_string(node.inputPins.size()) + " input pins");
+                               Counted(node.inputPins.size(), "input pin", "input pins"));
     *pin = node.inputPins[pinIndex].get();
     return true;
 }
@@ -204,14 +209,21 @@ std::vector<BoxPos> ReadLayoutSection(Stream& stream, size_t nodeCount) {
     return boxes;
 }
 
+constexpr const char* kDamagedLayout =
+    "the box positions were damaged; boxes were placed in the spawning pool";
+
 bool LoadTextureFile(const std::string& path, NodeGraph& graph, const NodeRegistry& registry,
-                     std::vector<BoxPos>* layout, std::string* error) {
+                     std::vector<BoxPos>* layout, std::string* error, std::string* warning) {
     FileStream stream(path, FileStream::kRead);
     if (!stream.isOpen()) return Fail(error, "Cannot open file " + path + ": " + stream.error());
     std::string problem;
     if (!graph.Load(stream, registry, &problem)) return Fail(error, path + ": " + problem);
     std::vector<BoxPos> boxes = ReadLayoutSection(stream, graph.nodes.size());
     if (layout) *layout = std::move(boxes);
+    const bool shortLayout = stream.failed();
+    ReadU8(stream);  // nothing follows the layout section
+    const bool damaged = shortLayout || !stream.failed();
+    if (warning) *warning = damaged ? path + ": " + kDamagedLayout : "";
     return true;
 }
 

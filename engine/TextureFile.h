@@ -25,9 +25,12 @@ void WriteLayoutSection(Stream& stream, const std::vector<BoxPos>& boxes);
 std::vector<BoxPos> ReadLayoutSection(Stream& stream, size_t nodeCount);
 
 // Loads graph and layout from a file. On any failure the graph is untouched
-// and error names the file and the problem.
+// and error names the file and the problem. A layout section that is short or
+// followed by more bytes still loads; warning then names the file and says so
+// (and is empty otherwise).
 bool LoadTextureFile(const std::string& path, NodeGraph& graph, const NodeRegistry& registry,
-                     std::vector<BoxPos>* layout, std::string* error);
+                     std::vector<BoxPos>* layout, std::string* error,
+                     std::string* warning = nullptr);
 
 // Saves graph and layout (one box per node, defaults where layout is short).
 // An existing file is replaced only once the new one is completely written.

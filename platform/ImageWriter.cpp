@@ -1,15 +1,17 @@
 #include "platform/ImageWriter.h"
 
 #include <IL/il.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+#include <new>
 #include <vector>
 
 #include "engine/Image.h"
+#include "platform/SafeFile.h"
+
+// Exported by DevIL 1.7.8 but missing from its header.
+extern "C" ILuint ILAPIENTRY ilDetermineSize(ILenum type);
 
 namespace {
 
@@ -47,9 +49,41 @@ std::vector<ILubyte> BottomUpBgr(const Image& texture, int w, int h) {
     return data;
 }
 
-// A fresh name beside the target for the file being written.
-std::string TemporaryPath(const std::string& path) {
-    return path + ".tmp" + std::to_string(getpid());
+// Encodes the bound image in memory: DevIL's own file writing does not
+// report failed writes, so the bytes go out through an AtomicFile instead.
+bool Encode(ImageFileType type, std::vector<ILubyte>* bytes, std::string* cause) {
+    const ILuint size = ilDetermineSize(DevILType(type));
+    if (size > 0) {
+        bytes->resize(size);
+        if (ilSaveL(DevILType(type), bytes->data(), size) == size) return true;
+    }
+    const ILenum code = ilGetError();
+    *cause = code == IL_OUT_OF_MEMORY
+                 ? "not enough memory"
+                 : "the image library cannot encode it (error " + std::to_string(code) + ")";
+    return false;
+}
+
+// Encodes the picture into memory; false with the cause when it cannot.
+bool EncodePicture(ImageFileType type, const Image& texture, int w, int h,
+                   std::vector<ILubyte>* bytes, std::string* cause) {
+    std::vector<ILubyte> data = BottomUpBgr(texture, w, h);
+    ILuint name = 0;
+    ilGenImages(1, &name);
+    ilBindImage(name);
+    bool ok = ilTexImage(w, h, 1, 3, IL_BGR, IL_UNSIGNED_BYTE, data.data());
+    if (!ok) *cause = "not enough memory";
+    data = {};
+    try {
+        ok = ok && Encode(type, bytes, cause);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+        *cause = "not enough memory";
+    }
+    ilDeleteImages(1, &name);
+    while (ilGetError() != IL_NO_ERROR) {
+    }
+    return ok;
 }
 
 }  // namespace
@@ -84,29 +118,15 @@ bool WriteImageFile(const std::string& path, const Image& texture, int outWidth,
         return Fail(error, "Cannot write " + path + ": impossible picture size");
     InitImageLibrary();
 
-    std::vector<ILubyte> data = BottomUpBgr(texture, outWidth, outHeight);
-    ILuint name = 0;
-    ilGenImages(1, &name);
-    ilBindImage(name);
-    ilEnable(IL_FILE_OVERWRITE);
-    bool ok = ilTexImage(outWidth, outHeight, 1, 3, IL_BGR, IL_UNSIGNED_BYTE, data.data());
-    const std::string temp = TemporaryPath(path);
-    ok = ok && ilSave(DevILType(type), temp.c_str());
-    ILenum ilError = ilGetError();
-    ilDeleteImages(1, &name);
-    while (ilGetError() != IL_NO_ERROR) {
+    std::vector<ILubyte> bytes;
+    std::string cause;
+    try {
+        if (!EncodePicture(type, texture, outWidth, outHeight, &bytes, &cause))
+            return Fail(error, "Cannot write " + path + ": " + cause);
+    } catch (const std::bad_alloc&) {
+        return Fail(error, "Cannot write " + path + ": not enough memory");
     }
-
-    if (ok) {
-        mode_t mask = umask(0);
-        umask(mask);
-        chmod(temp.c_str(), 0666 & ~mask);
-        ok = std::rename(temp.c_str(), path.c_str()) == 0;
-    }
-    if (!ok) {
-        std::remove(temp.c_str());
-        return Fail(error, "Cannot write " + path + " (image library error " +
-                               std::to_string(ilError) + ")");
-    }
+    if (!platform::WriteFileAtomically(path, bytes.data(), bytes.size(), &cause))
+        return Fail(error, "Cannot write " + path + ": " + cause);
     return true;
 }

@@ -1,5 +1,5 @@
-// How much memory the machine has, so impossible documents are refused up
-// front: the system hands out address space it may be unable to back later.
+// How much memory the process can get, so impossible documents are refused
+// up front: the system hands out address space it may be unable to back later.
 #pragma once
 
 #include <cstdint>
@@ -8,5 +8,10 @@ namespace platform {
 
 // Physical memory in bytes, or 0 when it cannot be told.
 uint64_t PhysicalMemoryBytes();
+
+// What this process may still allocate: the least of the room left under its
+// address-space and data limits, under its cgroup's memory limit, and the
+// system's available memory. UINT64_MAX when none of them can be told.
+uint64_t ObtainableMemoryBytes();
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -59,12 +61,51 @@ TEST_F(RenderCliTest, StoreOnlyFileRendersBlackInEveryFormatOrExitsWithThree) {
         EXPECT_EQ(run.status, 3) << run.output;
         EXPECT_TRUE(run.Says(out)) << run.output;
     }
+    run = Render(dir + " " + Path("x.png"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.Says("Is a directory")) << run.output;
+    // A byte after the layout section: rendered, with a warning line.
+    std::vector<uint8_t> longer = kStoreOnly;
+    longer.push_back(0);
+    WriteFileBytes(store, longer);
+    run = Render(store + " " + Path("x.png"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, "swatcher-render: warning: " + store +
+                              ": the box positions were damaged; boxes were placed in the "
+                              "spawning pool\n");
+}
+
+// Under an address-space limit (set in the child only) a large render ends
+// with a message and exit status 3, never a signal.
+TEST_F(RenderCliTest, OutOfMemoryExitsWithThreeNeverASignal) {
+    if (SWATCHER_SANITIZED) GTEST_SKIP() << "the sanitizers reserve more than the limit";
+    const std::string input = SWATCHER_EXAMPLES_DIR "/embossed-noisy-spot.mtf";
+    const std::string out = Path("big.png");
+    for (rlim_t megabytes : {150, 300, 450}) {
+        const std::string log = Path("stderr");
+        const pid_t child = fork();
+        if (child == 0) {
+            const rlimit limit{megabytes << 20, megabytes << 20};
+            setrlimit(RLIMIT_AS, &limit);
+            freopen(log.c_str(), "w", stderr);
+            execl(SWATCHER_RENDER_PATH, SWATCHER_RENDER_PATH, input.c_str(), out.c_str(), "--size",
+                  "4096", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int raw = 0;
+        ASSERT_EQ(waitpid(child, &raw, 0), child);
+        const std::vector<uint8_t> bytes = ReadFileBytes(log);
+        const std::string message(bytes.begin(), bytes.end());
+        ASSERT_TRUE(WIFEXITED(raw)) << megabytes << " MB: signal " << WTERMSIG(raw);
+        EXPECT_EQ(WEXITSTATUS(raw), 3) << megabytes << " MB: " << message;
+        EXPECT_NE(message.find("not enough memory"), std::string::npos) << message;
+    }
 }
 
 // Bad usage exits with 1 on one line naming what is wrong.
 TEST_F(RenderCliTest, BadUsageExitsWithOne) {
     const std::string twins = Path("twins.mtf");  // two Raw Noise nodes
-    WriteFileBytes(twins, {4, 0, 4, 0, 3, 0, 1, 2, 100, 0, 0, 0, 1, 0, 2, 100, 0, 0, 0, 1, 0});
+    WriteFileBytes(twins, {4, 0, 4, 0, 3, 0, 1, 2, 100, 0, 0, 0, 1, 0, 2, 100, 0, 0, 0, 1, 0, 0});
     const std::string in = kClouds + " " + Path("x.png") + " ";
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"", {}},
@@ -77,6 +118,7 @@ TEST_F(RenderCliTest, BadUsageExitsWithOne) {
         {in + "--set 1.Randm=1", {"no parameter 'Randm'", "4 'Random'"}},
         {in + "--set 1.Grid=x", {"'Grid' needs a whole number from 0 to 16, not 'x'"}},
         {in + "--set 1.Color=Cyan", {"'Cyan' is not an option", "'R+G+B'"}},
+        {in + "--set 1.Color=7", {"'7' is not an option", "an index from 0 to 3"}},
         {in + "--set 1Random=3", {"NODE.PARAM=VALUE"}},
         {in + "--set 1.Random", {"NODE.PARAM=VALUE"}},
         {in + "--tile 17", {"--tile"}},
@@ -128,7 +170,7 @@ TEST_F(RenderCliTest, SetChangesParametersLikeTheEditor) {
         // Beyond 16 bits, then clamped.
         {kClouds, "Perlin noise.Random=-99999", R"("Random", "kind": "int", "value": 0,)"},
         {kClouds, "1.Color=Green", R"("Color", "kind": "choice", "value": 1,)"},
-        {kClouds, "1.Color=7", R"("Color", "kind": "choice", "value": 3,)"},  // index, clamped
+        {kClouds, "1.Color=3", R"("Color", "kind": "choice", "value": 3,)"},  // by index
         // Quote, backslash, control characters, valid UTF-8 and a stray Latin-1 byte: escaped.
         {kTexted, "Text.Text=a.b=c q\"b\\n\n\x01\x7f \xc3\xa9 \xe9",
          R"("Text", "kind": "text", "value": "a.b=c q\"b\\n\u000a\u0001\u007f é \u00e9"})"},

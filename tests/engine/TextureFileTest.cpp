@@ -77,6 +77,8 @@ TEST_F(TextureFileTest, WorkedExampleLoadsAndSavesByteForByteThroughTheFileSyste
     // An unwritable place is reported, not fatal.
     EXPECT_FALSE(SaveTextureFile(dir + "/no/such/dir/x.mtf", graph, {}, &error));
     EXPECT_NE(error.find("x.mtf"), std::string::npos);
+    EXPECT_FALSE(LoadTextureFile(dir, graph, registry, nullptr, &error));
+    EXPECT_NE(error.find("Is a directory"), std::string::npos) << error;
 }
 
 TEST_F(TextureFileTest, ValuesAreClampedTextsEndAtZeroAndNoNodesMeansAStore) {
@@ -93,18 +95,32 @@ TEST_F(TextureFileTest, ValuesAreClampedTextsEndAtZeroAndNoNodesMeansAStore) {
     EXPECT_EQ(graph.nodes[0]->image->width, 16);
 }
 
-TEST_F(TextureFileTest, MissingOrShortLayoutGivesDefaultPlaces) {
-    const std::pair<Bytes_, std::vector<BoxPos>> cases[] = {
-        {{}, {{30, 30}, {30, 30}}},
-        {{3, 5, 0, 6, 0, 7}, {{5, 6}, {30, 30}}},  // claims three boxes, holds one and a half
-        {{3, 1, 0, 0xEC, 0xFF, 3, 0, 0x2C, 0x01, 0xFB, 0xFF, 0xFB, 0xFF}, {{1, -20}, {3, 300}}},
+TEST_F(TextureFileTest, DamagedLayoutLoadsWithDefaultPlacesAndAWarning) {
+    const struct {
+        Bytes_ section;
+        std::vector<BoxPos> expected;
+        bool damaged;
+    } cases[] = {
+        {{}, {{30, 30}, {30, 30}}, true},
+        {{3, 5, 0, 6, 0, 7}, {{5, 6}, {30, 30}}, true},  // claims three boxes, holds one and a half
+        {{1, 5, 0, 6, 0, 9}, {{5, 6}, {30, 30}}, true},  // a byte after the section
+        {{3, 1, 0, 0xEC, 0xFF, 3, 0, 0x2C, 0x01, 0xFB, 0xFF, 0xFB, 0xFF},
+         {{1, -20}, {3, 300}},
+         false},
     };
-    for (const auto& [section, expected] : cases) {
+    const std::string path = dir + "/layout.mtf";
+    for (const auto& c : cases) {
         Bytes_ bytes(kRawNoiseFile.begin(), kRawNoiseFile.begin() + 18);
-        bytes.insert(bytes.end(), section.begin(), section.end());
+        bytes.insert(bytes.end(), c.section.begin(), c.section.end());
+        WriteFileBytes(path, bytes);
         std::vector<BoxPos> layout;
-        ASSERT_EQ(Load(bytes, &layout), "");
-        EXPECT_EQ(layout, expected) << section.size();
+        std::string error, warning;
+        ASSERT_TRUE(LoadTextureFile(path, graph, registry, &layout, &error, &warning)) << error;
+        EXPECT_EQ(layout, c.expected) << c.section.size();
+        EXPECT_EQ(warning, c.damaged ? path +
+                                           ": the box positions were damaged; boxes were placed "
+                                           "in the spawning pool"
+                                     : "");
     }
 }
 
@@ -129,7 +145,7 @@ TEST_F(TextureFileTest, MalformedFilesAreRejectedAndTheDocumentSurvives) {
         {with({{0, 0}, {1, 0}}), "invalid texture size 0 x 64"},
         {with({{2, 0xFF}, {3, 0xFF}}), "invalid texture size 64 x -1"},
         {with({{0, 0x01}, {1, 0x20}}), "at most 8192 x 8192"},
-        {with({{4, 0}}), "names node 1 but there are only 0 nodes"},
+        {with({{4, 0}}), "names node 1 but the file has only 0 nodes"},
         {Bytes_{4, 0, 4, 0, 1, 0, 13, 0, 0, 0, 0, 0, 0, 0, 0, 200, 'x'}, "parameter \"Text\""},
     };
     for (const auto& [bytes, message] : cases) {
@@ -137,6 +153,8 @@ TEST_F(TextureFileTest, MalformedFilesAreRejectedAndTheDocumentSurvives) {
         EXPECT_NE(error.find(message), std::string::npos) << "got: " << error;
         EXPECT_EQ(GraphBytes(), before) << message;
     }
+    const std::string singular = Load(with({{17, 1}}));
+    EXPECT_EQ(singular.substr(singular.rfind(',')), ", which has 1 input pin");
 }
 
 TEST_F(TextureFileTest, DocumentsTheFormatCannotHoldAreRefusedBeforeWriting) {

@@ -1,13 +1,23 @@
 // Open, Save and Export through the commands, with scripted file dialogs.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QSysInfo>
+#include <QTest>
 
 #include "AppTestSupport.h"
+#include "app/Autosave.h"
 #include "app/LargeView.h"
 #include "app/Preview.h"
+#include "controls/MessageIds.h"
 #include "controls/Messages.h"
+#include "engine/Stream.h"
+#include "engine/TextureFile.h"
+#include "platform/SafeFile.h"
 #include "support/TestSupport.h"
 #include "view/NodesView.h"
 
@@ -166,8 +176,79 @@ TEST_F(AppFiles, LargeViewExportsTheShownSizeInEveryFormatAndReportsBadPaths) {
         AnswerDialog(kDir + bad);
         s.largeView->ExportImage();
     }
-    EXPECT_EQ(closer.boxes().size(), 2u);
+    platform::InjectWriteFault(100);  // a full disk keeps the last export
+    AnswerDialog(kDir + "fit.png");
+    s.largeView->ExportImage();
+    platform::InjectWriteFault(-1);
+    ASSERT_EQ(closer.boxes().size(), 3u);
     EXPECT_FALSE(QFile::exists(kDir + "unknown.gif"));
+    EXPECT_TRUE(closer.boxes()[2].text.endsWith("fit.png: No space left on device"))
+        << qPrintable(closer.boxes()[2].text);
+    EXPECT_EQ(QImage(kDir + "fit.png").size(), QSize(32, 32));
+}
+
+std::vector<uint8_t> ToBytes(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return {utf8.begin(), utf8.end()};
+}
+
+// The document as a texture file, without saving it.
+std::vector<uint8_t> DocumentBytes(MainWindow& window) {
+    MemoryStream out;
+    window.state().graph->Save(out, nullptr);
+    WriteLayoutSection(out, window.state().view->model().Layout());
+    return out.data();
+}
+
+// Unsaved work goes aside and only there; an editor that did not close
+// cleanly leaves it behind, and the next one offers it back byte for byte.
+TEST_F(AppFiles, AutosaveKeepsUnsavedWorkForTheNextEditorToRecover) {
+    const QString folder = Autosave::Folder();
+    QDir(folder).removeRecursively();
+    auto* autosave = w.findChild<Autosave*>();
+    ASSERT_TRUE(autosave && autosave->enabled());
+    ASSERT_TRUE(w.OpenFile(SWATCHER_EXAMPLES_DIR "/raw-noise.mtf"));
+    autosave->SaveNow();
+    EXPECT_FALSE(QFile::exists(autosave->file()));  // nothing unsaved
+    w.Command(CMD_LARGER);
+    autosave->SaveNow();
+    const std::vector<uint8_t> work = DocumentBytes(w);
+    EXPECT_EQ(ReadFileBytes(autosave->file().toStdString()), work);
+
+    // A crash leaves the files behind; here, a copy whose editor is gone.
+    for (const char* extension : {".mtf", ".ini"})
+        QFile::copy(autosave->file().chopped(4) + extension, folder + "/crashed" + extension);
+    {
+        BoxCloser closer(QMessageBox::Discard);
+        AppFixture second;  // running at the same time: its own file, and this one's not offered
+        QTest::qWait(50);
+        EXPECT_EQ(closer.boxes().size(), 1u);  // the crashed copy only
+        EXPECT_FALSE(QFile::exists(folder + "/crashed.mtf"));
+    }
+    EXPECT_TRUE(QFile::exists(autosave->file()));
+    for (const char* extension : {".mtf", ".ini"})
+        QFile::copy(autosave->file().chopped(4) + extension, folder + "/crashed" + extension);
+    // ... and the lock of a process that is gone.
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    WriteFileBytes(
+        (folder + "/crashed.lock").toStdString(),
+        ToBytes(QStringLiteral("%1\n%2\n%3\n")
+                    .arg(gone)
+                    .arg(QCoreApplication::applicationName(), QSysInfo::machineHostName())));
+    ASSERT_TRUE(w.SaveFile(kDir + "saved.mtf"));
+    EXPECT_FALSE(QFile::exists(autosave->file()));
+
+    BoxCloser closer(QMessageBox::Open);
+    AppFixture next;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !closer.boxes().empty(); }));
+    EXPECT_EQ(closer.boxes()[0].title, "Recover unsaved work");
+    EXPECT_TRUE(closer.boxes()[0].text.contains("\"raw-noise.mtf\""));
+    EXPECT_EQ(DocumentBytes(next.window()), work);
+    EXPECT_TRUE(next.window().document().modified());
+    EXPECT_TRUE(next.window().windowTitle().startsWith("raw-noise.mtf"));
+    EXPECT_FALSE(QFile::exists(folder + "/crashed.mtf"));
 }
 
 }  // namespace

@@ -125,4 +125,41 @@ TEST_F(AppRender, ClosingDuringARenderCancelsItInsteadOfWaiting) {
     EXPECT_EQ(Bytes(*s.texture), before);  // nothing of the cancelled render is kept
 }
 
+// Its render fails as if memory ran out while `failing` is set.
+class HungryNode : public Node {
+public:
+    static inline std::atomic<bool> failing{false};
+    explicit HungryNode(int width = 1, int height = 1) : Node("Hungry", 201, width, height) {}
+    std::unique_ptr<Node> Clone() const override { return CloneAs<HungryNode>(); }
+    void Compute() override {
+        if (failing) throw std::bad_alloc();
+        std::fill(image->bytes(), image->bytes() + image->byteCount(), 0x55);
+    }
+};
+
+TEST_F(AppTest, ARenderOutOfMemoryKeepsTheDocumentAndTheTextureAndSaysSo) {
+    Feed<HungryNode>();
+    w.RenderNow();
+    WaitForRenders();
+    const std::vector<uint8_t> texture = Bytes(*s.texture);
+    const size_t nodes = graph().nodes.size();
+    ASSERT_EQ(texture[0], 0x55);
+
+    BoxCloser closer;
+    HungryNode::failing = true;
+    w.RenderNow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !closer.boxes().empty(); }));
+    HungryNode::failing = false;
+    EXPECT_TRUE(closer.boxes()[0].text.startsWith(
+        "There is not enough memory to render the 64x64 texture."));
+    EXPECT_EQ(w.renders().outOfMemory(), 1);
+    EXPECT_EQ(Bytes(*s.texture), texture);
+    EXPECT_EQ(graph().nodes.size(), nodes);
+
+    const int renders = RenderCount();
+    w.RenderNow();  // still usable
+    EXPECT_EQ(RenderCount(), renders + 1);
+    EXPECT_EQ(closer.boxes().size(), 1u);
+}
+
 }  // namespace
