@@ -5,7 +5,10 @@
 #include "engine/RowBands.h"
 #include "nodes/filters/Blur.h"
 #include "nodes/filters/BrightnessContrast.h"
+#include "nodes/filters/Bump.h"
 #include "nodes/filters/Emboss.h"
+#include "nodes/generators/RawNoise.h"
+#include "nodes/generators/SinePlasma.h"
 #include "platform/Simd.h"
 #include "support/FilterRig.h"
 
@@ -21,12 +24,12 @@ struct Case {
     Params params;
 };
 
-// Every fifth colour 0xRRGGBB, the fourth byte varying with it (a prime
+// Every 17th colour 0xRRGGBB, the fourth byte varying with it (a prime
 // stride varies every byte); fewer under the sanitizers.
-constexpr int kColourSide = SWATCHER_SANITIZED ? 256 : 2048;
+constexpr int kColourSide = SWATCHER_SANITIZED ? 256 : 1024;
 const Pixels& ManyColours() {
     static const Pixels pixels = Draw(kColourSide, kColourSide, [](int x, int y) {
-        const uint32_t rgb = uint32_t(y * kColourSide + x) * (SWATCHER_SANITIZED ? 257 : 5);
+        const uint32_t rgb = uint32_t(y * kColourSide + x) * (SWATCHER_SANITIZED ? 257 : 17);
         const auto [r, g, b] = Channels(rgb);
         return Pixel{r, g, b, uint8_t(rgb * 167 >> 3)};
     });
@@ -45,6 +48,15 @@ const Case kCases[] = {
     {Emboss::kTypeId, 67, 33, 1, {0}},
     {Emboss::kTypeId, 67, 33, 1, {555}},
     {Emboss::kTypeId, 7, 4, 1, {77}},
+    {Bump::kTypeId, 67, 33, 1, {}},
+    {Bump::kTypeId, 1, 5, 1, {-200, 90, 30, 255}},
+    {Bump::kTypeId, 9, 1, 1, {40, -255, 0, 3}},
+    {SinePlasma::kTypeId, 67, 33, 0, {}},
+    {SinePlasma::kTypeId, 7, 1, 0, {255, 3, 200, 1, 359, 45, 3}},
+    {SinePlasma::kTypeId, 130, 97, 0, {200, 17, 1, 254, 45, 300, 1}},
+    {RawNoise::kTypeId, 1, 1, 0, {255, 0, 5}},
+    {RawNoise::kTypeId, 37, 29, 0, {100, 30, 127}},
+    {RawNoise::kTypeId, 64, 9, 0, {255, 255, 1}},
 };
 
 Pixels Rendered(const Case& c, SimdLevel level, int threads) {
