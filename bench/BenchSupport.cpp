@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include "engine/RowBands.h"
+#include "platform/Simd.h"
 
 void RenderGraphBenchmark(benchmark::State& state,
                           const std::function<Node*(NodeGraph&, const NodeRegistry&)>& build) {
@@ -25,4 +26,18 @@ Node* AddNodeOfType(NodeGraph& graph, const NodeRegistry& registry, uint8_t type
 
 void Feed(NodeGraph& graph, Node* from, Node* to, int pin) {
     graph.Connect(from->outputPin.get(), to->inputPins[pin].get());
+}
+
+bool RegisterNodeBenchmark(const std::string& name, void (*fn)(benchmark::State&)) {
+    using platform::SimdLevel;
+    const SimdLevel top = platform::DetectedSimd();
+    for (SimdLevel level : {SimdLevel::Plain, SimdLevel::Sse2, SimdLevel::Avx2}) {
+        if (level > top || (level == SimdLevel::Plain && top != SimdLevel::Plain)) continue;
+        const std::string row = name + "/" + platform::SimdName(level);
+        benchmark::RegisterBenchmark(row.c_str(), [fn, level](benchmark::State& state) {
+            const platform::ScopedSimdLevel scoped(level);
+            fn(state);
+        })->SWATCHER_SIDES;
+    }
+    return true;
 }

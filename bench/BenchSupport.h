@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"
@@ -27,3 +28,14 @@ void Feed(NodeGraph& graph, Node* from, Node* to, int pin = 0);
         ->ArgNames({"side", "threads"}) \
         ->Unit(benchmark::kMillisecond) \
         ->UseRealTime()
+
+// Registers fn once per SIMD level the machine runs (the x86-64 baseline and
+// the detected level, or the plain level elsewhere), as "name/level" with
+// SWATCHER_SIDES, each run under that level.
+bool RegisterNodeBenchmark(const std::string& name, void (*fn)(benchmark::State&));
+
+#define SWATCHER_CONCAT_(a, b) a##b
+#define SWATCHER_CONCAT(a, b) SWATCHER_CONCAT_(a, b)
+#define SWATCHER_NODE_BENCHMARK(...)                                            \
+    static const bool SWATCHER_CONCAT(kRegistered, __LINE__) [[maybe_unused]] = \
+        RegisterNodeBenchmark(#__VA_ARGS__, __VA_ARGS__)

@@ -11,7 +11,7 @@ static void BM_Generator(benchmark::State& state) {
         return AddNodeOfType(graph, registry, T::kTypeId);
     });
 }
-BENCHMARK(BM_Generator<ND_Perlin>)->SWATCHER_SIDES;
-BENCHMARK(BM_Generator<SubPlasma>)->SWATCHER_SIDES;
-BENCHMARK(BM_Generator<SinePlasma>)->SWATCHER_SIDES;
-BENCHMARK(BM_Generator<RawNoise>)->SWATCHER_SIDES;
+SWATCHER_NODE_BENCHMARK(BM_Generator<ND_Perlin>);
+SWATCHER_NODE_BENCHMARK(BM_Generator<SubPlasma>);
+SWATCHER_NODE_BENCHMARK(BM_Generator<SinePlasma>);
+SWATCHER_NODE_BENCHMARK(BM_Generator<RawNoise>);

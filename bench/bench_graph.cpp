@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 #include "engine/RowBands.h"
 #include "engine/TextureFile.h"
+#include "platform/Simd.h"
 
 namespace {
 
@@ -30,12 +31,14 @@ void BM_Example(benchmark::State& state, const std::string& path) {
     SetRowThreads(0);
 }
 
-// One benchmark per example file, registered at start-up.
+// One benchmark per example file, registered at start-up, named with the SIMD
+// level it runs at (lowered by SWATCHER_SIMD).
 const bool kExamplesRegistered = [] {
     for (const auto& entry : std::filesystem::directory_iterator(SWATCHER_EXAMPLES_DIR)) {
         if (entry.path().extension() != ".mtf") continue;
-        benchmark::RegisterBenchmark(("BM_Example/" + entry.path().stem().string()).c_str(),
-                                     BM_Example, entry.path().string())
+        const std::string name = "BM_Example/" + entry.path().stem().string() + "/" +
+                                 platform::SimdName(platform::DetectedSimd());
+        benchmark::RegisterBenchmark(name.c_str(), BM_Example, entry.path().string())
             ->Arg(1)
             ->Arg(0)
             ->ArgName("threads")
@@ -47,4 +50,4 @@ const bool kExamplesRegistered = [] {
 
 }  // namespace
 
-BENCHMARK(BM_StoreOnly)->SWATCHER_SIDES;
+SWATCHER_NODE_BENCHMARK(BM_StoreOnly);

@@ -7,7 +7,7 @@ static void BM_Text(benchmark::State& state) {
         return AddNodeOfType(graph, registry, ND_TEXT::kTypeId);
     });
 }
-BENCHMARK(BM_Text)->SWATCHER_SIDES;
+SWATCHER_NODE_BENCHMARK(BM_Text);
 
 // The largest cell with a long line from the corner: mostly glyph rendering.
 static void BM_TextLargest(benchmark::State& state) {
@@ -20,4 +20,4 @@ static void BM_TextLargest(benchmark::State& state) {
         return text;
     });
 }
-BENCHMARK(BM_TextLargest)->SWATCHER_SIDES;
+SWATCHER_NODE_BENCHMARK(BM_TextLargest);

@@ -9,7 +9,9 @@
 #include "platform/Numeric.h"
 #include "platform/Simd.h"
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -83,6 +85,49 @@ void BlurSixteen(const uint8_t* entering, const uint8_t* leaving, int32_t* sum, 
 
 #endif
 
+#if defined(__x86_64__)
+// Eight bytes widened to 32-bit lanes.
+__attribute__((target("avx2"))) __m256i WidenEight(const uint8_t* p) {
+    return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+}
+
+// BlurSixteen for 32 bytes in AVX2: the same integer steps in wider registers
+// (sums below 2^17, unsigned 32 x 32 -> 64 products, high halves kept), so the
+// same bytes; the packs work within 128-bit halves and the permute restores
+// the byte order.
+__attribute__((target("avx2"))) void BlurThirtyTwo(const uint8_t* entering, const uint8_t* leaving,
+                                                   int32_t* sum, uint8_t* out, __m256i multiplier) {
+    __m256i scaled[4];
+    for (int q = 0; q < 4; ++q) {
+        __m256i* lanes = reinterpret_cast<__m256i*>(sum + 8 * q);
+        const __m256i sums = _mm256_add_epi32(
+            _mm256_loadu_si256(lanes),
+            _mm256_sub_epi32(WidenEight(entering + 8 * q), WidenEight(leaving + 8 * q)));
+        _mm256_storeu_si256(lanes, sums);
+        const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(sums, multiplier), 32);
+        const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(sums, 32), multiplier);
+        scaled[q] = _mm256_blend_epi32(even, odd, 0xAA);
+    }
+    const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(scaled[0], scaled[1]),
+                                               _mm256_packs_epi32(scaled[2], scaled[3]));
+    _mm256_storeu_si256(
+        reinterpret_cast<__m256i*>(out),
+        _mm256_permutevar8x32_epi32(packed, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)));
+}
+
+// The vertical pass's inner loop over bytes [0, count) of one row in AVX2;
+// returns how many it did.
+__attribute__((target("avx2"))) size_t BlurRowBytesAvx2(const uint8_t* entering,
+                                                        const uint8_t* leaving, int32_t* sum,
+                                                        uint8_t* out, size_t count, uint32_t m) {
+    const __m256i multiplier = _mm256_set1_epi64x(m);
+    size_t i = 0;
+    for (; i + 32 <= count; i += 32)
+        BlurThirtyTwo(entering + i, leaving + i, sum + i, out + i, multiplier);
+    return i;
+}
+#endif
+
 // One row of the horizontal pass: a running sum over 2·r + 1 columns that
 // wraps around the row's ends, all four bytes of a pixel alike.
 void BlurRow(const uint8_t* src, uint8_t* dst, int width, int r, const uint8_t* scale) {
@@ -145,6 +190,63 @@ void BlurRowMultiplying(const uint8_t* src, uint8_t* dst, int width, int r, uint
 
 #endif
 
+#if defined(__x86_64__)
+// Pixel x of two rows, widened: the first row's bytes in lanes 0 .. 3.
+__attribute__((target("avx2"))) __m256i WidenTwo(const uint8_t* first, const uint8_t* second,
+                                                 int x) {
+    int32_t a, b;
+    std::memcpy(&a, first + 4 * x, 4);
+    std::memcpy(&b, second + 4 * x, 4);
+    return _mm256_cvtepu8_epi32(_mm_unpacklo_epi32(_mm_cvtsi32_si128(a), _mm_cvtsi32_si128(b)));
+}
+
+// Sums scaled by (sum × m) >> 32, as ScaleSixteen.
+__attribute__((target("avx2"))) __m256i ScaleEight(__m256i sums, __m256i multiplier) {
+    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(sums, multiplier), 32);
+    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(sums, 32), multiplier);
+    return _mm256_blend_epi32(even, odd, 0xAA);
+}
+
+// Four pixels' scaled sums of two rows packed: the first row's sixteen bytes
+// to dst0, the second's to dst1, `pixels` of them.
+__attribute__((target("avx2"))) void StoreTwoRows(const __m256i scaled[4], uint8_t* dst0,
+                                                  uint8_t* dst1, int pixels) {
+    const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(scaled[0], scaled[1]),
+                                               _mm256_packs_epi32(scaled[2], scaled[3]));
+    alignas(32) uint8_t bytes[32];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(bytes), packed);
+    std::memcpy(dst0, bytes, 4 * pixels);
+    std::memcpy(dst1, bytes + 16, 4 * pixels);
+}
+
+// BlurRowMultiplying for two rows at once, one in each half of the register:
+// the same integer sums and products per row, so the same bytes. The packs
+// work within halves, which leaves four pixels of the first row in the low
+// half and of the second in the high half.
+__attribute__((target("avx2"))) void BlurTwoRowsMultiplying(const uint8_t* src0,
+                                                            const uint8_t* src1, uint8_t* dst0,
+                                                            uint8_t* dst1, int width, int r,
+                                                            uint32_t m) {
+    __m256i sum = _mm256_setzero_si256();
+    for (int j = width - 1 - r; j < width; ++j)
+        sum = _mm256_add_epi32(sum, WidenTwo(src0, src1, j));
+    for (int j = 0; j < r; ++j) sum = _mm256_add_epi32(sum, WidenTwo(src0, src1, j));
+    const __m256i multiplier = _mm256_set1_epi64x(m);
+    __m256i scaled[4];
+    for (int x = 0; x < width; ++x) {
+        const int leaving = x <= r ? x - r - 1 + width : x - r - 1;
+        const int entering = x + r >= width ? x + r - width : x + r;
+        sum = _mm256_add_epi32(
+            sum, _mm256_sub_epi32(WidenTwo(src0, src1, entering), WidenTwo(src0, src1, leaving)));
+        scaled[x % 4] = ScaleEight(sum, multiplier);
+        if (x % 4 == 3) StoreTwoRows(scaled, dst0 + 4 * (x - 3), dst1 + 4 * (x - 3), 4);
+    }
+    // The last pixels short of four, in the first lanes of the packed rows.
+    const int rest = width % 4;
+    if (rest > 0) StoreTwoRows(scaled, dst0 + 4 * (width - rest), dst1 + 4 * (width - rest), rest);
+}
+#endif
+
 // Row y wrapped into 0 .. height - 1, for y >= -2 * height.
 int WrapRow(int y, int height) {
     return (y + 2 * height) % height;
@@ -153,10 +255,12 @@ int WrapRow(int y, int height) {
 // The vertical pass over bytes [i0, i1) of every row, all rows. It keeps one
 // running sum per byte column and walks the rows in memory order, which gives
 // the same sums as walking each column; each column's sum is its own, so a
-// slab of columns needs only its own window primed once. With `vector`,
-// sixteen bytes at a time run in SSE2 (see BlurSixteen).
+// slab of columns needs only its own window primed once. Above the plain
+// level, 32 or 16 bytes at a time run in vector registers (see BlurThirtyTwo
+// and BlurSixteen).
 void BlurColumns(const Image& src, Image& dst, int r, [[maybe_unused]] float factor,
-                 const uint8_t* scale, size_t i0, size_t i1, [[maybe_unused]] bool vector) {
+                 const uint8_t* scale, size_t i0, size_t i1,
+                 [[maybe_unused]] platform::SimdLevel level) {
     const int height = src.height;
     // A radius of 0 has a factor of 1: each byte its own sum.
     if (r == 0) {
@@ -170,16 +274,21 @@ void BlurColumns(const Image& src, Image& dst, int r, [[maybe_unused]] float fac
         const uint8_t* p = src.pixel(0, WrapRow(j, height)) + i0;
         for (size_t i = 0; i < count; ++i) sum[i] += p[i];
     }
+    [[maybe_unused]] const uint32_t m = blur::VerticalMultiplier(factor);
 #if defined(__SSE2__)
-    const __m128i multiplier = _mm_set1_epi64x(blur::VerticalMultiplier(factor));
+    const __m128i multiplier = _mm_set1_epi64x(m);
 #endif
     for (int y = 0; y < height; ++y) {
         const uint8_t* leaving = src.pixel(0, WrapRow(y - r - 1, height)) + i0;
         const uint8_t* entering = src.pixel(0, WrapRow(y + r, height)) + i0;
         uint8_t* out = dst.pixel(0, y) + i0;
         size_t i = 0;
+#if defined(__x86_64__)
+        if (level == platform::SimdLevel::Avx2)
+            i = BlurRowBytesAvx2(entering, leaving, sum.data(), out, count, m);
+#endif
 #if defined(__SSE2__)
-        if (vector)
+        if (level != platform::SimdLevel::Plain)
             for (; i + 16 <= count; i += 16)
                 BlurSixteen(entering + i, leaving + i, &sum[i], out + i, multiplier);
 #endif
@@ -222,13 +331,21 @@ void Blur::Compute() {
         const Image& source = *inputImages[0];
         const std::vector<uint8_t> scaleH = blur::ScaleTable(rh, fh);
         const uint32_t mh = rh > 0 ? blur::HorizontalMultiplier(rh) : 0;
-        const bool vector = platform::ActiveSimd() != platform::SimdLevel::Plain;
+        const platform::SimdLevel level = platform::ActiveSimd();
+        const bool vector = level != platform::SimdLevel::Plain;
         [[maybe_unused]] const bool multiply =
             vector && rh > 0 && blur::MultipliesLikeTable(scaleH, mh);
         // The passes write only what they do not read, even when the source is
         // this node's own image, so their rows are independent.
         ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-            for (int y = y0; y < y1; ++y) {
+            int y = y0;
+#if defined(__x86_64__)
+            if (multiply && level == platform::SimdLevel::Avx2)
+                for (; y + 2 <= y1; y += 2)
+                    BlurTwoRowsMultiplying(source.pixel(0, y), source.pixel(0, y + 1),
+                                           temp->pixel(0, y), temp->pixel(0, y + 1), width, rh, mh);
+#endif
+            for (; y < y1; ++y) {
                 const uint8_t* src = source.pixel(0, y);
                 uint8_t* dst = temp->pixel(0, y);
                 // A radius of 0 has a factor of 1: each byte its own sum.
@@ -249,7 +366,7 @@ void Blur::Compute() {
         const int slabs = static_cast<int>((rowBytes + kSlabBytes - 1) / kSlabBytes);
         ForEachRow(slabs, RowOrder::kAnyOrder, [&](int s0, int s1) {
             BlurColumns(*temp, *image, rv, fv, scaleV.data(), s0 * kSlabBytes,
-                        std::min(rowBytes, s1 * kSlabBytes), vector);
+                        std::min(rowBytes, s1 * kSlabBytes), level);
         });
     }
 }

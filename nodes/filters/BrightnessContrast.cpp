@@ -10,7 +10,9 @@
 #include "platform/Numeric.h"
 #include "platform/Simd.h"
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -59,8 +61,10 @@ std::vector<Scale> ScalesFor(const Image& source, double exponent) {
 }
 
 // One pixel in the double chain: (deviation / L) * L^e, truncated, plus
-// brightness + 127, limited to a byte. Every operation is a double one (not
-// extended), as the worked example of this node computes it.
+// brightness + 127, limited to a byte. Every operation is a double one, not
+// extended: the node's reference results follow the double chain, which an
+// extended one would change in 0.31% of pixels ((134, 134, 134, 141) at
+// Contrast -170 gives 128 in double, 127 in extended precision).
 void AdjustPixelPlain(const uint8_t* source, uint8_t* target, const Scale& scale, int bias) {
     for (int k = 0; k < 4; ++k) {
         const double scaled = ((source[k] - 127) / scale.length) * scale.power;
@@ -97,6 +101,40 @@ void AdjustPixel(const uint8_t* source, uint8_t* target, const Scale& scale, __m
 }
 #endif
 
+#if defined(__x86_64__)
+// AdjustPixel with the four bytes in one register of doubles, and L worked out
+// here rather than read, so that only L^e (half the table) is read per pixel:
+// a random image's sums miss the cache less. Exact as AdjustPixel, lane by
+// lane: L is the same std::sqrt as the table's (L = 1 at sum 0, as there), and
+// vdivpd, vmulpd and vcvttpd2dq are divpd, mulpd and cvttpd2dq on four lanes.
+__attribute__((target("avx2"))) void AdjustPixelAvx2(const uint8_t* source, uint8_t* target,
+                                                     int sum, double power, __m128i bias) {
+    int32_t bytes;
+    std::memcpy(&bytes, source, 4);
+    const __m128i deviations =
+        _mm_sub_epi32(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(bytes)), _mm_set1_epi32(127));
+    const double length = sum == 0 ? 1.0 : std::sqrt(static_cast<double>(sum));
+    const __m256d scaled =
+        _mm256_mul_pd(_mm256_div_pd(_mm256_cvtepi32_pd(deviations), _mm256_set1_pd(length)),
+                      _mm256_set1_pd(power));
+    const __m128i levels = _mm_add_epi32(_mm256_cvttpd_epi32(scaled), bias);
+    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(levels, levels), levels);
+    bytes = _mm_cvtsi128_si32(packed);
+    std::memcpy(target, &bytes, 4);
+}
+
+// Rows of pixels from source to target through AdjustPixelAvx2.
+__attribute__((target("avx2"))) void AdjustAvx2(const uint8_t* source, uint8_t* target,
+                                                const uint8_t* end, const double* powers,
+                                                int bias) {
+    const __m128i biases = _mm_set1_epi32(bias);
+    for (; target != end; source += 4, target += 4) {
+        const int sum = SquareSum(source);
+        AdjustPixelAvx2(source, target, sum, powers[sum], biases);
+    }
+}
+#endif
+
 enum Slot { kBrightness, kContrast, kSlotCount };
 
 constexpr ParamDef kParams[] = {
@@ -119,13 +157,20 @@ void BrightnessContrast::Compute() {
     const Image& src = *inputImages[0];
     const std::vector<Scale> scales = ScalesFor(src, exponent);
     const int bias = brightness + 127;
-    [[maybe_unused]] const bool vector = platform::ActiveSimd() != platform::SimdLevel::Plain;
+    const platform::SimdLevel level = platform::ActiveSimd();
+    [[maybe_unused]] const bool vector = level != platform::SimdLevel::Plain;
+    std::vector<double> powers;
+    if (level == platform::SimdLevel::Avx2)
+        for (const Scale& scale : scales) powers.push_back(scale.power);
     // Each pixel depends on the same pixel of the source only, read whole before
     // it is written (the source may be this image).
     ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
         const uint8_t* source = src.pixel(0, y0);
         uint8_t* target = image->pixel(0, y0);
         const uint8_t* end = image->pixel(0, y1);
+#if defined(__x86_64__)
+        if (!powers.empty()) return AdjustAvx2(source, target, end, powers.data(), bias);
+#endif
 #if defined(__SSE2__)
         if (vector) {
             const __m128i biases = _mm_set1_epi32(bias);

@@ -1,7 +1,9 @@
 #include "nodes/filters/EnvMap.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -56,29 +58,55 @@ EnvMap::EnvMap(int width, int height) : Node("Environment map", kTypeId, width, 
     AddParams(kParams);
 }
 
+namespace {
+
+// The levels of one row at squared vertical distance dy2, the row's right half
+// worked out and mirrored: columns cx - d and cx + d lie at the same distance.
+void RowLevels(const Spot& spot, int cx, int dy2, std::vector<uint8_t>& levels) {
+    const int w = static_cast<int>(levels.size());
+    for (int x = cx; x < w; ++x)
+        levels[x] = static_cast<uint8_t>(SpotLevel(spot, (x - cx) * (x - cx) + dy2));
+    for (int x = 0; x < cx; ++x)
+        levels[x] = 2 * cx - x < w
+                        ? levels[2 * cx - x]
+                        : static_cast<uint8_t>(SpotLevel(spot, (x - cx) * (x - cx) + dy2));
+}
+
+// The pixel of every level: the level in the chosen colour bytes, 255 in the
+// fourth.
+std::array<std::array<uint8_t, 4>, 256> PixelsOfLevels(int channel) {
+    std::array<std::array<uint8_t, 4>, 256> pixels;
+    for (int level = 0; level < 256; ++level) {
+        for (int c = 0; c < 3; ++c)
+            pixels[level][c] = (channel == 3 || channel == c) ? uint8_t(level) : uint8_t{0};
+        pixels[level][3] = 255;
+    }
+    return pixels;
+}
+
+}  // namespace
+
 void EnvMap::Compute() {
-    const int channel = value(kChannel);
+    const auto pixels = PixelsOfLevels(value(kChannel));
     const Spot spot = MakeSpot(image->width, image->height, value(kRadius), value(kCubAtt));
     const int cx = image->width / 2;
     const int cy = image->height / 2;
-    // Every pixel depends on its squared distance from the centre only, and
-    // columns cx - d and cx + d lie at the same distance: each row computes
-    // its right half and mirrors it, the same levels by construction.
-    const int w = image->width;
-    ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-        std::vector<uint8_t> levels(w);
-        for (int y = y0; y < y1; ++y) {
-            const int dy2 = (y - cy) * (y - cy);
-            for (int x = cx; x < w; ++x)
-                levels[x] = static_cast<uint8_t>(SpotLevel(spot, (x - cx) * (x - cx) + dy2));
-            for (int x = 0; x < cx; ++x)
-                levels[x] = 2 * cx - x < w ? levels[2 * cx - x]
-                                           : static_cast<uint8_t>(SpotLevel(spot, cx * cx + dy2));
-            uint8_t* out = image->pixel(0, y);
-            for (int x = 0; x < w; ++x, out += 4) {
-                for (int c = 0; c < 3; ++c)
-                    out[c] = (channel == 3 || channel == c) ? levels[x] : uint8_t{0};
-                out[3] = 255;
+    const int h = image->height;
+    // Every pixel depends on its squared distance from the centre only: rows
+    // cy - d and cy + d are the same row, so each band step d writes both from
+    // one row of levels.
+    ForEachRow(std::max(cy, h - 1 - cy) + 1, RowOrder::kAnyOrder, [&](int d0, int d1) {
+        std::vector<uint8_t> levels(image->width);
+        for (int d = d0; d < d1; ++d) {
+            RowLevels(spot, cx, d * d, levels);
+            for (int y : {cy - d, cy + d}) {
+                if (y < 0 || y >= h) continue;
+                uint8_t* out = image->pixel(0, y);
+                for (uint8_t level : levels) {
+                    std::memcpy(out, pixels[level].data(), 4);
+                    out += 4;
+                }
+                if (d == 0) break;
             }
         }
     });
