@@ -7,6 +7,7 @@
 #include "engine/RowBands.h"
 #include "nodes/filters/ColorSpace.h"
 #include "platform/Numeric.h"
+#include "platform/Simd.h"
 
 using platform::single;
 
@@ -52,6 +53,26 @@ void Pixel(Shift shift, const uint8_t* src, uint8_t* dst) {
     colorspace::HSVToRGBBytes(h, s, v, dst);
 }
 
+// Whole colours at a time: the conversions give RGBToHSV's floats and
+// HSVToRGBBytes's bytes at every level.
+void Row(Shift shift, const uint8_t* src, uint8_t* dst, size_t count) {
+    if (platform::ActiveSimd() != platform::SimdLevel::Avx2) {
+        for (size_t i = 0; i < count; ++i) Pixel(shift, src + 4 * i, dst + 4 * i);
+        return;
+    }
+    float levels[3][colorspace::kBatch];
+    colorspace::HSVPlanes hsv;
+    for (size_t i = 0; i < count; i += colorspace::kBatch) {
+        const int n = static_cast<int>(std::min<size_t>(colorspace::kBatch, count - i));
+        const uint8_t* in = src + 4 * i;
+        for (int j = 0; j < n; ++j)
+            for (int k = 0; k < 3; ++k) levels[k][j] = in[4 * j + k];
+        colorspace::RGBToHSVBatch(levels[0], levels[1], levels[2], n, hsv);
+        for (int j = 0; j < n; ++j) Adjust(shift, hsv.h[j], hsv.s[j], hsv.v[j]);
+        colorspace::HSVToRGBBatch(hsv, n, dst + 4 * i);
+    }
+}
+
 void plain::Pixel(Shift shift, const uint8_t* src, uint8_t* dst) {
     float h, s, v;
     RGBToHSV(src[0], src[1], src[2], h, s, v);
@@ -72,9 +93,7 @@ void HSV::Compute() {
     // Each pixel depends on the same pixel of the source only. The fourth byte
     // keeps what the image held.
     ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-        const uint8_t* src = source.pixel(0, y0);
-        uint8_t* dst = image->pixel(0, y0);
-        for (const uint8_t* end = image->pixel(0, y1); dst != end; src += 4, dst += 4)
-            adjust_hsv::Pixel(shift, src, dst);
+        const size_t count = static_cast<size_t>(y1 - y0) * image->width;
+        adjust_hsv::Row(shift, source.pixel(0, y0), image->pixel(0, y0), count);
     });
 }

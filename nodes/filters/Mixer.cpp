@@ -1,7 +1,7 @@
 #include "nodes/filters/Mixer.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include <algorithm>
@@ -79,14 +79,46 @@ void MixBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint
     (kMultiply ? plain::MultiplyBytes : plain::AddBytes)(a + j, b + j, d + j, count - j, ampA,
                                                          ampB);
 }
+
+// The same in 32-byte vectors, whose unpacking and packing work within each
+// 16-byte half alike, so every byte keeps its place.
+__attribute__((target("avx2"))) __m256i ScaledDown(__m256i x, __m256i y) {
+    return _mm256_or_si256(_mm256_slli_epi16(_mm256_mulhi_epu16(x, y), 8),
+                           _mm256_srli_epi16(_mm256_mullo_epi16(x, y), 8));
+}
+
+template <bool kMultiply>
+__attribute__((target("avx2"))) void MixBytesAvx2(const uint8_t* a, const uint8_t* b, uint8_t* d,
+                                                  size_t count, uint32_t ampA, uint32_t ampB) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i scaleA = _mm256_set1_epi16(static_cast<int16_t>(ampA));
+    const __m256i scaleB = _mm256_set1_epi16(static_cast<int16_t>(ampB));
+    size_t j = 0;
+    for (; j + 32 <= count; j += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + j));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + j));
+        __m256i half[2];
+        for (int k = 0; k < 2; ++k) {
+            const __m256i xs = k ? _mm256_unpackhi_epi8(x, zero) : _mm256_unpacklo_epi8(x, zero);
+            const __m256i ys = k ? _mm256_unpackhi_epi8(y, zero) : _mm256_unpacklo_epi8(y, zero);
+            const __m256i sa = ScaledDown(xs, scaleA), sb = ScaledDown(ys, scaleB);
+            half[k] = kMultiply ? ScaledDown(sa, sb) : _mm256_add_epi16(sa, sb);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + j),
+                            _mm256_packus_epi16(half[0], half[1]));
+    }
+    MixBytes<kMultiply>(a + j, b + j, d + j, count - j, ampA, ampB);
+}
 #endif
 
 template <bool kMultiply>
 void MixAtActiveLevel(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
                       uint32_t ampB) {
 #if defined(__SSE2__)
-    if (platform::ActiveSimd() != platform::SimdLevel::Plain)
-        return MixBytes<kMultiply>(a, b, d, count, ampA, ampB);
+    const platform::SimdLevel level = platform::ActiveSimd();
+    if (level == platform::SimdLevel::Avx2)
+        return MixBytesAvx2<kMultiply>(a, b, d, count, ampA, ampB);
+    if (level == platform::SimdLevel::Sse2) return MixBytes<kMultiply>(a, b, d, count, ampA, ampB);
 #endif
     (kMultiply ? plain::MultiplyBytes : plain::AddBytes)(a, b, d, count, ampA, ampB);
 }
@@ -155,6 +187,32 @@ void HSVMode::operator()(const uint8_t* a, const uint8_t* b, uint8_t* d) const {
     d[3] = 0;
 }
 
+// Whole colours at a time. The scaled levels stay below 556, where
+// RGBToHSVBatch gives RGBToHSV's floats. m is the float square root of a whole
+// number below 2^24: rounding the extended root to float gives the correctly
+// rounded float root, as the extended significand is more than twice as wide.
+void HSVMode::Row(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const {
+    if (platform::ActiveSimd() != platform::SimdLevel::Avx2) {
+        for (size_t i = 0; i < count; ++i) (*this)(a + 4 * i, b + 4 * i, d + 4 * i);
+        return;
+    }
+    float levels[3][colorspace::kBatch], m[colorspace::kBatch];
+    colorspace::HSVPlanes hsv;
+    for (size_t i = 0; i < count; i += colorspace::kBatch) {
+        const int n = static_cast<int>(std::min<size_t>(colorspace::kBatch, count - i));
+        const uint8_t *pa = a + 4 * i, *pb = b + 4 * i;
+        for (int j = 0; j < n; ++j, pa += 4, pb += 4) {
+            for (int k = 0; k < 3; ++k) levels[k][j] = static_cast<float>(pa[k] * ampA_ / 255);
+            m[j] = std::sqrt(static_cast<float>(pb[0] * pb[0] + pb[1] * pb[1] + pb[2] * pb[2]));
+        }
+        colorspace::RGBToHSVBatch(levels[0], levels[1], levels[2], n, hsv);
+        for (int j = 0; j < n; ++j) AdjustByLength(rotate_, k_, m[j], hsv.h[j], hsv.s[j]);
+        uint8_t* out = d + 4 * i;
+        colorspace::HSVToRGBBatch(hsv, n, out);
+        for (int j = 0; j < n; ++j) out[4 * j + 3] = 0;
+    }
+}
+
 void plain::HSVModePixel(bool rotate, uint32_t ampA, uint32_t ampB, const uint8_t* a,
                          const uint8_t* b, uint8_t* d) {
     const Inputs in = InputsOf(ampA, a, b);
@@ -180,11 +238,8 @@ namespace {
 // HSVToRGB gives the colour bytes and the fourth byte becomes 0.
 void AdjustHSV(const Image& a, const Image& b, Image& d, const mixer::HSVMode& mode) {
     ForEachRow(d.height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-        const uint8_t* pa = a.pixel(0, y0);
-        const uint8_t* pb = b.pixel(0, y0);
-        uint8_t* pd = d.pixel(0, y0);
-        for (const uint8_t* end = d.pixel(0, y1); pd != end; pa += 4, pb += 4, pd += 4)
-            mode(pa, pb, pd);
+        const size_t count = static_cast<size_t>(y1 - y0) * d.width;
+        mode.Row(a.pixel(0, y0), b.pixel(0, y0), d.pixel(0, y0), count);
     });
 }
 
