@@ -386,10 +386,12 @@ struct Sectors4 {
 // SectorOf in four double lanes for hues in [-360, 720), reduced by the same
 // double arithmetic. Where the plain code rounds the extended product
 // hh = hue * (1/60) to double, the fused residual gives the exact product
-// d + e: while d + 2e rounds to d, e is within a quarter of d's last place, so
-// hh rounds to d and the sector start floor(d) is exact. single(hh) is rounded
-// from within 2^-50 of d: when d moved 2^-45 either way rounds to one float,
-// so does hh, and its fraction f is that float less the start, exactly.
+// d + e: while d + e * (1 + 2^-8) still rounds to d, the product is more than
+// 2^-60 of its size inside d's rounding interval, where the extended rounding
+// (within 2^-63) cannot take it out, so hh rounds to d and the sector start
+// floor(d) is exact. single(hh) is rounded from within 2^-50 of d: when d moved
+// 2^-45 either way rounds to one float, so does hh, and its fraction f is that
+// float less the start, exactly.
 SWATCHER_AVX2 Sectors4 SectorsOf4(__m128 h) {
     const __m256d turn = _mm256_set1_pd(360);
     __m256d hue = _mm256_cvtps_pd(h);
@@ -401,7 +403,8 @@ SWATCHER_AVX2 Sectors4 SectorsOf4(__m128 h) {
     const __m256d sixtieth = _mm256_set1_pd(0.016666666666666666);
     const __m256d d = _mm256_mul_pd(hue, sixtieth);
     const __m256d e = _mm256_fmsub_pd(hue, sixtieth, d);
-    const __m256d rounded = _mm256_cmp_pd(_mm256_add_pd(d, _mm256_add_pd(e, e)), d, _CMP_EQ_OQ);
+    const __m256d widened = _mm256_mul_pd(e, _mm256_set1_pd(1 + 0x1p-8));
+    const __m256d rounded = _mm256_cmp_pd(_mm256_add_pd(d, widened), d, _CMP_EQ_OQ);
     const __m256d start = _mm256_floor_pd(d);
     const __m256d margin = _mm256_set1_pd(0x1p-45);
     const __m128 hh = _mm256_cvtpd_ps(d);
@@ -433,13 +436,10 @@ SWATCHER_AVX2 __m128i FloatByte(__m256d x) {
     return _mm_min_epi32(_mm_cvttps_epi32(_mm256_cvtpd_ps(x)), _mm_set1_epi32(255));
 }
 
-template <bool kViaFloat>
 SWATCHER_AVX2 SureByte SureByteOf(__m256d x) {
     const __m256d margin = _mm256_set1_pd(0x1p-34);
-    const __m256d low = _mm256_sub_pd(x, margin), high = _mm256_add_pd(x, margin);
-    const __m128i a = kViaFloat ? FloatByte(low) : TruncatedByte(low);
-    const __m128i b = kViaFloat ? FloatByte(high) : TruncatedByte(high);
-    return {a, _mm_xor_si128(a, b)};
+    const __m128i low = FloatByte(_mm256_sub_pd(x, margin));
+    return {low, _mm_xor_si128(low, FloatByte(_mm256_add_pd(x, margin)))};
 }
 
 // One of six values by sector.
@@ -450,20 +450,42 @@ SWATCHER_AVX2 __m128i Pick(__m128i sector, const __m128i (&bySector)[6]) {
     return out;
 }
 
+// The truncated extended product of 1 - s (exact in double for s = 0 or s of
+// at least 2^-29) and v. The fused residual gives the exact product x = p + e.
+// Where p is no whole number, x is at least 2^-53 from one, beyond the
+// extended rounding (2^-55 below 1024): x truncates to floor(p). Where p is a
+// whole number, x truncates to p or, 2^-50 or more below it, to p - 1; closer
+// than that below is left to the plain code. Greys (s = 0) are picked apart.
+SWATCHER_AVX2 SureByte TruncatedProduct(__m256d a, __m256d v, __m128 s) {
+    const __m256d p = _mm256_mul_pd(a, v), e = _mm256_fmsub_pd(a, v, p);
+    const __m256d start = _mm256_floor_pd(p), zero = _mm256_setzero_pd();
+    const __m256d below =
+        _mm256_and_pd(_mm256_cmp_pd(p, start, _CMP_EQ_OQ), _mm256_cmp_pd(e, zero, _CMP_LT_OQ));
+    const __m256d close =
+        _mm256_and_pd(below, _mm256_cmp_pd(e, _mm256_set1_pd(-0x1p-50), _CMP_GT_OQ));
+    const __m128 tiny =
+        _mm_and_ps(_mm_cmpgt_ps(s, _mm_setzero_ps()), _mm_cmplt_ps(s, _mm_set1_ps(0x1p-29f)));
+    const __m128i unsure = _mm_or_si128(
+        _mm_castps_si128(tiny), _mm256_cvtpd_epi32(_mm256_and_pd(close, _mm256_set1_pd(1))));
+    return {TruncatedByte(_mm256_sub_pd(start, _mm256_and_pd(below, _mm256_set1_pd(1)))), unsure};
+}
+
 // ShadeSector in four double lanes, for s in [0, 1] and v in [0, 1023], greys
-// (s = 0) included. p, q and t are each within 2^-41 of their exact value in
-// double, as they are in extended precision, and reach their bytes through
-// monotonic steps (rounding to float, truncating, limiting to 255): when x
-// moved 2^-34 either way gives one byte, the extended value gives it too.
-// Other lanes are left to the plain code.
+// (s = 0) included. q, t and p are each within 2^-41 of their exact value in
+// double, as they are in extended precision, and reach their float bytes
+// through monotonic steps (rounding to float, truncating, limiting to 255):
+// when x moved 2^-34 either way gives one byte, the extended value gives it
+// too. p truncated straight has its edges on whole numbers, where p often
+// lands; it takes the exact product above. Other lanes are left to the plain
+// code.
 SWATCHER_AVX2 Shades4 ShadesOf4(__m128i sector, __m256d f, __m128 s, __m128 v) {
     const __m256d one = _mm256_set1_pd(1), sd = _mm256_cvtps_pd(s), vd = _mm256_cvtps_pd(v);
     const __m256d p = _mm256_mul_pd(_mm256_sub_pd(one, sd), vd);
     const __m256d q = _mm256_mul_pd(_mm256_sub_pd(one, _mm256_mul_pd(f, sd)), vd);
     const __m256d t =
         _mm256_mul_pd(_mm256_sub_pd(one, _mm256_mul_pd(_mm256_sub_pd(one, f), sd)), vd);
-    const SureByte pt = SureByteOf<false>(p), ps = SureByteOf<true>(p), qs = SureByteOf<true>(q),
-                   ts = SureByteOf<true>(t);
+    const SureByte pt = TruncatedProduct(_mm256_sub_pd(one, sd), vd, s);
+    const SureByte ps = SureByteOf(p), qs = SureByteOf(q), ts = SureByteOf(t);
     const __m128i vb = _mm_min_epi32(_mm_cvttps_epi32(v), _mm_set1_epi32(255));
     const __m128 grey = _mm_cmpeq_ps(s, _mm_setzero_ps());
     const __m128 inRange = _mm_and_ps(
