@@ -275,15 +275,10 @@ RGBTables BuildRGBTables() {
     return tables;
 }
 
-const RGBTables& TablesOfHSVBytes() {
-    static const RGBTables tables = BuildRGBTables();
-    return tables;
-}
-
 }  // namespace
 
 void RGBBytes(int h, int s, int v, uint8_t rgb[3]) {
-    const RGBTables& tables = TablesOfHSVBytes();
+    static const RGBTables tables = BuildRGBTables();
     // Only the S byte 0 gives a saturation of 0: a grey of level V.
     if (s == 0) {
         rgb[0] = rgb[1] = rgb[2] = static_cast<uint8_t>(v);
@@ -513,22 +508,27 @@ SWATCHER_AVX2 void StoreShades4(const Shades4& c, __m128i keep, uint8_t* dst) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(rgb, keep));
 }
 
+// HSVToRGBBytes's bytes in four lanes; greys need no sector.
+SWATCHER_AVX2 Shades4 HSVShades4(__m128 h, __m128 s, __m128 v) {
+    const Sectors4 hue = SectorsOf4(h);
+    Shades4 c = ShadesOf4(hue.sector, hue.f, s, v);
+    c.unsure |= hue.unsure & ~_mm_movemask_ps(_mm_cmpeq_ps(s, _mm_setzero_ps()));
+    return c;
+}
+
 SWATCHER_AVX2 void RGBBytesRowAvx2(const uint8_t* src, uint8_t* dst, size_t count,
                                    const int order[3]) {
-    const RGBTables& tables = TablesOfHSVBytes();
-    const int* sectors = &tables.hue[0].sector;
-    const float* fractions = &tables.hue[0].f;
     size_t i = 0;
     for (; i + 4 <= count; i += 4) {
         const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
-        __m128i part[3];
+        __m128 part[3];
         for (int k = 0; k < 3; ++k)
-            part[order[k]] = _mm_and_si128(_mm_srli_epi32(pixels, 8 * k), _mm_set1_epi32(255));
-        // The table entries are HueSector pairs, 8 bytes apart.
-        const __m128i sector = _mm_i32gather_epi32(sectors, part[0], 8);
-        const __m256d f = _mm256_cvtps_pd(_mm_i32gather_ps(fractions, part[0], 8));
-        const __m128 s = _mm_i32gather_ps(tables.saturation, part[1], 4);
-        const Shades4 c = ShadesOf4(sector, f, s, _mm_cvtepi32_ps(part[2]));
+            part[order[k]] =
+                _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(pixels, 8 * k), _mm_set1_epi32(255)));
+        // The hue and saturation the bytes stand for: a byte times a float is
+        // exact in extended precision, so rounding it once is the float product.
+        const Shades4 c = HSVShades4(_mm_mul_ps(part[0], _mm_set1_ps(k360Over255)),
+                                     _mm_mul_ps(part[1], _mm_set1_ps(kOneOver255)), part[2]);
         // The unsure pixels come from a copy: dst may be src.
         alignas(16) uint8_t copy[16];
         _mm_store_si128(reinterpret_cast<__m128i*>(copy), pixels);
@@ -557,11 +557,8 @@ SWATCHER_AVX2 void RGBToHSVBatchAvx2(const float* r, const float* g, const float
 SWATCHER_AVX2 void HSVToRGBBatchAvx2(const HSVPlanes& hsv, int count, uint8_t* pixels) {
     int i = 0;
     for (; i + 4 <= count; i += 4) {
-        const __m128 h = _mm_loadu_ps(hsv.h + i), s = _mm_loadu_ps(hsv.s + i);
-        const Sectors4 hue = SectorsOf4(h);
-        Shades4 c = ShadesOf4(hue.sector, hue.f, s, _mm_loadu_ps(hsv.v + i));
-        // Greys need no sector.
-        c.unsure |= hue.unsure & ~_mm_movemask_ps(_mm_cmpeq_ps(s, _mm_setzero_ps()));
+        const Shades4 c =
+            HSVShades4(_mm_loadu_ps(hsv.h + i), _mm_loadu_ps(hsv.s + i), _mm_loadu_ps(hsv.v + i));
         uint8_t* dst = pixels + 4 * i;
         const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
         StoreShades4(c, _mm_and_si128(old, _mm_set1_epi32(int32_t(0xFF000000u))), dst);

@@ -187,31 +187,94 @@ void HSVMode::operator()(const uint8_t* a, const uint8_t* b, uint8_t* d) const {
     d[3] = 0;
 }
 
-// Whole colours at a time. The scaled levels stay below 556, where
-// RGBToHSVBatch gives RGBToHSV's floats. m is the float square root of a whole
-// number below 2^24: rounding the extended root to float gives the correctly
-// rounded float root, as the extended significand is more than twice as wide.
-void HSVMode::Row(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const {
-    if (platform::ActiveSimd() != platform::SimdLevel::Avx2) {
-        for (size_t i = 0; i < count; ++i) (*this)(a + 4 * i, b + 4 * i, d + 4 * i);
-        return;
+#if defined(__x86_64__)
+namespace {
+
+// A's levels scaled by ampA / 255 and m for eight pixels. The scaled level is
+// a whole number or at least 1/255 from one, beyond the float quotient's
+// rounding (2^-15 below 556), so truncating that quotient is exact. m is the
+// float root of a whole number below 2^24: rounding the extended root to float
+// gives the correctly rounded float root, the significand being more than
+// twice as wide.
+__attribute__((target("avx2"))) void LevelsAndLength8(const uint8_t* a, const uint8_t* b,
+                                                      uint32_t ampA, float* levels[3], float* m) {
+    const __m256i pa = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a));
+    const __m256i pb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b));
+    const __m256i byte = _mm256_set1_epi32(255);
+    __m256i squares = _mm256_setzero_si256();
+    for (int k = 0; k < 3; ++k) {
+        const __m256i x = _mm256_and_si256(_mm256_srli_epi32(pa, 8 * k), byte);
+        const __m256 scaled = _mm256_cvtepi32_ps(
+            _mm256_mullo_epi32(x, _mm256_set1_epi32(static_cast<int32_t>(ampA))));
+        const __m256i level = _mm256_cvttps_epi32(_mm256_div_ps(scaled, _mm256_set1_ps(255)));
+        _mm256_storeu_ps(levels[k], _mm256_cvtepi32_ps(level));
+        const __m256i y = _mm256_and_si256(_mm256_srli_epi32(pb, 8 * k), byte);
+        squares = _mm256_add_epi32(squares, _mm256_mullo_epi32(y, y));
     }
-    float levels[3][colorspace::kBatch], m[colorspace::kBatch];
-    colorspace::HSVPlanes hsv;
-    for (size_t i = 0; i < count; i += colorspace::kBatch) {
-        const int n = static_cast<int>(std::min<size_t>(colorspace::kBatch, count - i));
-        const uint8_t *pa = a + 4 * i, *pb = b + 4 * i;
-        for (int j = 0; j < n; ++j, pa += 4, pb += 4) {
-            for (int k = 0; k < 3; ++k) levels[k][j] = static_cast<float>(pa[k] * ampA_ / 255);
-            m[j] = std::sqrt(static_cast<float>(pb[0] * pb[0] + pb[1] * pb[1] + pb[2] * pb[2]));
-        }
-        colorspace::RGBToHSVBatch(levels[0], levels[1], levels[2], n, hsv);
-        for (int j = 0; j < n; ++j) AdjustByLength(rotate_, k_, m[j], hsv.h[j], hsv.s[j]);
-        uint8_t* out = d + 4 * i;
-        colorspace::HSVToRGBBatch(hsv, n, out);
-        for (int j = 0; j < n; ++j) out[4 * j + 3] = 0;
+    _mm256_storeu_ps(m, _mm256_sqrt_ps(_mm256_cvtepi32_ps(squares)));
+}
+
+// AdjustByLength in four double lanes: the same double operations, the hue
+// turned back while any lane is still at 360 or more.
+__attribute__((target("avx2"))) void AdjustByLength4(bool rotate, float k, const float* m, float* h,
+                                                     float* s) {
+    const __m256d mk = _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(m)), _mm256_set1_pd(k));
+    const __m128 hue = _mm_loadu_ps(h);
+    if (rotate) {
+        const __m256d turn = _mm256_set1_pd(360);
+        __m256d x = _mm256_add_pd(_mm256_cvtps_pd(hue), mk);
+        for (__m256d over; _mm256_movemask_pd(over = _mm256_cmp_pd(x, turn, _CMP_GE_OQ));)
+            x = _mm256_sub_pd(x, _mm256_and_pd(over, turn));
+        _mm_storeu_ps(h, _mm256_cvtpd_ps(x));
+    } else {
+        const __m256d x = _mm256_add_pd(_mm256_cvtps_pd(_mm_loadu_ps(s)), mk);
+        const __m128 clamped = _mm256_cvtpd_ps(
+            _mm256_min_pd(_mm256_max_pd(x, _mm256_setzero_pd()), _mm256_set1_pd(1)));
+        const __m128 grey = _mm_cmpeq_ps(hue, _mm_set1_ps(colorspace::kNoHue));
+        _mm_storeu_ps(s, _mm_blendv_ps(clamped, _mm_loadu_ps(s), grey));
     }
 }
+
+}  // namespace
+#endif
+
+// Whole colours at a time; the scaled levels stay below 556, where
+// RGBToHSVBatch gives RGBToHSV's floats.
+void HSVMode::Row(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const {
+#if defined(__x86_64__)
+    if (platform::ActiveSimd() == platform::SimdLevel::Avx2) return RowAvx2(a, b, d, count);
+#endif
+    for (size_t i = 0; i < count; ++i) (*this)(a + 4 * i, b + 4 * i, d + 4 * i);
+}
+
+#if defined(__x86_64__)
+void HSVMode::RowAvx2(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const {
+    constexpr int kBatch = colorspace::kBatch;
+    float levels[3][kBatch], m[kBatch];
+    float* planes[3];
+    colorspace::HSVPlanes hsv;
+    for (size_t i = 0; i < count; i += kBatch) {
+        const int n = static_cast<int>(std::min<size_t>(kBatch, count - i));
+        const uint8_t *pa = a + 4 * i, *pb = b + 4 * i;
+        int j = 0;
+        for (; j + 8 <= n; j += 8) {
+            for (int k = 0; k < 3; ++k) planes[k] = levels[k] + j;
+            LevelsAndLength8(pa + 4 * j, pb + 4 * j, ampA_, planes, m + j);
+        }
+        for (; j < n; ++j) {
+            const Inputs in = InputsOf(ampA_, pa + 4 * j, pb + 4 * j);
+            levels[0][j] = static_cast<float>(in.red), levels[1][j] = static_cast<float>(in.green);
+            levels[2][j] = static_cast<float>(in.blue), m[j] = in.m;
+        }
+        colorspace::RGBToHSVBatch(levels[0], levels[1], levels[2], n, hsv);
+        for (j = 0; j + 4 <= n; j += 4) AdjustByLength4(rotate_, k_, m + j, hsv.h + j, hsv.s + j);
+        for (; j < n; ++j) AdjustByLength(rotate_, k_, m[j], hsv.h[j], hsv.s[j]);
+        uint8_t* out = d + 4 * i;
+        colorspace::HSVToRGBBatch(hsv, n, out);
+        for (j = 0; j < n; ++j) out[4 * j + 3] = 0;
+    }
+}
+#endif
 
 void plain::HSVModePixel(bool rotate, uint32_t ampA, uint32_t ampB, const uint8_t* a,
                          const uint8_t* b, uint8_t* d) {

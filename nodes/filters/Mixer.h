@@ -23,6 +23,7 @@ public:
     void Row(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const;
 
 private:
+    void RowAvx2(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const;
     bool rotate_;
     uint32_t ampA_;
     float k_;
