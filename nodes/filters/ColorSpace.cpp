@@ -413,7 +413,7 @@ SWATCHER_AVX2 Sectors4 SectorsOf4(__m128 h) {
 }
 
 struct Shades4 {
-    __m128i r, g, b;
+    __m128i rgb;  // bytes 0 .. 2 of four pixels, byte 3 zero
     int unsure;
 };
 
@@ -437,12 +437,20 @@ SWATCHER_AVX2 SureByte SureByteOf(__m256d x) {
     return {low, _mm_xor_si128(low, FloatByte(_mm256_add_pd(x, margin)))};
 }
 
-// One of six values by sector.
-SWATCHER_AVX2 __m128i Pick(__m128i sector, const __m128i (&bySector)[6]) {
-    __m128i out = bySector[0];
-    for (int k = 1; k < 6; ++k)
-        out = _mm_blendv_epi8(out, bySector[k], _mm_cmpeq_epi32(sector, _mm_set1_epi32(k)));
-    return out;
+// The components of four lanes, byte k of each lane from component
+// picks[sector][k] (0 v, 1 p, 2 q, 3 t) as ShadeSector picks them.
+SWATCHER_AVX2 __m128i Pick(__m128i sector, __m128i v, __m128i p, __m128i q, __m128i t) {
+    const __m128i components =
+        _mm_or_si128(_mm_or_si128(v, _mm_slli_epi32(p, 8)),
+                     _mm_or_si128(_mm_slli_epi32(q, 16), _mm_slli_epi32(t, 24)));
+    // Per sector the component indices of red, green and blue; 0x80 zeroes byte 3.
+    const __m256i picks = _mm256_setr_epi32(0x80010300, 0x80010002, 0x80030001, 0x80000201,
+                                            0x80000103, 0x80020100, 0, 0);
+    const __m128i lane = _mm_setr_epi32(0, 0x040404, 0x080808, 0x0C0C0C);
+    const __m128i control = _mm_add_epi32(
+        _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(picks, _mm256_castsi128_si256(sector))),
+        lane);
+    return _mm_shuffle_epi8(components, control);
 }
 
 // The truncated extended product of 1 - s (exact in double for s = 0 or s of
@@ -491,21 +499,19 @@ SWATCHER_AVX2 Shades4 ShadesOf4(__m128i sector, __m256d f, __m128 s, __m128 v) {
     const int sure =
         _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(differs, _mm_setzero_si128()))) &
         _mm_movemask_ps(inRange);
-    const __m128i greyMask = _mm_castps_si128(grey);
-    const __m128i red[6] = {vb, qs.byte, ps.byte, ps.byte, ts.byte, vb};
-    const __m128i green[6] = {ts.byte, vb, vb, qs.byte, ps.byte, ps.byte};
-    const __m128i blue[6] = {pt.byte, pt.byte, ts.byte, vb, vb, qs.byte};
-    return {_mm_blendv_epi8(Pick(sector, red), vb, greyMask),
-            _mm_blendv_epi8(Pick(sector, green), vb, greyMask),
-            _mm_blendv_epi8(Pick(sector, blue), vb, greyMask),
+    // p is truncated straight in sectors 0 and 1, through a float in the others;
+    // greys are v throughout.
+    const __m128i pByte =
+        _mm_blendv_epi8(ps.byte, pt.byte, _mm_cmplt_epi32(sector, _mm_set1_epi32(2)));
+    const __m128i shaded = Pick(sector, vb, pByte, qs.byte, ts.byte);
+    const __m128i grey3 = _mm_mullo_epi32(vb, _mm_set1_epi32(0x010101));
+    return {_mm_blendv_epi8(shaded, grey3, _mm_castps_si128(grey)),
             ~(sure | _mm_movemask_ps(grey)) & 15};
 }
 
 // Four pixels' bytes 0 .. 2 from the shades; byte 3 from keep.
 SWATCHER_AVX2 void StoreShades4(const Shades4& c, __m128i keep, uint8_t* dst) {
-    const __m128i rgb =
-        _mm_or_si128(c.r, _mm_or_si128(_mm_slli_epi32(c.g, 8), _mm_slli_epi32(c.b, 16)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(rgb, keep));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(c.rgb, keep));
 }
 
 // HSVToRGBBytes's bytes in four lanes; greys need no sector.
