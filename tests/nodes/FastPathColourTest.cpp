@@ -108,7 +108,8 @@ std::vector<RowCase> RowCases() {
     }
     // Amplitudes that keep A's levels bytes and that do not.
     for (bool rotate : {true, false})
-        for (auto [ampA, ampB] : {std::pair{100u, 100u}, {255u, 555u}, {555u, 37u}}) {
+        for (const auto& amps : {std::pair{100u, 100u}, {255u, 555u}, {555u, 37u}}) {
+            const uint32_t ampA = amps.first, ampB = amps.second;  // lambdas capture these
             const mixer::HSVMode mode(rotate, ampA, ampB);
             cases.push_back(
                 {std::string(rotate ? "Hue " : "Satur. ") + std::to_string(ampA) + " " +
