@@ -1,7 +1,7 @@
 // Reference figures from well-known libraries for the work some nodes do, on
 // the same machine and image sizes as the node benchmarks, on one thread: a box
-// blur, RGB <-> HSV on bytes, Perlin fBm, and a plain copy of the image as the
-// memory floor. Built only where those libraries are installed.
+// blur, RGB <-> HSV on bytes (each way and both), Perlin fBm, and a plain copy
+// of the image as the memory floor. Built only where those libraries are installed.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -63,6 +63,21 @@ void BM_PeerHSVToRGB(benchmark::State& state) {
     BM_PeerHSV(state, cv::COLOR_HSV2RGB_FULL);
 }
 
+// Both conversions back to back, as Adjust HSV and the Mixer's Hue and Satur.
+// modes do them.
+void BM_PeerHSVRoundTrip(benchmark::State& state) {
+    cv::setNumThreads(0);
+    const int side = static_cast<int>(state.range(0));
+    const cv::Mat src = RandomImage(side, CV_8UC3);
+    cv::Mat hsv, dst;
+    for (auto _ : state) {
+        cv::cvtColor(src, hsv, cv::COLOR_RGB2HSV_FULL);
+        cv::cvtColor(hsv, dst, cv::COLOR_HSV2RGB_FULL);
+        benchmark::DoNotOptimize(dst.data);
+    }
+    CountPixels(state, side);
+}
+
 // One byte a pixel from four octaves, as a grey Perlin texture would take.
 void BM_PeerPerlinFbm(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
@@ -103,6 +118,7 @@ BENCHMARK(BM_PeerBoxBlur)
     ->UseRealTime();
 BENCHMARK(BM_PeerRGBToHSV)->PEER_SIDES;
 BENCHMARK(BM_PeerHSVToRGB)->PEER_SIDES;
+BENCHMARK(BM_PeerHSVRoundTrip)->PEER_SIDES;
 BENCHMARK(BM_PeerPerlinFbm)->PEER_SIDES;
 BENCHMARK(BM_PeerMemcpy)->PEER_SIDES;
 

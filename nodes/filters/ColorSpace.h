@@ -2,6 +2,7 @@
 // and the mixer. Their rounding points are part of every image they make.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/Numeric.h"
@@ -69,5 +70,25 @@ namespace plain {
 // The same bytes straight from HSVToRGB: the reference of the tables.
 void RGBBytes(int h, int s, int v, uint8_t rgb[3]);
 }  // namespace plain
+
+// Whole rows of 4-byte pixels, at the active SIMD level. The RGB -> HSV and
+// HSV -> RGB nodes' bytes, components in the given order, fourth byte 0.
+void HSVBytesRow(const uint8_t* src, uint8_t* dst, size_t count, const int order[3]);
+void RGBBytesRow(const uint8_t* src, uint8_t* dst, size_t count, const int order[3]);
+
+// Up to kBatch colours held component by component, for nodes that change
+// them between the two conversions.
+inline constexpr int kBatch = 64;
+struct HSVPlanes {
+    float h[kBatch], s[kBatch], v[kBatch];
+};
+
+// RGBToHSV of count colours whose levels (whole numbers 0 .. 1023) are in r,
+// g and b.
+void RGBToHSVBatch(const float* r, const float* g, const float* b, int count, HSVPlanes& hsv);
+
+// HSVToRGBBytes of count colours with s in [0, 1] and v in [0, 1023], into
+// bytes 0 .. 2 of count 4-byte pixels.
+void HSVToRGBBatch(const HSVPlanes& hsv, int count, uint8_t* pixels);
 
 }  // namespace colorspace

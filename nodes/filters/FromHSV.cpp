@@ -27,13 +27,7 @@ void FromHSV::Compute() {
     const Image& source = *inputImages[0];
     // Each pixel depends on the same pixel of the source only.
     ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-        const uint8_t* src = source.pixel(0, y0);
-        uint8_t* dst = image->pixel(0, y0);
-        for (const uint8_t* end = image->pixel(0, y1); dst != end; src += 4, dst += 4) {
-            uint8_t components[3];
-            for (int k = 0; k < 3; ++k) components[order[k]] = src[k];
-            colorspace::RGBBytes(components[0], components[1], components[2], dst);
-            dst[3] = 0;
-        }
+        const size_t count = static_cast<size_t>(y1 - y0) * image->width;
+        colorspace::RGBBytesRow(source.pixel(0, y0), image->pixel(0, y0), count, order);
     });
 }

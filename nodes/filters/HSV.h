@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/Node.h"
@@ -13,6 +14,9 @@ Shift ShiftOf(int hue, int saturation, int lightness);
 
 // The first three bytes of one pixel, through the table paths.
 void Pixel(Shift shift, const uint8_t* src, uint8_t* dst);
+
+// The same for count pixels, at the active SIMD level.
+void Row(Shift shift, const uint8_t* src, uint8_t* dst, size_t count);
 
 namespace plain {
 // The same bytes straight from RGBToHSV and HSVToRGB: the reference.

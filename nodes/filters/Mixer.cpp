@@ -1,7 +1,7 @@
 #include "nodes/filters/Mixer.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include <algorithm>
@@ -79,14 +79,46 @@ void MixBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint
     (kMultiply ? plain::MultiplyBytes : plain::AddBytes)(a + j, b + j, d + j, count - j, ampA,
                                                          ampB);
 }
+
+// The same in 32-byte vectors, whose unpacking and packing work within each
+// 16-byte half alike, so every byte keeps its place.
+__attribute__((target("avx2"))) __m256i ScaledDown(__m256i x, __m256i y) {
+    return _mm256_or_si256(_mm256_slli_epi16(_mm256_mulhi_epu16(x, y), 8),
+                           _mm256_srli_epi16(_mm256_mullo_epi16(x, y), 8));
+}
+
+template <bool kMultiply>
+__attribute__((target("avx2"))) void MixBytesAvx2(const uint8_t* a, const uint8_t* b, uint8_t* d,
+                                                  size_t count, uint32_t ampA, uint32_t ampB) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i scaleA = _mm256_set1_epi16(static_cast<int16_t>(ampA));
+    const __m256i scaleB = _mm256_set1_epi16(static_cast<int16_t>(ampB));
+    size_t j = 0;
+    for (; j + 32 <= count; j += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + j));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + j));
+        __m256i half[2];
+        for (int k = 0; k < 2; ++k) {
+            const __m256i xs = k ? _mm256_unpackhi_epi8(x, zero) : _mm256_unpacklo_epi8(x, zero);
+            const __m256i ys = k ? _mm256_unpackhi_epi8(y, zero) : _mm256_unpacklo_epi8(y, zero);
+            const __m256i sa = ScaledDown(xs, scaleA), sb = ScaledDown(ys, scaleB);
+            half[k] = kMultiply ? ScaledDown(sa, sb) : _mm256_add_epi16(sa, sb);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + j),
+                            _mm256_packus_epi16(half[0], half[1]));
+    }
+    MixBytes<kMultiply>(a + j, b + j, d + j, count - j, ampA, ampB);
+}
 #endif
 
 template <bool kMultiply>
 void MixAtActiveLevel(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
                       uint32_t ampB) {
 #if defined(__SSE2__)
-    if (platform::ActiveSimd() != platform::SimdLevel::Plain)
-        return MixBytes<kMultiply>(a, b, d, count, ampA, ampB);
+    const platform::SimdLevel level = platform::ActiveSimd();
+    if (level == platform::SimdLevel::Avx2)
+        return MixBytesAvx2<kMultiply>(a, b, d, count, ampA, ampB);
+    if (level == platform::SimdLevel::Sse2) return MixBytes<kMultiply>(a, b, d, count, ampA, ampB);
 #endif
     (kMultiply ? plain::MultiplyBytes : plain::AddBytes)(a, b, d, count, ampA, ampB);
 }
@@ -155,6 +187,95 @@ void HSVMode::operator()(const uint8_t* a, const uint8_t* b, uint8_t* d) const {
     d[3] = 0;
 }
 
+#if defined(__x86_64__)
+namespace {
+
+// A's levels scaled by ampA / 255 and m for eight pixels. The scaled level is
+// a whole number or at least 1/255 from one, beyond the float quotient's
+// rounding (2^-15 below 556), so truncating that quotient is exact. m is the
+// float root of a whole number below 2^24: rounding the extended root to float
+// gives the correctly rounded float root, the significand being more than
+// twice as wide.
+__attribute__((target("avx2"))) void LevelsAndLength8(const uint8_t* a, const uint8_t* b,
+                                                      uint32_t ampA, float* levels[3], float* m) {
+    const __m256i pa = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a));
+    const __m256i pb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b));
+    const __m256i byte = _mm256_set1_epi32(255);
+    __m256i squares = _mm256_setzero_si256();
+    for (int k = 0; k < 3; ++k) {
+        const __m256i x = _mm256_and_si256(_mm256_srli_epi32(pa, 8 * k), byte);
+        const __m256 scaled = _mm256_cvtepi32_ps(
+            _mm256_mullo_epi32(x, _mm256_set1_epi32(static_cast<int32_t>(ampA))));
+        const __m256i level = _mm256_cvttps_epi32(_mm256_div_ps(scaled, _mm256_set1_ps(255)));
+        _mm256_storeu_ps(levels[k], _mm256_cvtepi32_ps(level));
+        const __m256i y = _mm256_and_si256(_mm256_srli_epi32(pb, 8 * k), byte);
+        squares = _mm256_add_epi32(squares, _mm256_mullo_epi32(y, y));
+    }
+    _mm256_storeu_ps(m, _mm256_sqrt_ps(_mm256_cvtepi32_ps(squares)));
+}
+
+// AdjustByLength in four double lanes: the same double operations, the hue
+// turned back while any lane is still at 360 or more.
+__attribute__((target("avx2"))) void AdjustByLength4(bool rotate, float k, const float* m, float* h,
+                                                     float* s) {
+    const __m256d mk = _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(m)), _mm256_set1_pd(k));
+    const __m128 hue = _mm_loadu_ps(h);
+    if (rotate) {
+        const __m256d turn = _mm256_set1_pd(360);
+        __m256d x = _mm256_add_pd(_mm256_cvtps_pd(hue), mk);
+        for (__m256d over; _mm256_movemask_pd(over = _mm256_cmp_pd(x, turn, _CMP_GE_OQ));)
+            x = _mm256_sub_pd(x, _mm256_and_pd(over, turn));
+        _mm_storeu_ps(h, _mm256_cvtpd_ps(x));
+    } else {
+        const __m256d x = _mm256_add_pd(_mm256_cvtps_pd(_mm_loadu_ps(s)), mk);
+        const __m128 clamped = _mm256_cvtpd_ps(
+            _mm256_min_pd(_mm256_max_pd(x, _mm256_setzero_pd()), _mm256_set1_pd(1)));
+        const __m128 grey = _mm_cmpeq_ps(hue, _mm_set1_ps(colorspace::kNoHue));
+        _mm_storeu_ps(s, _mm_blendv_ps(clamped, _mm_loadu_ps(s), grey));
+    }
+}
+
+}  // namespace
+#endif
+
+// Whole colours at a time; the scaled levels stay below 556, where
+// RGBToHSVBatch gives RGBToHSV's floats.
+void HSVMode::Row(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const {
+#if defined(__x86_64__)
+    if (platform::ActiveSimd() == platform::SimdLevel::Avx2) return RowAvx2(a, b, d, count);
+#endif
+    for (size_t i = 0; i < count; ++i) (*this)(a + 4 * i, b + 4 * i, d + 4 * i);
+}
+
+#if defined(__x86_64__)
+void HSVMode::RowAvx2(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const {
+    constexpr int kBatch = colorspace::kBatch;
+    float levels[3][kBatch], m[kBatch];
+    float* planes[3];
+    colorspace::HSVPlanes hsv;
+    for (size_t i = 0; i < count; i += kBatch) {
+        const int n = static_cast<int>(std::min<size_t>(kBatch, count - i));
+        const uint8_t *pa = a + 4 * i, *pb = b + 4 * i;
+        int j = 0;
+        for (; j + 8 <= n; j += 8) {
+            for (int k = 0; k < 3; ++k) planes[k] = levels[k] + j;
+            LevelsAndLength8(pa + 4 * j, pb + 4 * j, ampA_, planes, m + j);
+        }
+        for (; j < n; ++j) {
+            const Inputs in = InputsOf(ampA_, pa + 4 * j, pb + 4 * j);
+            levels[0][j] = static_cast<float>(in.red), levels[1][j] = static_cast<float>(in.green);
+            levels[2][j] = static_cast<float>(in.blue), m[j] = in.m;
+        }
+        colorspace::RGBToHSVBatch(levels[0], levels[1], levels[2], n, hsv);
+        for (j = 0; j + 4 <= n; j += 4) AdjustByLength4(rotate_, k_, m + j, hsv.h + j, hsv.s + j);
+        for (; j < n; ++j) AdjustByLength(rotate_, k_, m[j], hsv.h[j], hsv.s[j]);
+        uint8_t* out = d + 4 * i;
+        colorspace::HSVToRGBBatch(hsv, n, out);
+        for (j = 0; j < n; ++j) out[4 * j + 3] = 0;
+    }
+}
+#endif
+
 void plain::HSVModePixel(bool rotate, uint32_t ampA, uint32_t ampB, const uint8_t* a,
                          const uint8_t* b, uint8_t* d) {
     const Inputs in = InputsOf(ampA, a, b);
@@ -180,11 +301,8 @@ namespace {
 // HSVToRGB gives the colour bytes and the fourth byte becomes 0.
 void AdjustHSV(const Image& a, const Image& b, Image& d, const mixer::HSVMode& mode) {
     ForEachRow(d.height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-        const uint8_t* pa = a.pixel(0, y0);
-        const uint8_t* pb = b.pixel(0, y0);
-        uint8_t* pd = d.pixel(0, y0);
-        for (const uint8_t* end = d.pixel(0, y1); pd != end; pa += 4, pb += 4, pd += 4)
-            mode(pa, pb, pd);
+        const size_t count = static_cast<size_t>(y1 - y0) * d.width;
+        mode.Row(a.pixel(0, y0), b.pixel(0, y0), d.pixel(0, y0), count);
     });
 }
 

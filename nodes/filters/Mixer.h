@@ -19,8 +19,11 @@ class HSVMode {
 public:
     HSVMode(bool rotate, uint32_t ampA, uint32_t ampB);
     void operator()(const uint8_t* a, const uint8_t* b, uint8_t* d) const;
+    // The same for count pixels, at the active SIMD level.
+    void Row(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const;
 
 private:
+    void RowAvx2(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const;
     bool rotate_;
     uint32_t ampA_;
     float k_;

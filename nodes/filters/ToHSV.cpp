@@ -27,13 +27,7 @@ void ToHSV::Compute() {
     const Image& source = *inputImages[0];
     // Each pixel depends on the same pixel of the source only.
     ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-        const uint8_t* src = source.pixel(0, y0);
-        uint8_t* dst = image->pixel(0, y0);
-        for (const uint8_t* end = image->pixel(0, y1); dst != end; src += 4, dst += 4) {
-            uint8_t hsv[3];
-            colorspace::HSVBytes(src[0], src[1], src[2], hsv);
-            for (int k = 0; k < 3; ++k) dst[k] = hsv[order[k]];
-            dst[3] = 0;
-        }
+        const size_t count = static_cast<size_t>(y1 - y0) * image->width;
+        colorspace::HSVBytesRow(source.pixel(0, y0), image->pixel(0, y0), count, order);
     });
 }

@@ -112,39 +112,4 @@ TEST(ToHSV, StoresComponentsInTheChosenOrderAndFromHSVReadsThemBack) {
     EXPECT_EQ(Convert(FromHSV::kTypeId, Px({{42, 255, 255, 9}}), kHSV), Px({{255, 252, 0, 0}}));
 }
 
-// Both byte conversions against their plain paths, for every input.
-TEST(ColorSpace, ByteTablesMatchThePlainPathsForEveryInput) {
-    using Convert = void (*)(int, int, int, uint8_t*);
-    auto split = [](Convert convert) {
-        return [convert](uint32_t in, uint8_t* out) {
-            convert(in >> 16, in >> 8 & 255, in & 255, out);
-        };
-    };
-    const std::pair<Convert, Convert> kPaths[] = {
-        {colorspace::HSVBytes, colorspace::plain::HSVBytes},
-        {colorspace::RGBBytes, colorspace::plain::RGBBytes},
-    };
-    for (const auto& [fast, plain] : kPaths)
-        ExpectSameForEveryColour<3>(kColourStride, split(fast), split(plain));
-}
-
-// Every colour through each path of "Adjust HSV" at neutral settings; at shifts
-// that raise and limit each component, every 13th colour, a prime stride that
-// still varies every byte.
-TEST(HSV, TablePathMatchesThePlainPathForEveryColour) {
-    uint32_t stride = kColourStride;
-    for (auto [dh, ds, dv] :
-         {std::array{0, 0, 0}, {40, 30, -20}, {-180, -255, 255}, {179, 255, -77}}) {
-        SCOPED_TRACE(testing::Message() << dh << " " << ds << " " << dv);
-        const adjust_hsv::Shift shift = adjust_hsv::ShiftOf(dh, ds, dv);
-        ExpectSameForEveryColour<3>(
-            stride,
-            [&](uint32_t rgb, uint8_t* d) { adjust_hsv::Pixel(shift, Channels(rgb).data(), d); },
-            [&](uint32_t rgb, uint8_t* d) {
-                adjust_hsv::plain::Pixel(shift, Channels(rgb).data(), d);
-            });
-        stride = 13 * kColourStride;
-    }
-}
-
 }  // namespace

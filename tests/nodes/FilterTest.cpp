@@ -319,46 +319,4 @@ TEST(Emboss, VectorRowsMatchThePlainLoop) {
     }
 }
 
-// Every colour of A, with B's colour vector varying from pixel to pixel, through
-// the Hue mode; in both modes at amplitudes that keep A's levels bytes and that
-// do not, every 13th colour, a prime stride that still varies every byte.
-TEST(Mixer, HSVModesMatchThePlainPathForEveryColourOfA) {
-    auto b = [](uint32_t rgb) { return Channels(rgb * 2654435761u >> 8); };
-    uint32_t stride = kColourStride;
-    for (bool rotate : {true, false}) {
-        for (const auto& amps : {std::pair{100u, 100u}, {255u, 555u}, {555u, 37u}}) {
-            const uint32_t ampA = amps.first, ampB = amps.second;  // lambdas capture these
-            SCOPED_TRACE(testing::Message() << rotate << " " << ampA << " " << ampB);
-            const mixer::HSVMode mode(rotate, ampA, ampB);
-            ExpectSameForEveryColour<4>(
-                stride,
-                [&](uint32_t rgb, uint8_t* d) { mode(Channels(rgb).data(), b(rgb).data(), d); },
-                [&](uint32_t rgb, uint8_t* d) {
-                    mixer::plain::HSVModePixel(rotate, ampA, ampB, Channels(rgb).data(),
-                                               b(rgb).data(), d);
-                });
-            stride = 13 * kColourStride;
-        }
-    }
-}
-
-// Add and Mul sixteen bytes at a time against the byte loop, for every pair of
-// levels (plus a tail the vector loop leaves) at amplitudes around 256 and the
-// ends of their range.
-TEST(Mixer, AddAndMulVectorsMatchTheByteLoopForEveryLevelPair) {
-    Pixels a(65536 + 9), b(a.size());
-    for (size_t i = 0; i < a.size(); ++i) a[i] = uint8_t(i), b[i] = uint8_t(i >> 8);
-    const uint32_t kAmps[] = {0, 1, 100, 255, 256, 257, 400, 555};
-    for (uint32_t ampA : kAmps)
-        for (uint32_t ampB : kAmps) {
-            Pixels fast(a.size()), plain(a.size());
-            mixer::AddBytes(a.data(), b.data(), fast.data(), a.size(), ampA, ampB);
-            mixer::plain::AddBytes(a.data(), b.data(), plain.data(), a.size(), ampA, ampB);
-            EXPECT_EQ(fast, plain) << "Add " << ampA << " " << ampB;
-            mixer::MultiplyBytes(a.data(), b.data(), fast.data(), a.size(), ampA, ampB);
-            mixer::plain::MultiplyBytes(a.data(), b.data(), plain.data(), a.size(), ampA, ampB);
-            EXPECT_EQ(fast, plain) << "Mul " << ampA << " " << ampB;
-        }
-}
-
 }  // namespace
