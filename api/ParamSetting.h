@@ -14,6 +14,9 @@ struct ParamSetting {
 // '.' before it.
 bool ParseParamSetting(const std::string& text, ParamSetting* setting, std::string* error);
 
+// "0 'Store', 1 'Blur', ...": every node's index and display name.
+std::string NodeNames(const NodeGraph& graph);
+
 // NODE is a node index or a node's display name, PARAM a parameter's index or
 // name (both names compared ignoring ASCII case). The key is cut at the first
 // '.' after which the rest names a parameter of the node before it, so names

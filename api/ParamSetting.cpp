@@ -1,4 +1,4 @@
-#include "cli/ParamSetting.h"
+#include "api/ParamSetting.h"
 
 #include <strings.h>
 
@@ -34,13 +34,6 @@ bool IsIndex(const std::string& text, size_t count, size_t* index) {
 
 std::string Quoted(const std::string& text) {
     return "'" + text + "'";
-}
-
-std::string NodeNames(const NodeGraph& graph) {
-    std::string list;
-    for (size_t i = 0; i < graph.nodes.size(); ++i)
-        list += (i ? ", " : "") + std::to_string(i) + " " + Quoted(graph.nodes[i]->name);
-    return list;
 }
 
 std::string ParamNames(const Node& node) {
@@ -111,6 +104,13 @@ bool SetParam(Param& param, const std::string& value, std::string* error) {
 }
 
 }  // namespace
+
+std::string NodeNames(const NodeGraph& graph) {
+    std::string list;
+    for (size_t i = 0; i < graph.nodes.size(); ++i)
+        list += (i ? ", " : "") + std::to_string(i) + " " + Quoted(graph.nodes[i]->name);
+    return list;
+}
 
 bool ParseParamSetting(const std::string& text, ParamSetting* setting, std::string* error) {
     size_t equals = text.find('=');
