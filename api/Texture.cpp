@@ -42,16 +42,9 @@ std::string Numbered(const std::string& label, int index, const std::string& nam
 
 Node& NodeAt(const NodeGraph& graph, int index) {
     if (index < 0 || index >= static_cast<int>(graph.nodes.size()))
-        throw UsageError("no node " + std::to_string(index) + " (nodes: " + NodeNames(graph) + ")");
+        throw UsageError("no node " + std::to_string(index) +
+                         " (nodes: " + IndexedNames(graph.nodes) + ")");
     return *graph.nodes[index];
-}
-
-std::string InputNames(const Node& node) {
-    if (node.inputPins.empty()) return "none";
-    std::string list;
-    for (size_t i = 0; i < node.inputPins.size(); ++i)
-        list += (i ? ", " : "") + std::to_string(i) + " " + Quoted(node.inputPins[i]->name);
-    return list;
 }
 
 ParamInfo Describe(const Param& param) {
@@ -195,7 +188,7 @@ void Texture::Connect(int fromNode, int toNode, int toPin) {
     Node& to = NodeAt(graph, toNode);
     if (toPin < 0 || toPin >= static_cast<int>(to.inputPins.size()))
         throw UsageError(Numbered("node", toNode, to.name) + " has no input pin " +
-                         std::to_string(toPin) + " (inputs: " + InputNames(to) + ")");
+                         std::to_string(toPin) + " (inputs: " + IndexedNames(to.inputPins) + ")");
     Pin* input = to.inputPins[toPin].get();
     if (!input->cables.empty())
         throw UsageError(Numbered("input", toPin, input->name) + " of " +
