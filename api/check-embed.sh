@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build tree into a fresh prefix, builds examples/embed against it
 # through find_package(Swatcher) and checks that it renders the bytes that
-# swatcher-render writes.
+# swatcher-render writes; and that the Python module was installed.
 #   check-embed.sh SOURCE_DIR BUILD_DIR SWATCHER_RENDER
 set -euo pipefail
 source=$1 build=$2 render=$3
@@ -17,3 +17,8 @@ example=$source/examples/perlin-clouds.mtf
 "$work/build/swatcher-embed" "$example" "$work/embed.rgba" 48 "Perlin noise.Random" 7
 "$render" "$example" "$work/cli.rgba" --size 48 --set "Perlin noise.Random=7"
 cmp "$work/embed.rgba" "$work/cli.rgba"
+
+# The Python module, where it is built, installs into the prefix's packages.
+if compgen -G "$build/python/swatcher.*.so" >/dev/null; then
+  compgen -G "$work/prefix/lib/python3*/site-packages/swatcher.*.so" >/dev/null
+fi
