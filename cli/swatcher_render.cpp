@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/GraphJson.h"
-#include "cli/ParamSetting.h"
+#include "api/GraphJson.h"
+#include "api/ParamSetting.h"
 #include "cli/RenderProgress.h"
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"

@@ -10,6 +10,7 @@ packages=(
   libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation2
   libcli11-dev libtbb-dev desktop-file-utils ccache
   xvfb xauth
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed
   "$@"
 )
 

@@ -1,4 +1,4 @@
-#include "cli/ParamSetting.h"
+#include "api/ParamSetting.h"
 
 #include <strings.h>
 
@@ -34,21 +34,6 @@ bool IsIndex(const std::string& text, size_t count, size_t* index) {
 
 std::string Quoted(const std::string& text) {
     return "'" + text + "'";
-}
-
-std::string NodeNames(const NodeGraph& graph) {
-    std::string list;
-    for (size_t i = 0; i < graph.nodes.size(); ++i)
-        list += (i ? ", " : "") + std::to_string(i) + " " + Quoted(graph.nodes[i]->name);
-    return list;
-}
-
-std::string ParamNames(const Node& node) {
-    if (node.params.empty()) return "none";
-    std::string list;
-    for (size_t i = 0; i < node.params.size(); ++i)
-        list += (i ? ", " : "") + std::to_string(i) + " " + Quoted(node.params[i]->name);
-    return list;
 }
 
 // Nodes the text names: its index, or every node with that display name.
@@ -131,7 +116,8 @@ bool ApplyParamSetting(NodeGraph& graph, const ParamSetting& setting, std::strin
         std::vector<Node*> nodes = FindNodes(graph, nodeText);
         if (nodes.size() > 1 && problem.empty()) {
             problem = "--set " + key + ": " + std::to_string(nodes.size()) + " nodes are named " +
-                      Quoted(nodeText) + "; use the node's index (nodes: " + NodeNames(graph) + ")";
+                      Quoted(nodeText) +
+                      "; use the node's index (nodes: " + IndexedNames(graph.nodes) + ")";
         }
         if (nodes.size() != 1) continue;
         if (Param* param = FindParam(*nodes[0], paramText)) {
@@ -141,12 +127,12 @@ bool ApplyParamSetting(NodeGraph& graph, const ParamSetting& setting, std::strin
         }
         if (problem.empty()) {
             problem = "--set " + key + ": node " + Quoted(nodeText) + " has no parameter " +
-                      Quoted(paramText) + " (parameters: " + ParamNames(*nodes[0]) + ")";
+                      Quoted(paramText) + " (parameters: " + IndexedNames(nodes[0]->params) + ")";
         }
     }
     if (problem.empty()) {
         problem = "--set " + key + ": no node " + Quoted(key.substr(0, key.find('.'))) +
-                  " (nodes: " + NodeNames(graph) + ")";
+                  " (nodes: " + IndexedNames(graph.nodes) + ")";
     }
     *error = problem;
     return false;

@@ -1,4 +1,4 @@
-#include "cli/GraphJson.h"
+#include "api/GraphJson.h"
 
 #include <cstdio>
 
