@@ -173,7 +173,9 @@ TEST_F(Document, RefusalsSayWhyAndChangeNothing) {
         refusals.clear();
         EXPECT_FALSE(c.edit());
         ASSERT_EQ(refusals.size(), 1u);
-        if (c.refusal) EXPECT_EQ(refusals[0], c.refusal);
+        if (c.refusal) {
+            EXPECT_EQ(refusals[0], c.refusal);
+        }
         EXPECT_EQ(Saved(), before);
         EXPECT_FALSE(doc.history().CanUndo());
     }
