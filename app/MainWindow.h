@@ -1,6 +1,7 @@
 // The editor's main window: start-up, the menu and its single command
-// dispatch, the editor view's and the sliders' messages, the layout of the
-// controls, rendering and the preview, and shut-down.
+// dispatch, the editor view's and the sliders' messages, rendering and the
+// preview, and shut-down. The document itself is the DocumentController's;
+// MainWindowWidgets.cpp builds and lays out the controls.
 #pragma once
 
 #include <QHash>

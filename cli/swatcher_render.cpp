@@ -55,10 +55,10 @@ struct Job {
 };
 
 constexpr const char* kExamples = R"(Examples:
-  swatcher-render clouds.mtf clouds.png
-  swatcher-render clouds.mtf big.png --size 1024 --tile 2
-  swatcher-render clouds.mtf c7.png --set "Perlin noise.Random=7" --set 1.Color=R+G+B
-  swatcher-render --info clouds.mtf
+  swatcher-render examples/perlin-clouds.mtf clouds.png
+  swatcher-render examples/perlin-clouds.mtf big.png --size 1024 --tile 2
+  swatcher-render examples/perlin-clouds.mtf c7.png --set "Perlin noise.Random=7" --set 1.Color=R+G+B
+  swatcher-render --info examples/perlin-clouds.mtf
   swatcher-render examples/*.mtf -o out --format jpg
 
 NODE is a node's index in the file (0 is the Store node) or its display name;
@@ -142,7 +142,8 @@ int PlanJobs(const Options& options, std::vector<Job>* jobs) {
         return -1;
     }
     if (files.empty()) return Usage("needs at least one input file");
-    if (!std::filesystem::is_directory(options.outputDir))
+    const std::filesystem::path dir = options.outputDir;
+    if (std::filesystem::exists(dir) && !std::filesystem::is_directory(dir))
         return Usage("'" + options.outputDir + "' is not a directory");
     std::set<std::string> outputs;
     for (const std::string& input : files) {
@@ -150,6 +151,11 @@ int PlanJobs(const Options& options, std::vector<Job>* jobs) {
         if (!outputs.insert(jobs->back().output).second)
             return Usage("two inputs would both write '" + jobs->back().output + "'");
     }
+    // A missing DIR is made, as mkdir -p would.
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (!std::filesystem::is_directory(dir))
+        return Fail("cannot make the directory '" + options.outputDir + "'", kBadOutput);
     return -1;
 }
 

@@ -16,7 +16,8 @@ struct BoxPos {
     bool operator==(const BoxPos&) const = default;
 };
 
-// Writes B and the corners (B at most 255; callers check via CheckSavable).
+// Writes B and the corners (B at most 255; SaveTextureFile refuses larger
+// documents before writing).
 void WriteLayoutSection(Stream& stream, const std::vector<BoxPos>& boxes);
 
 // Reads B and the corners. A missing or short section gives what could be

@@ -1,8 +1,8 @@
 // Headless text rasteriser: choose a font, measure a text, draw it opaquely
 // into an RGB surface of the measured size, read pixels back. FreeType draws
 // the glyphs; fontconfig finds faces by name. Texts are single-byte
-// characters in the Windows-1252 encoding. Like the rest of the engine it is
-// used from one thread only.
+// characters in the Windows-1252 encoding. The FreeType library and the face
+// cache are shared without a lock: call from one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "support/TestSupport.h"
 
@@ -127,7 +128,7 @@ TEST_F(RenderCliTest, BadUsageExitsWithOne) {
         {twins + " " + Path("x.png") + " --set 'Raw Noise.Amount=3'",
          {"2 nodes are named 'Raw Noise'"}},
         {"--info " + kClouds + " " + kTexted, {"--info takes one input"}},
-        {kClouds + " -o " + Path("missing"), {"missing' is not a directory"}},
+        {kClouds + " -o " + twins, {"twins.mtf' is not a directory"}},
         {kClouds + " " + kClouds + " -o " + dir, {"both write", "perlin-clouds.png"}},
     };
     for (const auto& [args, words] : cases) {
@@ -138,6 +139,8 @@ TEST_F(RenderCliTest, BadUsageExitsWithOne) {
         for (const std::string& word : words) EXPECT_TRUE(run.Says(word)) << run.output;
     }
     EXPECT_EQ(Render(twins + " " + Path("x.png") + " --set 2.Amount=3").status, 0);
+    EXPECT_EQ(Render(kClouds + " -o " + Path("made/here")).status, 0);  // -o makes DIR
+    EXPECT_TRUE(std::filesystem::exists(Path("made/here/perlin-clouds.png")));
 }
 
 TEST_F(RenderCliTest, InfoDescribesTheFile) {

@@ -1,5 +1,6 @@
-// The undo history: every kind of step through the real controls, and what
-// saving writes before the change, after it, after undo and after redo.
+// The undo history through the real controls (the view's mouse, a slider's
+// drag, typing): what saving writes before the change, after it, after undo
+// and after redo. Every command's own undo is the document's tests.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -37,26 +38,11 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
         int rendersOnUndo;  // with automatic rendering on
         std::function<void()> change;
     } kCases[] = {
-        {"Add node", 0,
-         [this] {
-             s.nodeList->setCurrentRow(2);
-             w.Command(CMD_ADD_NODE);
-         }},
-        {"Clone node", 0,
-         [this] {
-             SendMessage(MSG_SELECT_NODE, 1);
-             w.Command(CMD_CLONE_NODE);
-         }},
-        {"Delete node", 0,
-         [this] {  // from the middle of the list
-             SendMessage(MSG_SELECT_NODE, 3);
-             w.Command(CMD_DELETE_NODE);
-         }},
         {"Draw cable", 0,
          [this] {  // begun at Blur's input, not rendered
              NodeGraph& g = graph();
              QTest::mouseClick(s.view, Qt::RightButton, {},
-                               PinCentre(g.nodes[3]->inputPins[0].get()));
+                               PinCentre(g.nodes[4]->inputPins[0].get()));
              QTest::mouseClick(s.view, Qt::RightButton, {}, PinCentre(g.nodes[2]->outputPin.get()));
          }},
         {"Move node", 0,
@@ -84,13 +70,6 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
              auto* edit = static_cast<QLineEdit*>(s.valueControls[2].data());
              edit->setFocus();
              QTest::keyClicks(edit, "abc");
-         }},
-        {"Larger texture", 1, [this] { w.Command(CMD_LARGER); }},
-        {"Smaller texture", 1, [this] { w.Command(CMD_SMALLER); }},
-        {"Delete cable", 1,
-         [this] {  // Probe -> Store, the first of two
-             SendMessage(MSG_SELECT_CABLE, 0);
-             w.Command(CMD_DELETE_CABLE);
          }},
     };
     for (const auto& c : kCases) {

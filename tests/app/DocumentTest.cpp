@@ -1,0 +1,208 @@
+// The document controller without widgets: every edit's do, undo and redo
+// compared through the bytes a save writes, the history's merging and clean
+// state, refusals and macros.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/DocumentController.h"
+#include "app/EditorSelection.h"
+#include "engine/NodeGraph.h"
+#include "engine/NodeRegistry.h"
+#include "engine/TextureFile.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// Registry order: RawNoise, Mixer, Blur, ... ND_TEXT at 10.
+constexpr int kNoise = 0;
+constexpr int kMixer = 1;
+constexpr int kBlur = 2;
+constexpr int kText = 10;
+
+class Document : public ::testing::Test {
+protected:
+    // Store <- Mixer(1) <- RawNoise(2) on the Mixer's first input; loose
+    // ND_TEXT(3) and Blur(4).
+    void SetUp() override {
+        layout.graph = &graph;
+        selection.Bind(&layout);
+        for (int type : {kMixer, kNoise, kText, kBlur})
+            graph.AddNode(registry.CreateNode(registry.prototypes()[type]->typeId));
+        graph.Connect(node(1)->outputPin.get(), graph.store()->inputPins[0].get());
+        graph.Connect(node(2)->outputPin.get(), node(1)->inputPins[0].get());
+        layout.SetLayout({{10, 10}, {150, 10}, {10, 150}, {290, 150}, {150, 150}});
+        doc.changed = [this](const DocumentChange& change) { changes.push_back(change); };
+        doc.refused = [this](const std::string& text) { refusals.push_back(text); };
+    }
+
+    Node* node(int i) { return graph.nodes[i].get(); }
+    // What a save writes, with the texture size, which the file leaves out.
+    std::vector<uint8_t> Saved() {
+        std::string error;
+        EXPECT_TRUE(SaveTextureFile(file, graph, layout.Layout(), &error)) << error;
+        std::vector<uint8_t> bytes = ReadFileBytes(file);
+        bytes.push_back(static_cast<uint8_t>(graph.width));
+        return bytes;
+    }
+    std::vector<const Node*> Nodes() const {
+        std::vector<const Node*> nodes;
+        for (const auto& n : graph.nodes) nodes.push_back(n.get());
+        return nodes;
+    }
+
+    NodeRegistry registry;
+    NodeGraph graph{16, 16};
+    NodesViewModel layout;
+    EditorSelection selection;
+    DocumentController doc{graph, layout, selection, registry};
+    std::vector<DocumentChange> changes;
+    std::vector<std::string> refusals;
+    std::string file = TempDir() + "/document.mtf";
+};
+
+TEST_F(Document, EveryEditUndoesAndRedoesToTheSameBytes) {
+    const struct {
+        const char* step;  // the history's name for it
+        bool renders;      // what the Store renders may have changed
+        std::function<void()> edit;
+    } kCases[] = {
+        {"Add node", false,
+         [&] { doc.AddNode(registry.CreateNode(registry.prototypes()[kBlur]->typeId)); }},
+        {"Clone node", false, [&] { doc.CloneNode(*node(2)); }},
+        {"Delete node", false, [&] { doc.DeleteNode(*node(5)); }},  // from the middle
+        {"Draw cable", true,
+         [&] { doc.DrawCable(node(4)->outputPin.get(), node(1)->inputPins[1].get()); }},
+        {"Change Amount", true,
+         [&] {
+             doc.SetParam(*node(2), 0, {200, {}}, 1);
+         }},
+        {"Change Text", false,
+         [&] {
+             doc.SetParam(*node(3), 4, {0, "abc"}, 1);
+         }},
+        {"Delete cable", true, [&] { doc.DeleteCable(graph.cables[0].get()); }},
+        {"Move node", false,
+         [&] {
+             const std::vector<view::Point> before = layout.Corners();
+             std::vector<view::Point> moved = before;
+             moved[2] = {200, 220};
+             layout.SetCorners(moved);
+             doc.MoveBoxes(before);
+         }},
+        {"Larger texture", true, [&] { doc.ResizeTexture(32); }},
+        {"Smaller texture", true, [&] { doc.ResizeTexture(16); }},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.step);
+        const std::vector<uint8_t> before = Saved();
+        const std::vector<const Node*> nodesBefore = Nodes();
+        const size_t steps = doc.history().count();
+        changes.clear();
+        c.edit();
+        const std::vector<uint8_t> after = Saved();
+        const std::vector<const Node*> nodesAfter = Nodes();
+        EXPECT_NE(after, before);
+        ASSERT_EQ(doc.history().count(), steps + 1);
+        EXPECT_EQ(doc.history().UndoText(), c.step);
+        ASSERT_EQ(changes.size(), 1u);
+        EXPECT_EQ(changes[0].renders, c.renders);
+        EXPECT_FALSE(changes[0].replayed);
+        for (int round = 0; round < 2; ++round) {  // the same nodes each time
+            doc.Undo();
+            EXPECT_EQ(Saved(), before);
+            EXPECT_EQ(Nodes(), nodesBefore);
+            EXPECT_EQ(doc.history().RedoText(), c.step);
+            doc.Redo();
+            EXPECT_EQ(Saved(), after);
+            EXPECT_EQ(Nodes(), nodesAfter);
+        }
+        EXPECT_TRUE(changes.back().replayed);
+        EXPECT_EQ(changes.back().renders, c.renders);
+        EXPECT_TRUE(refusals.empty());
+    }
+}
+
+TEST_F(Document, ChangesInOneRunMergeButNotAcrossASave) {
+    Node& noise = *node(2);
+    const int16_t start = noise.value(0);
+    doc.SetParam(noise, 0, {150, {}}, 1);
+    doc.SetParam(noise, 0, {160, {}}, 1);
+    EXPECT_EQ(doc.history().count(), 1u);
+    doc.SetParam(noise, 0, {start, {}}, 1);  // back where the run began: no step
+    EXPECT_FALSE(doc.history().CanUndo());
+    EXPECT_FALSE(doc.modified());
+    doc.SetParam(noise, 0, {start, {}}, 2);  // no change, no step
+    EXPECT_FALSE(doc.history().CanUndo());
+
+    doc.SetParam(noise, 0, {150, {}}, 2);
+    doc.SetParam(noise, 0, {170, {}}, 3);  // another run
+    EXPECT_EQ(doc.history().count(), 2u);
+    EXPECT_TRUE(doc.modified());
+    ASSERT_TRUE(doc.Save(file));
+    EXPECT_EQ(doc.path(), file);
+    EXPECT_FALSE(doc.modified());
+    doc.SetParam(noise, 0, {180, {}}, 3);  // same run, but the saved state stays a step
+    EXPECT_EQ(doc.history().count(), 3u);
+    doc.Undo();
+    EXPECT_FALSE(doc.modified());
+    EXPECT_EQ(noise.value(0), 170);
+    doc.Undo();
+    EXPECT_TRUE(doc.modified());
+    EXPECT_EQ(noise.value(0), 150);
+}
+
+TEST_F(Document, RefusalsSayWhyAndChangeNothing) {
+    const struct {
+        std::function<bool()> edit;
+        const char* refusal;
+    } kCases[] = {
+        {[&] { return doc.DeleteNode(*graph.store()); },
+         "Why would you want to delete the Store node?!"},
+        {[&] { return doc.DeleteNode(*node(1)); },
+         "Cannot delete node, since it still has cables attached to it.\n"
+         "Please remove the cables first..."},
+        {[&] { return doc.CloneNode(*graph.store()) != nullptr; },
+         "Duplicating the store node makes no sense at all!"},
+        {[&] { return doc.ResizeTexture(Image::kMaxSide * 2); },
+         "Textures larger than 8192x8192 are not supported."},
+        {[&] { return doc.Open(file + ".missing"); }, nullptr},
+    };
+    const std::vector<uint8_t> before = Saved();
+    for (const auto& c : kCases) {
+        refusals.clear();
+        EXPECT_FALSE(c.edit());
+        ASSERT_EQ(refusals.size(), 1u);
+        if (c.refusal) {
+            EXPECT_EQ(refusals[0], c.refusal);
+        }
+        EXPECT_EQ(Saved(), before);
+        EXPECT_FALSE(doc.history().CanUndo());
+    }
+    EXPECT_TRUE(doc.path().empty());
+}
+
+TEST_F(Document, AMacroIsOneStepAndOpeningClearsTheHistory) {
+    const std::vector<uint8_t> before = Saved();
+    doc.BeginMacro("Paste");
+    Node* a = doc.CloneNode(*node(2));
+    Node* b = doc.CloneNode(*node(1));
+    doc.DrawCable(a->outputPin.get(), b->inputPins[0].get());
+    doc.EndMacro();
+    const std::vector<uint8_t> after = Saved();
+    EXPECT_EQ(doc.history().count(), 1u);
+    EXPECT_EQ(doc.history().UndoText(), "Paste");
+    doc.Undo();
+    EXPECT_EQ(Saved(), before);
+    doc.Redo();
+    EXPECT_EQ(Saved(), after);
+
+    ASSERT_TRUE(doc.Save(file));
+    doc.DeleteCable(graph.cables[0].get());
+    ASSERT_TRUE(doc.Open(file));
+    EXPECT_EQ(Saved(), after);
+    EXPECT_FALSE(doc.history().CanUndo());
+    EXPECT_FALSE(doc.modified());
+}
+
+}  // namespace
