@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those still missing.
+# With "cross": the tools of the arm64 cross check instead (scripts/cross-check.sh).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   libcli11-dev libtbb-dev desktop-file-utils ccache
   xvfb xauth
 )
+if [ "${1:-}" = cross ]; then
+  packages=(g++-aarch64-linux-gnu qemu-user mmdebstrap)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
