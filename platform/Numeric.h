@@ -4,10 +4,32 @@
 // a value is rounded to double or float only where it is held as one.
 #pragma once
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
+// The reference is x86-64's 64-bit significand. aarch64's long double is IEEE
+// binary128 (113 bits): the same on every case checked, but a value that is a
+// tie on paper can round differently. Any other width is untested.
+static_assert(LDBL_MANT_DIG == 64 || LDBL_MANT_DIG == 113,
+              "long double must have a 64-bit (x87) or 113-bit (binary128) significand");
+
 namespace platform {
+
+// Whether long double is the reference precision (x86-64's extended format).
+inline constexpr bool kReferencePrecision = LDBL_MANT_DIG == 64;
+
+// 1.5 * 2^(p - 1) for the long double significand of p bits. Added to a value
+// below 2^(p - 2) in magnitude, it leaves the sum no fraction bits, so the
+// addition rounds to an integer in the current mode (nearest, ties to even)
+// and the subtraction that follows is exact. A shift made for 64 bits would
+// truncate instead on a wider significand.
+inline constexpr long double kRoundingShift = LDBL_MANT_DIG == 64 ? 0x1.8p63L : 0x1.8p112L;
+
+// x rounded to an integer, ties to even, for |x| < 2^62: the addition does it.
+inline long double RoundHalfEvenSmall(long double x) {
+    return (x + kRoundingShift) - kRoundingShift;
+}
 
 // Rounds an extended value to single precision (a value "stored as float").
 inline float single(long double x) {

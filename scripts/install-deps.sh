@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and any named as arguments
-# (scripts/coverage.sh asks for gcovr), only those still missing.
+# (scripts/coverage.sh asks for gcovr), only those still missing. With
+# "cross": the tools of the arm64 cross check instead (scripts/cross-check.sh).
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,9 @@ packages=(
   pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed
   "$@"
 )
+if [ "${1:-}" = cross ]; then
+  packages=(g++-aarch64-linux-gnu qemu-user mmdebstrap)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

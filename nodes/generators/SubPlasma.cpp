@@ -31,12 +31,11 @@ struct CubicWeights {
     }
 };
 
-// Rounds a level already clamped to 0..255, ties to even. Adding 1.5 * 2^63 leaves
-// no fraction bits in the 64-bit significand, so the addition itself rounds to
-// nearest-even exactly as the direct conversion does, without its slow library call.
+// Rounds a level already clamped to 0..255, ties to even, as the direct
+// conversion does but without its slow library call; the shift that makes the
+// addition round follows the width of long double.
 uint8_t RoundLevel(long double r) {
-    constexpr long double kShift = 0x1.8p63L;
-    return static_cast<uint8_t>(static_cast<int>((r + kShift) - kShift));
+    return static_cast<uint8_t>(static_cast<int>(platform::RoundHalfEvenSmall(r)));
 }
 
 // Cubic between b (t = 0) and c (t = 1); a lies one spacing before b, d one after c.
