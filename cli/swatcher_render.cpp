@@ -23,6 +23,7 @@
 #include "cli/RenderProgress.h"
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"
+#include "engine/RenderContext.h"
 #include "engine/RowBands.h"
 #include "engine/Stream.h"
 #include "engine/TextureFile.h"
@@ -221,11 +222,12 @@ int RunJob(const Options& options, const Job& job, const NodeRegistry& registry)
         std::fputs(GraphJson(graph).c_str(), stdout);
         return kOk;
     }
+    RenderContext context;  // one render of a fresh graph: nothing to skip or cancel
     if (isatty(STDERR_FILENO)) {
         RenderProgress progress(job.input, graph);
-        graph.Render();
+        graph.Render(context);
     } else {
-        graph.Render();
+        graph.Render(context);
     }
     std::string error;
     if (!WriteTexture(job.output, graph.texture(), options.tile, &error))

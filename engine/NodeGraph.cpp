@@ -1,11 +1,10 @@
 #include "engine/NodeGraph.h"
 
 #include <algorithm>
-#include <atomic>
 
 #include "engine/Diagnostics.h"
 #include "engine/RenderCancel.h"
-#include "engine/RenderRollback.h"
+#include "engine/RenderContext.h"
 #include "platform/FpState.h"
 #include "platform/Memory.h"
 
@@ -76,9 +75,7 @@ Node* NodeGraph::AddNode(std::unique_ptr<Node> node) {
 }
 
 void NodeGraph::RemoveNode(Node* node) {
-    auto it =
-        std::find_if(nodes.begin(), nodes.end(), [node](const auto& n) { return n.get() == node; });
-    if (it != nodes.end()) nodes.erase(it);
+    TakeNode(node);
 }
 
 Cable* NodeGraph::Connect(Pin* first, Pin* second) {
@@ -130,40 +127,76 @@ int NodeGraph::PinIndex(const Node* node, const Pin* pin) {
     return -1;
 }
 
-namespace {
-
-// Numbers the render on this thread for its duration.
-struct CurrentRenderScope {
-    CurrentRenderScope() {
-        static std::atomic<uint64_t> renders{0};
-        Node::SetCurrentRender(++renders);
-    }
-    ~CurrentRenderScope() { Node::SetCurrentRender(0); }
-};
-
-}  // namespace
-
-int NodeGraph::CountUpstream() {
+int NodeGraph::CountUpstream(Node* root) {
     for (const auto& node : nodes) node->visited = 0;
-    return nodes.empty() ? 0 : CountFrom(nodes.front().get());
+    if (!root) root = nodes.empty() ? nullptr : nodes.front().get();
+    return root ? CountFrom(root) : 0;
 }
 
 bool NodeGraph::Render(RenderCancel* cancel) {
+    RenderContext context(cancel);
+    return Render(context);
+}
+
+bool NodeGraph::Render(RenderContext& context) {
+    if (nodes.empty()) return true;
+    return RenderFrom(*nodes.front(), context);
+}
+
+bool NodeGraph::RenderFrom(Node& root, RenderContext& context) {
     platform::ResetFloatingPoint();  // the state the worker threads use too
     NullImage = nullImage_.get();
     for (const auto& node : nodes) node->visited = 0;
-    if (nodes.empty()) return true;
-    const CurrentRenderScope scope;
-    if (!cancel) {
-        nodes.front()->Update();
+    const RenderContext::Scope scope(context);
+    if (!context.cancel()) {
+        root.Update();
         return true;
     }
-    RenderRollback rollback(*cancel);
     try {
-        nodes.front()->Update();
+        root.Update();
     } catch (const RenderCancelled&) {
-        rollback.Restore();
+        context.Restore();
         return false;
     }
     return true;
+}
+
+std::unique_ptr<Node> NodeGraph::TakeNode(Node* node) {
+    const int index = NodeIndex(node);
+    if (index < 0) return nullptr;
+    std::unique_ptr<Node> taken = std::move(nodes[index]);
+    nodes.erase(nodes.begin() + index);
+    return taken;
+}
+
+void NodeGraph::PutNode(std::unique_ptr<Node> node, int index) {
+    index = std::clamp(index, 0, static_cast<int>(nodes.size()));
+    nodes.insert(nodes.begin() + index, std::move(node));
+}
+
+namespace {
+int SlotOf(const Pin* pin, const Cable* cable) {
+    auto it = std::find(pin->cables.begin(), pin->cables.end(), cable);
+    return static_cast<int>(it - pin->cables.begin());
+}
+
+void InsertAt(std::vector<Cable*>& list, int slot, Cable* cable) {
+    list.insert(list.begin() + std::clamp(slot, 0, static_cast<int>(list.size())), cable);
+}
+}  // namespace
+
+NodeGraph::CablePlace NodeGraph::PlaceOf(const Cable* cable) const {
+    int index = 0;
+    while (index < static_cast<int>(cables.size()) && cables[index].get() != cable) ++index;
+    return {cable->first, cable->second, index, SlotOf(cable->first, cable),
+            SlotOf(cable->second, cable)};
+}
+
+Cable* NodeGraph::PutCable(const CablePlace& place) {
+    auto cable = std::make_unique<Cable>(place.first, place.second);
+    InsertAt(place.first->cables, place.firstSlot, cable.get());
+    InsertAt(place.second->cables, place.secondSlot, cable.get());
+    const int index = std::clamp(place.index, 0, static_cast<int>(cables.size()));
+    cables.insert(cables.begin() + index, std::move(cable));
+    return cables[index].get();
 }

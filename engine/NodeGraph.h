@@ -10,6 +10,7 @@
 
 class NodeRegistry;
 class RenderCancel;
+class RenderContext;
 class Stream;
 
 class NodeGraph {
@@ -33,14 +34,41 @@ public:
     // Also refused when the images would not fit in the machine's memory.
     bool SetTextureSize(int width, int height);
 
+    // Inverse edits for undo. A node taken out (callers first remove its
+    // cables) keeps its image and its record of what it last computed, and
+    // goes back at the index it had. A cable's place is its index in `cables`
+    // and in each of its pins' lists, where PutCable puts it back.
+    std::unique_ptr<Node> TakeNode(Node* node);
+    void PutNode(std::unique_ptr<Node> node, int index);
+    struct CablePlace {
+        Pin* first;
+        Pin* second;
+        int index, firstSlot, secondSlot;
+    };
+    CablePlace PlaceOf(const Cable* cable) const;
+    Cable* PutCable(const CablePlace& place);
+
     int NodeIndex(const Node* node) const;
     static int PinIndex(const Node* node, const Pin* pin);
-    int CountUpstream();
-    // Renders the texture. With a cancel the render stops at the first
-    // checkpoint that sees it requested and puts back every image and the rand
-    // state as they were before; false then. A completed render writes the
-    // same bytes with or without a cancel.
+    // The nodes a render from `root` (the Store when null) updates, counting
+    // each once: the progress bar's total.
+    int CountUpstream(Node* root = nullptr);
+
+    // Renders the texture with the given context, which the caller owns.
+    // With a cancel the render stops at the first checkpoint that sees it
+    // requested and puts back every image and the rand state as they were
+    // before; false then. A completed render writes the same bytes with or
+    // without a cancel, and with or without skipping unchanged nodes.
+    bool Render(RenderContext& context);
+    // The same with a context of its own: no skipping.
     bool Render(RenderCancel* cancel = nullptr);
+    // Brings `node` (one of this graph's) up to date by the same pull a render
+    // of the texture makes, rooted at it instead of the Store: the same log
+    // lines, NodeDone calls, checkpoints and rollback. Nodes it does not reach
+    // are untouched, the Store included unless upstream of `node`. With
+    // skipping and nothing changed since `node` last computed, every node on
+    // the way is skipped and this costs only the walk.
+    bool RenderFrom(Node& node, RenderContext& context);
 
     // The first node: the Store node in every document the program makes.
     Node* store() const { return nodes.front().get(); }

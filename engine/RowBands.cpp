@@ -21,7 +21,6 @@ std::atomic<int> g_threads{0};  // 0: not chosen yet
 constexpr int kMaxThreads = 1024;
 // Bands stay short so that a cancel is seen within a few milliseconds.
 constexpr int kMaxBandRows = 32;
-thread_local RenderCancel* t_cancel = nullptr;
 
 int DefaultThreads() {
     if (const char* env = std::getenv("SWATCHER_THREADS")) {
@@ -65,14 +64,6 @@ void SetRowThreads(int n) {
 }
 
 namespace rowbands {
-
-RenderCancel* ActiveCancel() {
-    return t_cancel;
-}
-
-void SetActiveCancel(RenderCancel* cancel) {
-    t_cancel = cancel;
-}
 
 void Checkpoint(RenderCancel* cancel) {
     if (cancel && cancel->Requested()) throw RenderCancelled();
