@@ -39,19 +39,21 @@ void RenderScheduler::Post() {
 
 void RenderScheduler::StartDue() {
     posted_ = false;
-    if (!due_ || holds_ > 0 || !state_.graph) return;
-    Stop();  // a render that is asked for again supersedes the running one
+    // A running render goes on to completion; its end posts this again.
+    if (!due_ || holds_ > 0 || !state_.graph || running()) return;
     due_ = false;
     NodeGraph& graph = *state_.graph;
     state_.progress->Prepare(graph.CountUpstream());
     cancel_ = std::make_unique<CancelFlag>();
+    context_ = std::make_unique<RenderContext>(cancel_.get(), true);
+    context_->TakeParams(graph);
     completed_ = false;
     ++started_;
     const unsigned generation = ++generation_;
     startTicks_ = platform::QueryPerformanceCounter();
     busyDelay_.start();
-    worker_ = std::thread([this, &graph, generation, cancel = cancel_.get()] {
-        completed_ = graph.Render(cancel);
+    worker_ = std::thread([this, &graph, generation, context = context_.get()] {
+        completed_ = graph.Render(*context);
         endTicks_ = platform::QueryPerformanceCounter();
         QMetaObject::invokeMethod(
             this, [this, generation] { WorkerEnded(generation); }, Qt::QueuedConnection);
