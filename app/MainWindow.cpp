@@ -14,8 +14,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <tuple>
 
-#include "app/DocumentEdits.h"
 #include "app/DocumentRules.h"
 #include "app/FileDialogs.h"
 #include "app/LargeView.h"
@@ -27,7 +27,6 @@
 #include "controls/Label.h"
 #include "controls/Messages.h"
 #include "controls/Slider.h"
-#include "engine/TextureFile.h"
 #include "platform/ImageWriter.h"
 #include "view/NodesView.h"
 
@@ -66,10 +65,7 @@ private:
     MainWindow* window_;
 };
 
-MainWindow::MainWindow()
-    : steps_{state_, [this] { renders_->Stop(); },
-             [this](bool touchesTexture) { AfterStep(touchesTexture); },
-             [this](int side) { return ApplyTextureSize(side); }} {
+MainWindow::MainWindow() {
     client_ = new ClientArea(this);
     setCentralWidget(client_);
     // The controls were sized for a narrow 8-point dialog font.
@@ -92,7 +88,6 @@ MainWindow::MainWindow()
     largeView_->Layout();
 
     UpdateTitle();
-    connect(&history_, &QUndoStack::cleanChanged, this, [this] { UpdateTitle(); });
     show();
 
     state_.view->Attach();
@@ -103,10 +98,7 @@ MainWindow::MainWindow()
     state_.tiled = true;
     state_.registry = std::make_unique<NodeRegistry>();
     SetRenderListener(state_.progress.get());
-    state_.graph = std::make_unique<NodeGraph>(kStartTextureSize, kStartTextureSize);
-    state_.texture = Image::Create(kStartTextureSize, kStartTextureSize);  // as the Store's
-    state_.view->graph = state_.graph.get();
-    state_.view->beforeEdit = [this] { renders_->Stop(); };
+    CreateDocument();
     state_.nodeList->clear();
     for (const auto& prototype : state_.registry->prototypes())
         state_.nodeList->addItem(QString::fromStdString(prototype->name));
@@ -124,10 +116,10 @@ MainWindow::MainWindow()
 
 MainWindow::~MainWindow() {
     renders_->Abandon();
-    history_.clear();  // steps may hold nodes and cables
+    document_.reset();  // its steps may hold nodes and cables
     SetRenderListener(nullptr);
     state_.progress.reset();
-    state_.view->graph = nullptr;
+    state_.view->model().graph = nullptr;
     state_.selection.ForgetAll();
     panel_->Clear();
     state_.graph.reset();
@@ -157,23 +149,18 @@ void MainWindow::BuildControls() {
     state_.nodeList = add(IDC_NODE_LIST, new QListWidget(client_));
     connect(state_.nodeList, &QListWidget::itemDoubleClicked, this, [this] { AddNode(); });
     state_.view = add(IDC_NODES_VIEW, new NodesView(client_));
-    state_.selection.Bind(state_.view);
-    connect(state_.view, &NodesView::cableDrawn, this, [this](Cable* cable) {
-        history_.push(new CableStep(steps_, QStringLiteral("Draw cable"), {}, cable));
-    });
+    state_.selection.Bind(&state_.view->model());
     connect(state_.view, &NodesView::boxMoved, this,
-            [this](const std::vector<view::Point>& before) {
-                history_.push(new MoveStep(steps_, before));
-            });
+            [this](const std::vector<view::Point>& before) { document_->MoveBoxes(before); });
     state_.view->installEventFilter(this);  // its wheel moves the scroll bars
     state_.viewHScroll = add(IDC_VIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
     state_.viewVScroll = add(IDC_VIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
     connect(state_.viewHScroll, &QScrollBar::valueChanged, this, [this](int value) {
-        state_.view->scrollX = value;
+        state_.view->model().scrollX = value;
         state_.view->Redraw();
     });
     connect(state_.viewVScroll, &QScrollBar::valueChanged, this, [this](int value) {
-        state_.view->scrollY = value;
+        state_.view->model().scrollY = value;
         state_.view->Redraw();
     });
 
@@ -222,23 +209,15 @@ void MainWindow::BuildMenu() {
 
 QAction* MainWindow::AddMenuAction(QMenu* menu, const MenuItem& item) {
     const QString text = QString::fromUtf8(item.text);
-    QAction* action = nullptr;
-    if (item.id == CMD_UNDO || item.id == CMD_REDO) {
-        // Named after the step, enabled only when there is one; they drive the history.
-        action = item.id == CMD_UNDO ? history_.createUndoAction(menu, text)
-                                     : history_.createRedoAction(menu, text);
-        menu->addAction(action);
-    } else {
-        action = menu->addAction(text);
-        action->setCheckable(item.check != MenuItem::kPlain);
-        action->setChecked(item.check == MenuItem::kChecked);
-        // A checkable item's state is changed by its command alone, as it is
-        // when the command arrives any other way.
-        connect(action, &QAction::triggered, this, [this, action, id = item.id] {
-            if (action->isCheckable()) action->setChecked(!action->isChecked());
-            Command(id);
-        });
-    }
+    QAction* action = menu->addAction(text);
+    action->setCheckable(item.check != MenuItem::kPlain);
+    action->setChecked(item.check == MenuItem::kChecked);
+    // A checkable item's state is changed by its command alone, as it is
+    // when the command arrives any other way.
+    connect(action, &QAction::triggered, this, [this, action, id = item.id] {
+        if (action->isCheckable()) action->setChecked(!action->isChecked());
+        Command(id);
+    });
     QList<QKeySequence> keys = QKeySequence::keyBindings(item.shortcut);
     if (keys.isEmpty() && item.keys) keys = {QKeySequence(QString::fromLatin1(item.keys))};
     action->setShortcuts(keys);
@@ -300,7 +279,7 @@ void MainWindow::Exit() {
 }
 
 bool MainWindow::MayDropDocument() {
-    if (history_.isClean()) return true;
+    if (!document_->modified()) return true;
     const auto answer = QMessageBox::question(
         this, QStringLiteral("Swatcher"), QStringLiteral("Save changes to the texture?"),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
@@ -348,16 +327,18 @@ void MainWindow::Command(int id) {
             ToggleCheck(id, state_.tiled);
             return DrawPreview();
         case CMD_LARGER:
-            return ResizeTexture(state_.graph->texture().width * 2);
+            document_->ResizeTexture(state_.graph->texture().width * 2);
+            return;
         case CMD_SMALLER:
-            if (state_.graph->texture().width <= 1) return;
-            return ResizeTexture(state_.graph->texture().width / 2);
+            if (state_.graph->texture().width > 1)
+                document_->ResizeTexture(state_.graph->texture().width / 2);
+            return;
         case CMD_SHOW_LARGE_VIEW:
             return ShowLargeView();
         case CMD_UNDO:
-            return history_.undo();
+            return document_->Undo();
         case CMD_REDO:
-            return history_.redo();
+            return document_->Redo();
         default:
             return;
     }
@@ -411,15 +392,10 @@ void MainWindow::SliderChanged(QWidget* slider) {
     const int i = panel_->FindValueControl(slider);
     if (i < 0 || !state_.selection.node()) return;
     Node* node = state_.selection.node();
-    Param& param = node->param(i);
-    const int16_t before = param.GetValue();
-    renders_->Stop();
-    param.SetValue(static_cast<int16_t>(static_cast<Slider*>(slider)->value()));
-    if (param.GetValue() != before)
-        history_.push(
-            new ParamStep(steps_, node, i, {before, {}}, {param.GetValue(), {}}, ParamRun(slider)));
+    const auto value = static_cast<int16_t>(static_cast<Slider*>(slider)->value());
+    document_->SetParam(*node, i, {value, {}}, ParamRun(slider));
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data()))
-        label->SetText(ValueLabelText(param.GetText()));
+        label->SetText(ValueLabelText(node->param(i).GetText()));
     if (state_.autoRender) RenderNow();
 }
 
@@ -428,12 +404,7 @@ void MainWindow::EditChanged(QWidget* editBox) {
     if (i < 0 || !state_.selection.node()) return;
     const QString text = static_cast<QLineEdit*>(editBox)->text().left(kEditBuffer);
     Node* node = state_.selection.node();
-    std::string before = node->param(i).GetText();
-    renders_->Stop();
-    node->param(i).SetText(text.toStdString());
-    if (node->param(i).GetText() != before)
-        history_.push(new ParamStep(steps_, node, i, {0, std::move(before)},
-                                    {0, node->param(i).GetText()}, ParamRun(editBox)));
+    document_->SetParam(*node, i, {0, text.toStdString()}, ParamRun(editBox));
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data())) label->SetText(text);
     if (state_.autoRender) RenderNow();
 }
@@ -442,60 +413,27 @@ void MainWindow::AddNode() {
     const QModelIndexList selected = state_.nodeList->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) return ShowOops("Select a node-type first from the available nodes.");
     const auto& prototype = state_.registry->prototypes()[selected.front().row()];
-    std::vector<view::Point> corners = state_.view->Corners();
-    renders_->Stop();
-    Node* node = state_.graph->AddNode(state_.registry->CreateNode(prototype->typeId));
-    if (!node) return ShowNoMemoryForNode();
-    history_.push(new NodeStep(steps_, QStringLiteral("Add node"), state_.graph->NodeIndex(node),
-                               {}, std::move(corners)));
+    Node* node = document_->AddNode(state_.registry->CreateNode(prototype->typeId));
+    if (!node) return;
     ResetSelectionPanel();
     SelectNode(node);
-}
-
-void MainWindow::ShowNoMemoryForNode() {
-    ShowOops(QStringLiteral("There is not enough memory for another %1x%2 image.\n"
-                            "Try a smaller texture.")
-                 .arg(state_.graph->width)
-                 .arg(state_.graph->height));
 }
 
 void MainWindow::CloneNode() {
     Node* node = state_.selection.node();
     if (!node) return;
-    if (const char* refusal = CanCloneNode(*state_.graph, *node)) return ShowOops(refusal);
-    std::vector<view::Point> corners = state_.view->Corners();
-    renders_->Stop();
-    Node* clone = state_.graph->AddNode(node->Clone());
-    if (!clone) return ShowNoMemoryForNode();
-    history_.push(new NodeStep(steps_, QStringLiteral("Clone node"), state_.graph->NodeIndex(clone),
-                               {}, std::move(corners)));
-    SelectNode(clone);
+    if (Node* clone = document_->CloneNode(*node)) SelectNode(clone);
 }
 
 void MainWindow::DeleteNode() {
     Node* node = state_.selection.node();
-    if (!node) return;
-    if (const char* refusal = CanDeleteNode(*state_.graph, *node)) return ShowOops(refusal);
-    state_.selection.Forget(node);
-    std::vector<view::Point> corners = state_.view->Corners();
-    const int index = state_.graph->NodeIndex(node);
-    renders_->Stop();
-    history_.push(new NodeStep(steps_, QStringLiteral("Delete node"), index,
-                               TakeNode(*state_.graph, index), std::move(corners)));
+    if (!node || !document_->DeleteNode(*node)) return;
     ResetSelectionPanel();
     SelectNode(nullptr);
 }
 
 void MainWindow::DeleteCable() {
-    Cable* cable = state_.selection.highlighted().cable;
-    auto& cables = state_.graph->cables;
-    if (std::any_of(cables.begin(), cables.end(),
-                    [cable](const auto& c) { return c.get() == cable; })) {
-        state_.selection.Forget(cable);
-        renders_->Stop();
-        history_.push(new CableStep(steps_, QStringLiteral("Delete cable"),
-                                    TakeCable(*state_.graph, cable), nullptr));
-    }
+    document_->DeleteCable(state_.selection.highlighted().cable);
     state_.selection.ClearHighlight();
     state_.view->Redraw();
 }
@@ -512,19 +450,7 @@ void MainWindow::Open() {
 }
 
 bool MainWindow::OpenFile(const QString& path) {
-    std::vector<BoxPos> layout;
-    std::string error;
-    renders_->Stop();
-    if (!LoadTextureFile(path.toStdString(), *state_.graph, *state_.registry, &layout, &error)) {
-        ShowOops(QString::fromStdString(error));
-        return false;
-    }
-    // The old nodes and cables are gone, and with them every step.
-    history_.clear();
-    documentPath_ = path;
-    UpdateTitle();
-    state_.selection.ForgetAll();
-    state_.view->SetLayout(layout);
+    if (!document_->Open(path.toStdString())) return false;
     ResetSelectionPanel();
     UpdatePreviewScrollRanges();
     UpdateTextureDims();
@@ -542,19 +468,12 @@ bool MainWindow::SaveAs() {
 }
 
 bool MainWindow::SaveCurrent() {
-    return documentPath_.isEmpty() ? SaveAs() : SaveFile(documentPath_);
+    const std::string& path = document_->path();
+    return path.empty() ? SaveAs() : SaveFile(QString::fromStdString(path));
 }
 
 bool MainWindow::SaveFile(const QString& path) {
-    std::string error;
-    if (SaveTextureFile(path.toStdString(), *state_.graph, state_.view->Layout(), &error)) {
-        documentPath_ = path;
-        history_.setClean();
-        UpdateTitle();
-        return true;
-    }
-    ShowOops(QString::fromStdString(error));
-    return false;
+    return document_->Save(path.toStdString());
 }
 
 void MainWindow::ToggleCheck(int id, bool& flag) {
@@ -564,7 +483,9 @@ void MainWindow::ToggleCheck(int id, bool& flag) {
 }
 
 void MainWindow::SetCableResolution(int id) {
-    state_.view->cableResolution = id == CMD_CABLES_LOW ? 10 : id == CMD_CABLES_HIGH ? 500 : 100;
+    state_.view->model().cableResolution = id == CMD_CABLES_LOW    ? 10
+                                           : id == CMD_CABLES_HIGH ? 500
+                                                                   : 100;
     state_.view->Redraw();
     for (int item : {CMD_CABLES_LOW, CMD_CABLES_STANDARD, CMD_CABLES_HIGH})
         actions_[item]->setChecked(item == id);
@@ -583,45 +504,21 @@ void MainWindow::ZoomOut() {
     DrawPreview();
 }
 
-void MainWindow::ResizeTexture(int side) {
-    const int before = state_.graph->texture().width;
-    if (ApplyTextureSize(side))
-        history_.push(new TextureStep(
-            steps_,
-            side > before ? QStringLiteral("Larger texture") : QStringLiteral("Smaller texture"),
-            before, side));
-}
-
-bool MainWindow::ApplyTextureSize(int side) {
-    if (side > Image::kMaxSide) {
-        ShowOops(
-            QStringLiteral("Textures larger than %1x%1 are not supported.").arg(Image::kMaxSide));
-        return false;
+// Edits show themselves where they are made; undo and redo show here what
+// they changed.
+void MainWindow::DocumentChanged(const DocumentChange& change) {
+    if (change.resized) {
+        RenderNow();
+        UpdateTextureDims();
+        UpdatePreviewScrollRanges();
     }
-    renders_->Stop();
-    if (!state_.graph->SetTextureSize(side, side)) {
-        const Image& texture = state_.graph->texture();
-        ShowOops(QStringLiteral("There is not enough memory for a %1x%1 texture.\n"
-                                "The texture stays %2x%3.")
-                     .arg(side)
-                     .arg(texture.width)
-                     .arg(texture.height));
-        return false;
-    }
-    RenderNow();
-    UpdateTextureDims();
-    UpdatePreviewScrollRanges();
-    return true;
-}
-
-// After an undo or redo: what is shown follows the document.
-void MainWindow::AfterStep(bool touchesTexture) {
+    if (!change.replayed) return;
     state_.view->Redraw();
     if (Node* node = state_.selection.node())
         panel_->BuildNodePanel(node);
     else
         panel_->BuildCablePanel(state_.selection.cable());
-    if (touchesTexture && state_.autoRender) RenderNow();
+    if (change.renders && !change.resized && state_.autoRender) RenderNow();
 }
 
 // Changes through one control merge while it is the same gesture or run of
@@ -680,9 +577,41 @@ void MainWindow::DrawPreview() {
 // "clouds.mtf[*] — <caption>" once the document has a file; the caption alone before.
 void MainWindow::UpdateTitle() {
     const QString caption = QStringLiteral("Swatcher [v%1] by Oxhal").arg(kVersion);
-    if (documentPath_.isEmpty()) return setWindowTitle(caption);
-    setWindowTitle(QFileInfo(documentPath_).fileName() + QStringLiteral("[*] \u2014 ") + caption);
-    setWindowModified(!history_.isClean());
+    const QString path = document_ ? QString::fromStdString(document_->path()) : QString();
+    if (path.isEmpty()) return setWindowTitle(caption);
+    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*] \u2014 ") + caption);
+    setWindowModified(document_->modified());
+}
+
+// Named after the step, enabled only when there is one.
+void MainWindow::UpdateHistoryItems() {
+    const CommandStack& history = document_->history();
+    for (auto [id, text, step] : {std::tuple(CMD_UNDO, "Undo", history.UndoText()),
+                                  std::tuple(CMD_REDO, "Redo", history.RedoText())}) {
+        QAction* action = actions_.value(id);
+        action->setText(step.empty()
+                            ? QString::fromLatin1(text)
+                            : QStringLiteral("%1 %2").arg(text, QString::fromStdString(step)));
+        action->setEnabled(!step.empty());
+    }
+}
+
+void MainWindow::CreateDocument() {
+    state_.graph = std::make_unique<NodeGraph>(kStartTextureSize, kStartTextureSize);
+    state_.texture = Image::Create(kStartTextureSize, kStartTextureSize);  // as the Store's
+    NodesViewModel& layout = state_.view->model();
+    layout.graph = state_.graph.get();
+    document_ = std::make_unique<DocumentController>(*state_.graph, layout, state_.selection,
+                                                     *state_.registry);
+    document_->beforeChange = [this] { renders_->Stop(); };
+    document_->changed = [this](const DocumentChange& change) { DocumentChanged(change); };
+    document_->refused = [](const std::string& text) { ShowOops(QString::fromStdString(text)); };
+    document_->historyChanged = [this] {
+        UpdateTitle();
+        UpdateHistoryItems();
+    };
+    layout.drawCable = [this](Pin* first, Pin* second) { document_->DrawCable(first, second); };
+    UpdateHistoryItems();
 }
 
 void MainWindow::UpdateTextureDims() {

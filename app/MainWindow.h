@@ -5,11 +5,10 @@
 
 #include <QHash>
 #include <QMainWindow>
-#include <QUndoStack>
 #include <memory>
 
 #include "app/AppState.h"
-#include "app/EditSteps.h"
+#include "app/DocumentController.h"
 #include "app/RenderScheduler.h"
 
 class QAction;
@@ -49,7 +48,7 @@ public:
     // The widget whose area is the dialog's client area: parent of every
     // control, the view and the selection panel's rows.
     QWidget* client() const { return client_; }
-    QUndoStack& history() { return history_; }
+    DocumentController& document() { return *document_; }
     RenderScheduler& renders() { return *renders_; }
 
 signals:
@@ -76,8 +75,8 @@ private:
     void SliderChanged(QWidget* slider);
     void EditChanged(QWidget* editBox);
 
+    void CreateDocument();
     void AddNode();
-    void ShowNoMemoryForNode();
     void CloneNode();
     void DeleteNode();
     void DeleteCable();
@@ -92,15 +91,14 @@ private:
     void SetCableResolution(int id);
     void ZoomIn();
     void ZoomOut();
-    void ResizeTexture(int side);
-    bool ApplyTextureSize(int side);
-    void AfterStep(bool touchesTexture);
+    void DocumentChanged(const DocumentChange& change);
     long long ParamRun(QWidget* control) const;
     void ShowLargeView();
     void About();
     void Help();
 
     void UpdateTitle();
+    void UpdateHistoryItems();
     void UpdateTextureDims();
     void UpdateZoomText();
     void UpdatePreviewScrollRanges();
@@ -111,8 +109,6 @@ private:
     std::unique_ptr<LargeView> largeView_;
     QHash<int, QWidget*> controls_;
     QHash<int, QAction*> actions_;
-    QString documentPath_;  // the file opened or last saved; empty for none
-    StepContext steps_;
-    QUndoStack history_;
     std::unique_ptr<RenderScheduler> renders_;
+    std::unique_ptr<DocumentController> document_;
 };

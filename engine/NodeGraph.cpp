@@ -16,6 +16,21 @@ void EraseFirst(std::vector<T*>& list, const T* item) {
     if (it != list.end()) list.erase(it);
 }
 
+template <class T>
+int IndexOf(const std::vector<T>& list, const void* item) {
+    for (size_t i = 0; i < list.size(); ++i)
+        if (&*list[i] == item) return static_cast<int>(i);
+    return -1;
+}
+
+// At `index`, or at the end for -1 (clamped to the list either way).
+template <class List, class Item>
+void InsertAt(List& list, int index, Item&& item) {
+    const long size = static_cast<long>(list.size());
+    list.insert(list.begin() + (index < 0 ? size : std::min<long>(index, size)),
+                std::forward<Item>(item));
+}
+
 int CountFrom(Node* node) {
     node->visited = 1;
     int count = 1;
@@ -67,33 +82,75 @@ bool NodeGraph::ImagesFitInMemory(size_t images, int w, int h) {
 }
 
 Node* NodeGraph::AddNode(std::unique_ptr<Node> node) {
-    // Every node plus the null image.
-    if (!node || !ImagesFitInMemory(nodes.size() + 2, width, height)) return nullptr;
-    if (!node->ResizeImage(width, height)) return nullptr;
-    nodes.push_back(std::move(node));
-    return nodes.back().get();
+    HeldNode held{std::move(node)};
+    return PutNode(held);
 }
 
 void NodeGraph::RemoveNode(Node* node) {
-    TakeNode(node);
+    const int index = NodeIndex(node);
+    if (index >= 0) TakeNode(index);
 }
 
 Cable* NodeGraph::Connect(Pin* first, Pin* second) {
-    auto cable = std::make_unique<Cable>(first, second);
-    first->cables.push_back(cable.get());
-    second->cables.push_back(cable.get());
-    cables.push_back(std::move(cable));
-    return cables.back().get();
+    HeldCable held{std::make_unique<Cable>(first, second)};
+    return PutCable(held);
 }
 
 void NodeGraph::RemoveCable(Cable* cable) {
-    auto it = std::find_if(cables.begin(), cables.end(),
-                           [cable](const auto& c) { return c.get() == cable; });
-    if (it == cables.end()) return;
-    std::unique_ptr<Cable> owned = std::move(*it);
-    cables.erase(it);
-    EraseFirst(owned->first->cables, cable);
-    EraseFirst(owned->second->cables, cable);
+    TakeCable(cable);
+}
+
+Node* NodeGraph::PutNode(HeldNode& held) {
+    // Every node plus the null image.
+    if (!held.node || !ImagesFitInMemory(nodes.size() + 2, width, height)) return nullptr;
+    const Image* image = held.node->image.get();
+    if ((!image || image->width != width || image->height != height) &&
+        !held.node->ResizeImage(width, height))
+        return nullptr;
+    Node* node = held.node.get();
+    InsertAt(nodes, held.index, std::move(held.node));
+    return node;
+}
+
+HeldNode NodeGraph::TakeNode(int index) {
+    HeldNode held{std::move(nodes[index]), index};
+    nodes.erase(nodes.begin() + index);
+    return held;
+}
+
+Cable* NodeGraph::PutCable(HeldCable& held) {
+    Cable* cable = held.cable.get();
+    InsertAt(cable->first->cables, held.firstIndex, cable);
+    InsertAt(cable->second->cables, held.secondIndex, cable);
+    InsertAt(cables, held.index, std::move(held.cable));
+    return cable;
+}
+
+HeldCable NodeGraph::TakeCable(const Cable* cable) {
+    const int index = IndexOf(cables, cable);
+    if (index < 0) return {};
+    HeldCable held{std::move(cables[index]), index, IndexOf(cable->first->cables, cable),
+                   IndexOf(cable->second->cables, cable)};
+    cables.erase(cables.begin() + index);
+    auto& firstList = held.cable->first->cables;
+    auto& secondList = held.cable->second->cables;
+    firstList.erase(firstList.begin() + held.firstIndex);
+    secondList.erase(secondList.begin() + held.secondIndex);
+    return held;
+}
+
+bool NodeGraph::ReachesStore(const Node* node) const {
+    std::vector<const Node*> seen{store()};
+    for (size_t next = 0; next < seen.size(); ++next) {
+        if (seen[next] == node) return true;
+        for (const auto& pin : seen[next]->inputPins)
+            for (const Cable* cable : pin->cables) {
+                const Node* upstream = cable->OtherEnd(pin.get())->owner;
+                if (std::find(seen.begin(), seen.end(), upstream) == seen.end())
+                    seen.push_back(upstream);
+            }
+    }
+    return false;
 }
 
 bool NodeGraph::SetTextureSize(int w, int h) {
@@ -159,44 +216,4 @@ bool NodeGraph::RenderFrom(Node& root, RenderContext& context) {
         return false;
     }
     return true;
-}
-
-std::unique_ptr<Node> NodeGraph::TakeNode(Node* node) {
-    const int index = NodeIndex(node);
-    if (index < 0) return nullptr;
-    std::unique_ptr<Node> taken = std::move(nodes[index]);
-    nodes.erase(nodes.begin() + index);
-    return taken;
-}
-
-void NodeGraph::PutNode(std::unique_ptr<Node> node, int index) {
-    index = std::clamp(index, 0, static_cast<int>(nodes.size()));
-    nodes.insert(nodes.begin() + index, std::move(node));
-}
-
-namespace {
-int SlotOf(const Pin* pin, const Cable* cable) {
-    auto it = std::find(pin->cables.begin(), pin->cables.end(), cable);
-    return static_cast<int>(it - pin->cables.begin());
-}
-
-void InsertAt(std::vector<Cable*>& list, int slot, Cable* cable) {
-    list.insert(list.begin() + std::clamp(slot, 0, static_cast<int>(list.size())), cable);
-}
-}  // namespace
-
-NodeGraph::CablePlace NodeGraph::PlaceOf(const Cable* cable) const {
-    int index = 0;
-    while (index < static_cast<int>(cables.size()) && cables[index].get() != cable) ++index;
-    return {cable->first, cable->second, index, SlotOf(cable->first, cable),
-            SlotOf(cable->second, cable)};
-}
-
-Cable* NodeGraph::PutCable(const CablePlace& place) {
-    auto cable = std::make_unique<Cable>(place.first, place.second);
-    InsertAt(place.first->cables, place.firstSlot, cable.get());
-    InsertAt(place.second->cables, place.secondSlot, cable.get());
-    const int index = std::clamp(place.index, 0, static_cast<int>(cables.size()));
-    cables.insert(cables.begin() + index, std::move(cable));
-    return cables[index].get();
 }

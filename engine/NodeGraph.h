@@ -13,6 +13,21 @@ class RenderCancel;
 class RenderContext;
 class Stream;
 
+// A node out of the document and the place it came from (-1: the end).
+struct HeldNode {
+    std::unique_ptr<Node> node;
+    int index = -1;
+};
+
+// A cable out of the document and its places in the graph's list and in both
+// of its pins' lists (-1: the end).
+struct HeldCable {
+    std::unique_ptr<Cable> cable;
+    int index = -1;
+    int firstIndex = -1;
+    int secondIndex = -1;
+};
+
 class NodeGraph {
 public:
     NodeGraph(int width, int height);
@@ -29,24 +44,22 @@ public:
     Cable* Connect(Pin* first, Pin* second);  // checks nothing
     void RemoveCable(Cable* cable);
 
+    // The exact inverses undo needs: what is taken out comes back at the same
+    // places, so every list keeps its order. PutNode is AddNode at a place:
+    // the same memory check, and an image of the texture size unless the node
+    // has one; on refusal it returns null and `held` keeps the node.
+    Node* PutNode(HeldNode& held);
+    HeldNode TakeNode(int index);  // callers ensure: not the Store, no cables
+    Cable* PutCable(HeldCable& held);
+    HeldCable TakeCable(const Cable* cable);  // empty when not in the graph
+
+    // True when rendering the Store node reaches `node` through cables.
+    bool ReachesStore(const Node* node) const;
+
     // Every image is replaced by a zero-filled one of the new size. Either
     // all images are replaced or, when memory runs out, none is (false).
     // Also refused when the images would not fit in the machine's memory.
     bool SetTextureSize(int width, int height);
-
-    // Inverse edits for undo. A node taken out (callers first remove its
-    // cables) keeps its image and its record of what it last computed, and
-    // goes back at the index it had. A cable's place is its index in `cables`
-    // and in each of its pins' lists, where PutCable puts it back.
-    std::unique_ptr<Node> TakeNode(Node* node);
-    void PutNode(std::unique_ptr<Node> node, int index);
-    struct CablePlace {
-        Pin* first;
-        Pin* second;
-        int index, firstSlot, secondSlot;
-    };
-    CablePlace PlaceOf(const Cable* cable) const;
-    Cable* PutCable(const CablePlace& place);
 
     int NodeIndex(const Node* node) const;
     static int PinIndex(const Node* node, const Pin* pin);

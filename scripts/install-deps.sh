@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, only those still missing.
+# Installs the Debian packages the build needs, and any named as arguments
+# (scripts/coverage.sh asks for gcovr), only those still missing.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation2
   libcli11-dev libtbb-dev desktop-file-utils ccache
   xvfb xauth
+  "$@"
 )
 
 missing=()

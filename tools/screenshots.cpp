@@ -64,7 +64,7 @@ bool ViewShots() {
     parent.resize(480, 320);
     auto* view = new NodesView(&parent);
     view->setGeometry(0, 0, 480, 320);
-    view->graph = &graph;
+    view->model().graph = &graph;
     parent.show();
     if (!QTest::qWaitForWindowExposed(&parent)) return false;
     view->Attach();
@@ -72,20 +72,20 @@ bool ViewShots() {
     Node* mixer = graph.AddNode(registry.CreateNode(Mixer::kTypeId));
     Node* displace = graph.AddNode(registry.CreateNode(DisplacementMap::kTypeId));
     graph.AddNode(registry.CreateNode(Mixer::kTypeId));
-    view->SetLayout({{340, 180}, {190, 20}, {180, 170}, {340, 30}});
+    view->model().SetLayout({{340, 180}, {190, 20}, {180, 170}, {340, 30}});
     graph.Connect(mixer->outputPin.get(), graph.store()->inputPins[0].get());
     graph.Connect(noise->outputPin.get(), mixer->inputPins[0].get());
     graph.Connect(displace->outputPin.get(), mixer->inputPins[1].get());
     graph.Connect(noise->outputPin.get(), displace->inputPins[1].get());
-    view->selectedNode = mixer;
-    view->selectedCable = graph.cables[1].get();
+    view->model().selectedNode = mixer;
+    view->model().selectedCable = graph.cables[1].get();
     view->Redraw();
     if (!Save(*view, "view_selection.png")) return false;
-    view->selectedNode = nullptr;
-    view->selectedCable = nullptr;
-    view->cableResolution = 10;
-    view->scrollX = 60;
-    view->scrollY = 10;
+    view->model().selectedNode = nullptr;
+    view->model().selectedCable = nullptr;
+    view->model().cableResolution = 10;
+    view->model().scrollX = 60;
+    view->model().scrollY = 10;
     view->Redraw();
     return Save(*view, "view_scrolled_coarse.png");
 }

@@ -98,17 +98,18 @@ void NodesView::Redraw() {
 }
 
 void NodesView::Paint() {
-    Rebuild();
+    model_.Rebuild();
     if (backBuffer_.isNull()) return;
     QPainter p(&backBuffer_);
     p.fillRect(backBuffer_.rect(), palette().color(QPalette::Button));
-    if (graph) {
+    if (model_.graph) {
         PaintPool(p);
         size_t spot = 0;
-        for (const NodeBox& box : boxes()) PaintNode(p, box, spot);
-        if (rubberBandCount() > 0) StrokeCurve(p, rubberBand(), rubberBandCount(), false);
-        for (const CableTrace& trace : cableTraces())
-            StrokeCurve(p, trace.samples, trace.sampleCount, trace.cable == selectedCable);
+        for (const NodeBox& box : model_.boxes()) PaintNode(p, box, spot);
+        if (model_.rubberBandCount() > 0)
+            StrokeCurve(p, model_.rubberBand(), model_.rubberBandCount(), false);
+        for (const CableTrace& trace : model_.cableTraces())
+            StrokeCurve(p, trace.samples, trace.sampleCount, trace.cable == model_.selectedCable);
     }
     if (hasFocus()) PaintFocus(p);
 }
@@ -117,18 +118,18 @@ void NodesView::PaintPool(QPainter& p) {
     const QColor shadow = palette().color(QPalette::Dark);
     p.setPen(SolidPen(shadow, 4));
     p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(OutlineRect(view::kPoolFrame.Moved(-scrollX, -scrollY)),
+    p.drawRoundedRect(OutlineRect(view::kPoolFrame.Moved(-model_.scrollX, -model_.scrollY)),
                       view::kPoolCorner / 2, view::kPoolCorner / 2);
     p.setPen(shadow);
     p.setFont(Tools().poolFont);
-    p.drawText(ToQRect(view::kPoolLabelRect.Moved(-scrollX, -scrollY)),
+    p.drawText(ToQRect(view::kPoolLabelRect.Moved(-model_.scrollX, -model_.scrollY)),
                Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap,
                QStringLiteral("s p a w n i n g pool"));
 }
 
 void NodesView::PaintNode(QPainter& p, const NodeBox& box, size_t& spot) {
-    const Rect window = box.rect().Moved(-scrollX, -scrollY);
-    const bool selected = box.node == selectedNode;
+    const Rect window = box.rect().Moved(-model_.scrollX, -model_.scrollY);
+    const bool selected = box.node == model_.selectedNode;
     if (selected) {
         p.setPen(Tools().selectionOutline);
         p.setBrush(Qt::NoBrush);
@@ -147,7 +148,7 @@ void NodesView::PaintNode(QPainter& p, const NodeBox& box, size_t& spot) {
                QString::fromLatin1(box.node->name));
 
     // Spots come in drawing order, each node's together.
-    const auto& spots = pinSpots();
+    const auto& spots = model_.pinSpots();
     for (; spot < spots.size() && spots[spot].node == box.node; ++spot)
         PaintPin(p, spots[spot], inner);
 }
@@ -165,7 +166,7 @@ void NodesView::PaintPin(QPainter& p, const PinSpot& spot, const Rect& inner) {
 
 void NodesView::StrokeCurve(QPainter& p, const view::CurveSamples& samples, int count,
                             bool selected) {
-    const int drawn = view::DrawnSampleCount(count, cableResolution);
+    const int drawn = view::DrawnSampleCount(count, model_.cableResolution);
     if (drawn < 2) return;
     QPolygon line(drawn);
     for (int i = 0; i < drawn; ++i) line.setPoint(i, samples[i].x, samples[i].y);
@@ -213,7 +214,7 @@ void NodesView::focusOutEvent(QFocusEvent*) {
 }
 
 void NodesView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Delete) Send(DeleteRequest());
+    if (event->key() == Qt::Key_Delete) Send(model_.DeleteRequest());
 }
 
 namespace {
@@ -230,22 +231,19 @@ void NodesView::mousePressEvent(QMouseEvent* event) {
         case Qt::LeftButton:
             setFocus();
             Redraw();  // hit tests read what is on screen
-            Send(Select(at.x(), at.y()));
+            Send(model_.Select(at.x(), at.y()));
             break;
         case Qt::MiddleButton:
             setFocus();
             setCursor(Qt::PointingHandCursor);
             Redraw();
-            if (BeginMove(at.x(), at.y())) cornersAtPress_ = Corners();
+            if (model_.BeginMove(at.x(), at.y())) cornersAtPress_ = model_.Corners();
             break;
-        case Qt::RightButton: {
+        case Qt::RightButton:
             setFocus();
-            const size_t cables = graph ? graph->cables.size() : 0;
-            RightButtonDown(at.x(), at.y());
+            model_.RightButtonDown(at.x(), at.y());
             Redraw();
-            if (graph && graph->cables.size() > cables) emit cableDrawn(graph->cables.back().get());
             break;
-        }
         default:
             break;
     }
@@ -255,14 +253,14 @@ void NodesView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         Redraw();
     } else if (event->button() == Qt::MiddleButton) {
-        if (moving() && Corners() != cornersAtPress_) emit boxMoved(cornersAtPress_);
-        EndMove();
+        if (model_.moving() && model_.Corners() != cornersAtPress_) emit boxMoved(cornersAtPress_);
+        model_.EndMove();
         setCursor(Qt::ArrowCursor);
     }
 }
 
 void NodesView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = MousePoint(event);
-    if (MoveBox(at.x(), at.y())) Redraw();
-    if (TrackRubberBand(at.x(), at.y())) Redraw();
+    if (model_.MoveBox(at.x(), at.y())) Redraw();
+    if (model_.TrackRubberBand(at.x(), at.y())) Redraw();
 }

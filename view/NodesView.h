@@ -13,13 +13,16 @@
 
 class QPainter;
 
-class NodesView : public QWidget, public NodesViewModel {
+class NodesView : public QWidget {
     Q_OBJECT
 
 public:
-    // Inherited fields the main window sets: graph, selectedNode,
-    // selectedCable, scrollX, scrollY, cableResolution.
     explicit NodesView(QWidget* parent = nullptr);
+
+    // What is drawn and hit: the main window sets its graph, selection,
+    // scroll position and cable resolution.
+    NodesViewModel& model() { return model_; }
+    const NodesViewModel& model() const { return model_; }
 
     // Re-reads the client size, takes the focus and rebuilds the back buffer;
     // called at start-up and after every resize.
@@ -32,8 +35,7 @@ public:
     const QImage& backBuffer() const { return backBuffer_; }
 
 signals:
-    // The changes the view makes itself, for the undo history.
-    void cableDrawn(Cable* cable);
+    // A box was dragged, for the undo history.
     void boxMoved(const std::vector<view::Point>& cornersBefore);
 
 protected:
@@ -53,6 +55,7 @@ private:
     void PaintFocus(QPainter& p);
     void Send(const ViewMessage& message);
 
+    NodesViewModel model_;
     QImage backBuffer_;
     bool bufferFresh_ = false;  // Redraw painted the buffer; the paint event only shows it
     QImage boxPicture_;

@@ -160,8 +160,7 @@ void NodesViewModel::RightButtonDown(int x, int y) {
     if (!oneOutput || !endFree) return;  // refused; the drawing goes on
     drawing_ = false;
     endPin_ = k;
-    if (beforeEdit) beforeEdit();
-    graph->Connect(start, end);
+    if (drawCable) drawCable(start, end);
 }
 
 bool NodesViewModel::TrackRubberBand(int x, int y) {

@@ -62,8 +62,8 @@ public:
     int scrollX = 0;
     int scrollY = 0;
     int cableResolution = 100;  // 10, 100 or 500
-    // Called just before the view changes the graph itself (a new cable).
-    std::function<void()> beforeEdit;
+    // Makes the cable the user finished drawing (an undoable command).
+    std::function<void(Pin* first, Pin* second)> drawCable;
 
     // Rebuilds boxes, pin spots and cable traces as a paint does, and the
     // rubber band while a cable is being drawn.
@@ -82,7 +82,7 @@ public:
     // Delete key: asks for the selected node's deletion, else the cable's.
     ViewMessage DeleteRequest() const;
 
-    // Right button: starts, finishes or cancels a cable (creating it in the graph).
+    // Right button: starts, finishes (through drawCable) or cancels a cable.
     void RightButtonDown(int x, int y);
     // Mouse move while drawing; true when the rubber band moved.
     bool TrackRubberBand(int x, int y);

@@ -1,15 +1,17 @@
 #include "nodes/filters/Blur.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <vector>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "platform/Numeric.h"
+#include "platform/Simd.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // Looking the output byte up keeps the per-pixel cost at one subtraction, one
 // addition and one load whatever the radius.
@@ -41,6 +43,7 @@ bool blur::MultipliesLikeTable(const std::vector<uint8_t>& table, uint32_t m) {
 
 namespace {
 
+#if defined(__SSE2__)
 // Sixteen running sums scaled by (sum × m) >> 32 and packed to bytes.
 __m128i ScaleSixteen(const __m128i sums[4], __m128i multiplier) {
     const __m128i highHalves = _mm_set_epi32(-1, 0, -1, 0);
@@ -78,6 +81,8 @@ void BlurSixteen(const uint8_t* entering, const uint8_t* leaving, int32_t* sum, 
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), ScaleSixteen(sums, multiplier));
 }
 
+#endif
+
 // One row of the horizontal pass: a running sum over 2·r + 1 columns that
 // wraps around the row's ends, all four bytes of a pixel alike.
 void BlurRow(const uint8_t* src, uint8_t* dst, int width, int r, const uint8_t* scale) {
@@ -97,6 +102,7 @@ void BlurRow(const uint8_t* src, uint8_t* dst, int width, int r, const uint8_t* 
     }
 }
 
+#if defined(__SSE2__)
 // A pixel's four bytes widened to 32-bit lanes.
 __m128i Widen(const uint8_t* pixel) {
     int32_t bytes;
@@ -137,20 +143,20 @@ void BlurRowMultiplying(const uint8_t* src, uint8_t* dst, int width, int r, uint
     }
 }
 
+#endif
+
 // Row y wrapped into 0 .. height - 1, for y >= -2 * height.
 int WrapRow(int y, int height) {
     return (y + 2 * height) % height;
 }
 
-// Rows [y0, y1) of the vertical pass. It keeps one running sum per column and
-// byte and walks the rows in memory order, which gives the same sums as walking
-// each column; the sums start from the window above y0, so any band gives the
-// integer sums the whole pass gives.
-// Sixteen bytes at a time run in SSE2 (see BlurSixteen).
-// Bytes [i0, i1) of every row: each byte's column has a running sum of its
-// own, so a slab of columns needs only its own window primed once.
-void BlurColumns(const Image& src, Image& dst, int r, float factor, const uint8_t* scale, size_t i0,
-                 size_t i1) {
+// The vertical pass over bytes [i0, i1) of every row, all rows. It keeps one
+// running sum per byte column and walks the rows in memory order, which gives
+// the same sums as walking each column; each column's sum is its own, so a
+// slab of columns needs only its own window primed once. With `vector`,
+// sixteen bytes at a time run in SSE2 (see BlurSixteen).
+void BlurColumns(const Image& src, Image& dst, int r, [[maybe_unused]] float factor,
+                 const uint8_t* scale, size_t i0, size_t i1, [[maybe_unused]] bool vector) {
     const int height = src.height;
     // A radius of 0 has a factor of 1: each byte its own sum.
     if (r == 0) {
@@ -164,14 +170,19 @@ void BlurColumns(const Image& src, Image& dst, int r, float factor, const uint8_
         const uint8_t* p = src.pixel(0, WrapRow(j, height)) + i0;
         for (size_t i = 0; i < count; ++i) sum[i] += p[i];
     }
+#if defined(__SSE2__)
     const __m128i multiplier = _mm_set1_epi64x(blur::VerticalMultiplier(factor));
+#endif
     for (int y = 0; y < height; ++y) {
         const uint8_t* leaving = src.pixel(0, WrapRow(y - r - 1, height)) + i0;
         const uint8_t* entering = src.pixel(0, WrapRow(y + r, height)) + i0;
         uint8_t* out = dst.pixel(0, y) + i0;
         size_t i = 0;
-        for (; i + 16 <= count; i += 16)
-            BlurSixteen(entering + i, leaving + i, &sum[i], out + i, multiplier);
+#if defined(__SSE2__)
+        if (vector)
+            for (; i + 16 <= count; i += 16)
+                BlurSixteen(entering + i, leaving + i, &sum[i], out + i, multiplier);
+#endif
         for (; i < count; ++i) {
             sum[i] += entering[i] - leaving[i];
             out[i] = scale[sum[i]];
@@ -211,7 +222,9 @@ void Blur::Compute() {
         const Image& source = *inputImages[0];
         const std::vector<uint8_t> scaleH = blur::ScaleTable(rh, fh);
         const uint32_t mh = rh > 0 ? blur::HorizontalMultiplier(rh) : 0;
-        const bool multiply = rh > 0 && blur::MultipliesLikeTable(scaleH, mh);
+        const bool vector = platform::ActiveSimd() != platform::SimdLevel::Plain;
+        [[maybe_unused]] const bool multiply =
+            vector && rh > 0 && blur::MultipliesLikeTable(scaleH, mh);
         // The passes write only what they do not read, even when the source is
         // this node's own image, so their rows are independent.
         ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
@@ -221,8 +234,10 @@ void Blur::Compute() {
                 // A radius of 0 has a factor of 1: each byte its own sum.
                 if (rh == 0)
                     std::memcpy(dst, src, 4 * static_cast<size_t>(width));
+#if defined(__SSE2__)
                 else if (multiply)
                     BlurRowMultiplying(src, dst, width, rh, mh);
+#endif
                 else
                     BlurRow(src, dst, width, rh, scaleH.data());
             }
@@ -234,7 +249,7 @@ void Blur::Compute() {
         const int slabs = static_cast<int>((rowBytes + kSlabBytes - 1) / kSlabBytes);
         ForEachRow(slabs, RowOrder::kAnyOrder, [&](int s0, int s1) {
             BlurColumns(*temp, *image, rv, fv, scaleV.data(), s0 * kSlabBytes,
-                        std::min(rowBytes, s1 * kSlabBytes));
+                        std::min(rowBytes, s1 * kSlabBytes), vector);
         });
     }
 }

@@ -1,14 +1,18 @@
 #include "nodes/filters/BrightnessContrast.h"
 
-#include <emmintrin.h>
-
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <iterator>
 #include <vector>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
+#include "platform/Numeric.h"
+#include "platform/Simd.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -54,7 +58,18 @@ std::vector<Scale> ScalesFor(const Image& source, double exponent) {
     return scales;
 }
 
-// One pixel, all four bytes at once: the same steps as the plain double loop
+// One pixel in the double chain: (deviation / L) * L^e, truncated, plus
+// brightness + 127, limited to a byte. Every operation is a double one (not
+// extended), as the worked example of this node computes it.
+void AdjustPixelPlain(const uint8_t* source, uint8_t* target, const Scale& scale, int bias) {
+    for (int k = 0; k < 4; ++k) {
+        const double scaled = ((source[k] - 127) / scale.length) * scale.power;
+        target[k] = static_cast<uint8_t>(std::clamp(platform::TruncToInt(scaled) + bias, 0, 255));
+    }
+}
+
+#if defined(__SSE2__)
+// One pixel, all four bytes at once, as AdjustPixelPlain: the same steps as the plain double loop
 // ((deviation / L) * L^e, truncated, plus brightness + 127, limited to a byte),
 // and as exact. Each lane of divpd and mulpd is one correctly rounded double
 // operation, as divsd and mulsd are; deviations convert to double exactly; the
@@ -80,6 +95,7 @@ void AdjustPixel(const uint8_t* source, uint8_t* target, const Scale& scale, __m
     bytes = static_cast<uint32_t>(_mm_cvtsi128_si32(packed));
     std::memcpy(target, &bytes, 4);
 }
+#endif
 
 enum Slot { kBrightness, kContrast, kSlotCount };
 
@@ -102,13 +118,22 @@ void BrightnessContrast::Compute() {
     const double exponent = (value(kContrast) + 255) * kPerLevel;
     const Image& src = *inputImages[0];
     const std::vector<Scale> scales = ScalesFor(src, exponent);
-    const __m128i bias = _mm_set1_epi32(brightness + 127);
+    const int bias = brightness + 127;
+    [[maybe_unused]] const bool vector = platform::ActiveSimd() != platform::SimdLevel::Plain;
     // Each pixel depends on the same pixel of the source only, read whole before
     // it is written (the source may be this image).
     ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
         const uint8_t* source = src.pixel(0, y0);
         uint8_t* target = image->pixel(0, y0);
-        for (const uint8_t* end = image->pixel(0, y1); target != end; source += 4, target += 4)
-            AdjustPixel(source, target, scales[SquareSum(source)], bias);
+        const uint8_t* end = image->pixel(0, y1);
+#if defined(__SSE2__)
+        if (vector) {
+            const __m128i biases = _mm_set1_epi32(bias);
+            for (; target != end; source += 4, target += 4)
+                AdjustPixel(source, target, scales[SquareSum(source)], biases);
+        }
+#endif
+        for (; target != end; source += 4, target += 4)
+            AdjustPixelPlain(source, target, scales[SquareSum(source)], bias);
     });
 }

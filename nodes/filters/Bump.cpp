@@ -6,7 +6,6 @@
 #include <iterator>
 #include <vector>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "platform/Numeric.h"
 

@@ -3,7 +3,6 @@
 #include <array>
 #include <iterator>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 
 namespace {

@@ -1,7 +1,5 @@
 #include "nodes/filters/Emboss.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -9,9 +7,13 @@
 #include <memory>
 #include <vector>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "platform/Numeric.h"
+#include "platform/Simd.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -111,6 +113,7 @@ uint8_t* RowOf(Image& target, int y) {
     return target.bytes() + 4 * static_cast<size_t>(target.width) * y;
 }
 
+#if defined(__SSE2__)
 // Column sums of four neighbouring pixels from pixel x on, per byte, in
 // 16-bit lanes: at most 3 x 255.
 void ColumnSums(const Neighbourhood& n, int x, __m128i& low, __m128i& high) {
@@ -135,6 +138,7 @@ __m128i FourReliefs(const Neighbourhood& n, int x) {
     const __m128i high = _mm_sub_epi16(_mm_add_epi16(grey, rightHigh), leftHigh);
     return _mm_and_si128(_mm_packus_epi16(low, high), _mm_set1_epi32(0x00FFFFFF));
 }
+#endif
 
 // The shaded level of every source level for every relief strength, for one
 // Shade value: Shaded(a, 128 + d) depends on the strength and a alone.
@@ -153,6 +157,7 @@ private:
     std::array<std::array<uint8_t, 256>, 256> levels_;
 };
 
+#if defined(__SSE2__)
 // Four pixels from x on; shaded through the tables when `levels` is given.
 // The alpha byte is the centre's first byte, as the plain loop writes it when
 // source and target differ.
@@ -176,6 +181,7 @@ void FourPixels(const Neighbourhood& n, int x, const ShadeLevels* levels, uint8_
         o[3] = centre[i];
     }
 }
+#endif
 
 }  // namespace
 
@@ -194,13 +200,17 @@ void Render(const Image& source, Image& target, int shade) {
     const std::unique_ptr<ShadeLevels> levels =
         shade > 0 ? std::make_unique<ShadeLevels>(shade) : nullptr;
     const int w = target.width;
+    [[maybe_unused]] const bool vector = platform::ActiveSimd() != platform::SimdLevel::Plain;
     ForEachRow(target.height, RowOrder::kAnyOrder, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const Neighbourhood n(source, y);
             uint8_t* out = RowOf(target, y);
             int x = 0;
             Pixel(n, w, x++, strengths, shade, out);
-            for (; x + 4 < w; x += 4) FourPixels(n, x, levels.get(), out);  // up to pixel x + 4
+#if defined(__SSE2__)
+            if (vector)
+                for (; x + 4 < w; x += 4) FourPixels(n, x, levels.get(), out);  // up to pixel x + 4
+#endif
             for (; x < w; ++x) Pixel(n, w, x, strengths, shade, out + 4 * x);
         }
     });

@@ -1,6 +1,8 @@
 #include "nodes/filters/Mixer.h"
 
+#if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +12,7 @@
 #include "engine/RowBands.h"
 #include "nodes/filters/ColorSpace.h"
 #include "platform/Numeric.h"
+#include "platform/Simd.h"
 
 using platform::single;
 
@@ -41,6 +44,7 @@ void plain::MultiplyBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t
 
 namespace {
 
+#if defined(__SSE2__)
 // (x * y) >> 8 in 16-bit lanes for x * y < 2^24: the high and low halves of
 // the 32-bit product put together, exactly.
 __m128i ScaledDown(__m128i x, __m128i y) {
@@ -75,17 +79,28 @@ void MixBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint
     (kMultiply ? plain::MultiplyBytes : plain::AddBytes)(a + j, b + j, d + j, count - j, ampA,
                                                          ampB);
 }
+#endif
+
+template <bool kMultiply>
+void MixAtActiveLevel(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
+                      uint32_t ampB) {
+#if defined(__SSE2__)
+    if (platform::ActiveSimd() != platform::SimdLevel::Plain)
+        return MixBytes<kMultiply>(a, b, d, count, ampA, ampB);
+#endif
+    (kMultiply ? plain::MultiplyBytes : plain::AddBytes)(a, b, d, count, ampA, ampB);
+}
 
 }  // namespace
 
 void AddBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
               uint32_t ampB) {
-    MixBytes<false>(a, b, d, count, ampA, ampB);
+    MixAtActiveLevel<false>(a, b, d, count, ampA, ampB);
 }
 
 void MultiplyBytes(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count, uint32_t ampA,
                    uint32_t ampB) {
-    MixBytes<true>(a, b, d, count, ampA, ampB);
+    MixAtActiveLevel<true>(a, b, d, count, ampA, ampB);
 }
 
 namespace {

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <iterator>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "platform/Numeric.h"
 

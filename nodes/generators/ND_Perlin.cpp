@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "nodes/generators/ChannelMask.h"
 #include "platform/CRand.h"

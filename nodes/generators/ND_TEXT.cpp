@@ -5,8 +5,6 @@
 #include <cstring>
 #include <iterator>
 
-#include "engine/Diagnostics.h"
-
 namespace {
 
 enum Slot { kPosX, kPosY, kHeight, kWeight, kText, kColor, kFont, kSlotCount };

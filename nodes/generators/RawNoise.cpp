@@ -2,7 +2,6 @@
 
 #include <iterator>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "platform/CRand.h"
 

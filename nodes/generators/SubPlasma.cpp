@@ -5,7 +5,6 @@
 #include <iterator>
 #include <vector>
 
-#include "engine/Diagnostics.h"
 #include "engine/RowBands.h"
 #include "nodes/generators/ChannelMask.h"
 #include "platform/CRand.h"

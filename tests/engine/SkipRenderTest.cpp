@@ -35,9 +35,8 @@ private:
 
 // What undo needs to put back a node taken out with its cables, or a cable.
 struct Removal {
-    std::unique_ptr<Node> node;  // null: a cable alone
-    int index = 0;
-    std::vector<NodeGraph::CablePlace> cables;  // in removal order
+    HeldNode node;                  // no node: a cable alone
+    std::vector<HeldCable> cables;  // in removal order
 };
 
 // What redo takes out again.
@@ -48,8 +47,7 @@ struct Reinsertion {
 
 Removal RemoveCable(NodeGraph& graph, Cable* cable) {
     Removal removal;
-    removal.cables.push_back(graph.PlaceOf(cable));
-    graph.RemoveCable(cable);
+    removal.cables.push_back(graph.TakeCable(cable));
     return removal;
 }
 
@@ -59,18 +57,13 @@ Removal TakeOut(NodeGraph& graph, Node* node) {
     for (const auto& cable : graph.cables)
         if (cable->first->owner == node || cable->second->owner == node)
             attached.push_back(cable.get());
-    for (Cable* cable : attached) {
-        removal.cables.push_back(graph.PlaceOf(cable));
-        graph.RemoveCable(cable);
-    }
-    removal.index = graph.NodeIndex(node);
-    removal.node = graph.TakeNode(node);
+    for (Cable* cable : attached) removal.cables.push_back(graph.TakeCable(cable));
+    removal.node = graph.TakeNode(graph.NodeIndex(node));
     return removal;
 }
 
 Reinsertion PutBack(NodeGraph& graph, Removal& removal) {
-    Node* node = removal.node.get();
-    if (node) graph.PutNode(std::move(removal.node), removal.index);
+    Node* node = removal.node.node ? graph.PutNode(removal.node) : nullptr;
     Cable* cable = nullptr;
     for (auto it = removal.cables.rbegin(); it != removal.cables.rend(); ++it)
         cable = graph.PutCable(*it);

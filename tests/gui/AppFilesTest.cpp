@@ -22,7 +22,7 @@ TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
     // Blur -> Store, its first value changed, boxes moved, a smaller texture.
     Node* blur = AddFeedingStore(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
     blur->param(0).SetValue(blur->param(0).GetMax());
-    s.view->SetLayout({{10, 20}, {-40, 300}});
+    s.view->model().SetLayout({{10, 20}, {-40, 300}});
     w.Command(CMD_SMALLER);
     BoxCloser closer;  // a failure would otherwise hang on its box
     AnswerDialog(kDir + "round.mtf");
@@ -35,7 +35,7 @@ TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
     EXPECT_EQ(opened.window().windowTitle(), "round.mtf[*] \u2014 Swatcher [v0.97] by Oxhal");
     EXPECT_EQ(opened.Saved(), Saved());  // the graph, its size and the layout
     EXPECT_EQ(opened.state().selectionTitle->text(), "none");
-    EXPECT_EQ(opened.state().view->selectedNode, nullptr);
+    EXPECT_EQ(opened.state().view->model().selectedNode, nullptr);
     EXPECT_EQ(opened.RenderCount(), 2);
     const QStringList kTextures = {"Mottle texture (*.mtf)"};
     const FileDialogRequest& save = requests().at(0);
@@ -83,7 +83,7 @@ TEST_F(AppFiles, SaveGoesToTheDocumentsOwnFileAndAFailureKeepsItModified) {
     EXPECT_FALSE(w.isWindowModified());
     w.Command(CMD_SMALLER);
     EXPECT_FALSE(w.SaveFile(kDir + "no/such/dir/x.mtf"));
-    EXPECT_FALSE(w.history().isClean());
+    EXPECT_FALSE(w.document().history().IsClean());
     EXPECT_EQ(ReadFileBytes(first).at(0), 128);  // the width, little-endian
     EXPECT_EQ(closer.boxes().size(), 1u);
     w.Command(CMD_SAVE_CURRENT);  // still the file it came from
@@ -125,7 +125,7 @@ TEST_F(AppFiles, UnsavedChangesAskFirstAndOnlySaveOrDiscardGoOn) {
         EXPECT_EQ(saved, c.answer == QMessageBox::Save && c.goesOn);
         if (!c.goesOn) {  // nothing lost
             EXPECT_EQ(app.graph().width, 128);
-            EXPECT_FALSE(app.window().history().isClean());
+            EXPECT_FALSE(app.window().document().history().IsClean());
         }
     }
 }

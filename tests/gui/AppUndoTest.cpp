@@ -18,7 +18,7 @@ class AppUndo : public AppTest {
 protected:
     QPoint PinCentre(const Pin* pin) {
         s.view->Redraw();
-        for (const PinSpot& spot : s.view->pinSpots())
+        for (const PinSpot& spot : s.view->model().pinSpots())
             if (spot.pin == pin) return {spot.rect().Centre().x, spot.rect().Centre().y};
         ADD_FAILURE() << "pin not drawn";
         return {};
@@ -31,7 +31,7 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
     graph().AddNode(std::make_unique<ProbeNode>());
     graph().AddNode(std::make_unique<ProbeNode>());
     graph().AddNode(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
-    s.view->SetLayout({{10, 10}, {150, 10}, {10, 150}, {290, 150}, {150, 150}});
+    s.view->model().SetLayout({{10, 10}, {150, 10}, {10, 150}, {290, 150}, {150, 150}});
     const struct {
         const char* step;   // the name the Undo item shows
         int rendersOnUndo;  // with automatic rendering on
@@ -96,11 +96,11 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.step);
         const std::vector<uint8_t> before = Saved();
-        const int steps = w.history().count();
+        const int steps = w.document().history().count();
         c.change();
         const std::vector<uint8_t> after = Saved();
         EXPECT_NE(after, before);
-        EXPECT_EQ(w.history().count(), steps + 1);
+        EXPECT_EQ(w.document().history().count(), steps + 1);
         EXPECT_EQ(w.action(CMD_UNDO)->text(), QString("Undo ") + c.step);
         const int renders = RenderCount();
         w.action(CMD_UNDO)->trigger();

@@ -68,7 +68,7 @@ TEST_F(AppWindow, StartsWithAnEmptyDocumentAndTheWholeMenuWithItsCheckedItems) {
                                            {CMD_CABLES_STANDARD, 100}};  // stays checked
     for (auto [id, resolution] : kCables) {
         w.action(id)->trigger();
-        EXPECT_EQ(s.view->cableResolution, resolution);
+        EXPECT_EQ(s.view->model().cableResolution, resolution);
         for (int other : {CMD_CABLES_LOW, CMD_CABLES_STANDARD, CMD_CABLES_HIGH})
             EXPECT_EQ(w.action(other)->isChecked(), other == id) << id << " " << other;
     }
@@ -103,10 +103,10 @@ TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
 
     w.Command(CMD_CLONE_NODE);
     ASSERT_EQ(graph().nodes.size(), 4u);
-    EXPECT_EQ(s.view->selectedNode, graph().nodes[3].get());
+    EXPECT_EQ(s.view->model().selectedNode, graph().nodes[3].get());
     w.Command(CMD_DELETE_NODE);
     EXPECT_EQ(s.selection.shown(), Selection{});
-    EXPECT_EQ(s.view->selectedNode, nullptr);
+    EXPECT_EQ(s.view->model().selectedNode, nullptr);
     EXPECT_EQ(s.selectionTitle->text(), "none");
     EXPECT_TRUE(s.valueControls.empty() && s.nameLabels.empty() && s.valueLabels.empty());
     EXPECT_EQ(RenderCount(), 1);  // editing the graph does not render
@@ -146,11 +146,11 @@ TEST_F(AppWindow, CablePanelResizeAndDeleteCableClearingTheViewSelectionOnly) {
     }
     EXPECT_EQ(s.selectionTitle->text(), "none");
     s.viewHScroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(s.view->scrollX, 50);
+    EXPECT_EQ(s.view->model().scrollX, 50);
 
     SendMessage(MSG_SELECT_NODE, 1);
     w.Command(CMD_DELETE_CABLE);  // no cable: only the view's node selection goes
-    EXPECT_EQ(s.view->selectedNode, nullptr);
+    EXPECT_EQ(s.view->model().selectedNode, nullptr);
     EXPECT_EQ(s.selection.node(), probe);
 }
 
@@ -193,7 +193,7 @@ TEST_F(AppWindow, PanelRowsReachTheParameterTheLabelTheHistoryAndThePreview) {
     };
     for (const auto& c : kSteps) {
         SCOPED_TRACE(c.value);
-        const int steps = w.history().count();
+        const int steps = w.document().history().count();
         const int renders = RenderCount();
         if (c.key == Qt::Key_unknown)
             Wheel(slider, {0, 120 * c.notches});
@@ -201,7 +201,7 @@ TEST_F(AppWindow, PanelRowsReachTheParameterTheLabelTheHistoryAndThePreview) {
             QTest::keyClick(slider, c.key);
         QCoreApplication::processEvents();
         EXPECT_EQ(probe->value(0), c.value);
-        EXPECT_EQ(w.history().count(), steps + 1);
+        EXPECT_EQ(w.document().history().count(), steps + 1);
         EXPECT_EQ(RenderCount(), renders + 1);
     }
 
@@ -231,7 +231,8 @@ TEST_F(AppWindow, PanelRowsReachTheParameterTheLabelTheHistoryAndThePreview) {
     Wheel(s.view, {0, -240}, Qt::ShiftModifier);
     EXPECT_EQ(std::pair(s.viewHScroll->value(), s.viewVScroll->value()),
               std::pair(3 * notch, notch));
-    EXPECT_EQ(std::pair(s.view->scrollX, s.view->scrollY), std::pair(3 * notch, notch));
+    EXPECT_EQ(std::pair(s.view->model().scrollX, s.view->model().scrollY),
+              std::pair(3 * notch, notch));
 }
 
 TEST(AppPreviewPicture, MagnifiesAndShowsTheBackdrop) {

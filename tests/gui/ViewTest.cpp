@@ -37,9 +37,9 @@ TEST(ViewWidget, LeftClicksSelectDeleteAsksAndThePictureShowsTheSelection) {
     parent.resize(480, 320);
     auto* view = new NodesView(&parent);
     view->setGeometry(0, 0, 480, 320);
-    view->graph = &graph;
+    view->model().graph = &graph;
     graph.AddNode(registry.CreateNode(Mixer::kTypeId));
-    view->SetLayout({{300, 150}, {100, 160}});
+    view->model().SetLayout({{300, 150}, {100, 160}});
     parent.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
     view->Attach();
@@ -51,7 +51,7 @@ TEST(ViewWidget, LeftClicksSelectDeleteAsksAndThePictureShowsTheSelection) {
     EXPECT_TRUE(view->hasFocus());
     QTest::keyClick(view, Qt::Key_Delete);
     const QImage before = view->grab().toImage();
-    view->selectedNode = graph.store();
+    view->model().selectedNode = graph.store();
     view->Redraw();
     QTest::keyClick(view, Qt::Key_Delete);
     QTest::keyClick(view, Qt::Key_Backspace);
@@ -63,7 +63,7 @@ TEST(ViewWidget, LeftClicksSelectDeleteAsksAndThePictureShowsTheSelection) {
     EXPECT_EQ(after.pixelColor(297, 200), QColor(0, 0, 0));  // outline 2 px outside the box
     EXPECT_EQ(after.pixelColor(350, 189), before.pixelColor(350, 189));  // same picture inside
     // No pure blue survives in any pin.
-    for (const PinSpot& spot : view->pinSpots())
+    for (const PinSpot& spot : view->model().pinSpots())
         for (int y = spot.top; y < spot.bottom; ++y)
             for (int x = spot.left; x < spot.right; ++x)
                 ASSERT_NE(after.pixelColor(x, y), QColor(0, 0, 255)) << x << "," << y;

@@ -22,7 +22,10 @@ using view::Rect;
 
 class ViewModelTest : public ::testing::Test {
 protected:
-    void SetUp() override { model.graph = &graph; }
+    void SetUp() override {
+        model.graph = &graph;
+        model.drawCable = [this](Pin* first, Pin* second) { graph.Connect(first, second); };
+    }
 
     Node* Add(uint8_t type) { return graph.AddNode(registry.CreateNode(type)); }
     void Place(const std::vector<BoxPos>& corners) {

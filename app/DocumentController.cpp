@@ -1,0 +1,333 @@
+#include "app/DocumentController.h"
+
+#include <algorithm>
+
+#include "app/DocumentRules.h"
+#include "app/EditorSelection.h"
+#include "engine/Image.h"
+#include "engine/NodeGraph.h"
+#include "engine/TextureFile.h"
+#include "view/ViewModel.h"
+
+namespace {
+
+// A command that makes the document as after it (forward) or before it.
+class DocumentCommand : public Command {
+public:
+    DocumentCommand(DocumentController& document, std::string text)
+        : Command(std::move(text)), document_(document) {}
+    void Redo() final { Run(true); }
+    void Undo() final { Run(false); }
+
+protected:
+    // What the change may have touched; refusals mark the command obsolete.
+    virtual DocumentChange Apply(bool forward) = 0;
+    NodeGraph& graph() { return document_.graph(); }
+    DocumentController& document_;
+
+private:
+    void Run(bool forward) {
+        document_.BeforeChange();
+        document_.Changed(Apply(forward));
+    }
+};
+
+// Add, clone or delete node; the box corners of every node come back too.
+class NodeCommand : public DocumentCommand {
+public:
+    // Adds `held`'s node at its index, or deletes the node at that index.
+    NodeCommand(DocumentController& document, std::string text, HeldNode held, bool adds)
+        : DocumentCommand(document, std::move(text)),
+          held_(std::move(held)),
+          adds_(adds),
+          before_(document.layout().Corners()),
+          after_(before_) {
+        // A new node's box starts at the default place.
+        if (adds_)
+            after_.insert(after_.begin() + held_.index,
+                          view::Point{view::kDefaultBoxLeft, view::kDefaultBoxTop});
+        else
+            after_.erase(after_.begin() + held_.index);
+    }
+
+protected:
+    DocumentChange Apply(bool forward) override {
+        if (forward != adds_) {
+            held_ = graph().TakeNode(held_.index);
+            document_.selection().Forget(held_.node.get());
+        } else if (!graph().PutNode(held_)) {
+            document_.Refuse(document_.NoMemoryForNode());
+            SetObsolete(true);
+            return {};
+        }
+        document_.layout().SetCorners(forward ? after_ : before_);
+        return {};  // a node without cables renders nothing
+    }
+
+private:
+    HeldNode held_;
+    bool adds_;
+    std::vector<view::Point> before_;
+    std::vector<view::Point> after_;
+};
+
+// Draw or delete cable.
+class CableCommand : public DocumentCommand {
+public:
+    // Draws a new cable between `first` and `second`.
+    CableCommand(DocumentController& document, Pin* first, Pin* second)
+        : DocumentCommand(document, "Draw cable"),
+          held_{std::make_unique<Cable>(first, second)},
+          cable_(held_.cable.get()),
+          draws_(true) {}
+    // Deletes `cable`.
+    CableCommand(DocumentController& document, Cable* cable)
+        : DocumentCommand(document, "Delete cable"), cable_(cable), draws_(false) {}
+
+    Cable* cable() const { return cable_; }
+
+protected:
+    DocumentChange Apply(bool forward) override {
+        // The render changes when the node whose input the cable feeds is rendered.
+        const Pin* input = cable_->first->IsOutputPin() ? cable_->second : cable_->first;
+        if (forward == draws_) {
+            graph().PutCable(held_);
+            return {graph().ReachesStore(input->owner)};
+        }
+        const bool reached = graph().ReachesStore(input->owner);
+        document_.selection().Forget(cable_);
+        held_ = graph().TakeCable(cable_);
+        return {reached};
+    }
+
+private:
+    HeldCable held_;
+    Cable* cable_;
+    bool draws_;
+};
+
+// One drag of a box with the middle button.
+class MoveCommand : public DocumentCommand {
+public:
+    MoveCommand(DocumentController& document, std::vector<view::Point> before)
+        : DocumentCommand(document, "Move node"),
+          before_(std::move(before)),
+          after_(document.layout().Corners()) {}
+
+protected:
+    DocumentChange Apply(bool forward) override {
+        document_.layout().SetCorners(forward ? after_ : before_);
+        return {};
+    }
+
+private:
+    std::vector<view::Point> before_;
+    std::vector<view::Point> after_;
+};
+
+// A parameter's value or text.
+class ParamCommand : public DocumentCommand {
+public:
+    ParamCommand(DocumentController& document, Node& node, int param, ParamValue value,
+                 long long run)
+        : DocumentCommand(document, "Change " + node.param(param).name),
+          node_(node),
+          param_(param),
+          before_(Read()),
+          after_(std::move(value)),
+          run_(run) {}
+
+    bool MergeWith(const Command& other) override {
+        const auto* next = dynamic_cast<const ParamCommand*>(&other);
+        if (!next || &next->node_ != &node_ || next->param_ != param_ || next->run_ != run_)
+            return false;
+        after_ = next->after_;
+        SetObsolete(after_ == before_);  // the run came back to where it began
+        return true;
+    }
+
+protected:
+    DocumentChange Apply(bool forward) override {
+        Param& param = node_.param(param_);
+        const ParamValue& value = forward ? after_ : before_;
+        if (param.isNumeric)
+            param.SetValue(value.number);
+        else
+            param.SetText(value.text);
+        // What the parameter keeps (clamped, cut short) is what redo restores.
+        if (forward) after_ = Read();
+        SetObsolete(after_ == before_);
+        return {graph().ReachesStore(&node_)};
+    }
+
+private:
+    ParamValue Read() const {
+        const Param& param = node_.param(param_);
+        return param.isNumeric ? ParamValue{param.GetValue(), {}} : ParamValue{0, param.GetText()};
+    }
+
+    Node& node_;
+    int param_;
+    ParamValue before_;
+    ParamValue after_;
+    long long run_;
+};
+
+// Larger or Smaller.
+class TextureCommand : public DocumentCommand {
+public:
+    TextureCommand(DocumentController& document, int before, int after)
+        : DocumentCommand(document, after > before ? "Larger texture" : "Smaller texture"),
+          before_(before),
+          after_(after) {}
+
+protected:
+    DocumentChange Apply(bool forward) override {
+        // Refused for want of memory: the step leaves the history.
+        if (!document_.ApplyTextureSize(forward ? after_ : before_)) {
+            SetObsolete(true);
+            return {};
+        }
+        return {true, true};
+    }
+
+private:
+    int before_;
+    int after_;
+};
+
+}  // namespace
+
+DocumentController::DocumentController(NodeGraph& graph, NodesViewModel& layout,
+                                       EditorSelection& selection, const NodeRegistry& registry)
+    : graph_(graph), layout_(layout), selection_(selection), registry_(registry) {
+    history_.changed = [this] {
+        if (historyChanged) historyChanged();
+    };
+}
+
+// Commands may hold nodes and cables, which go before the graph does.
+DocumentController::~DocumentController() = default;
+
+void DocumentController::BeforeChange() {
+    if (beforeChange) beforeChange();
+}
+
+void DocumentController::Changed(DocumentChange change) {
+    change.replayed = replaying_;
+    if (changed) changed(change);
+}
+
+void DocumentController::Refuse(const std::string& text) {
+    if (refused) refused(text);
+}
+
+void DocumentController::Replay(void (CommandStack::*step)()) {
+    replaying_ = true;
+    (history_.*step)();
+    replaying_ = false;
+}
+
+bool DocumentController::Open(const std::string& path) {
+    std::vector<BoxPos> layout;
+    std::string error;
+    BeforeChange();
+    if (!LoadTextureFile(path, graph_, registry_, &layout, &error)) {
+        Refuse(error);
+        return false;
+    }
+    path_ = path;
+    selection_.ForgetAll();
+    layout_.SetLayout(layout);
+    // The old nodes and cables are gone, and with them every step.
+    history_.Clear();
+    return true;
+}
+
+bool DocumentController::Save(const std::string& path) {
+    std::string error;
+    if (!SaveTextureFile(path, graph_, layout_.Layout(), &error)) {
+        Refuse(error);
+        return false;
+    }
+    path_ = path;
+    history_.SetClean();
+    return true;
+}
+
+Node* DocumentController::InsertNode(const char* text, std::unique_ptr<Node> node) {
+    if (!node) return nullptr;
+    Node* added = node.get();
+    HeldNode held{std::move(node), static_cast<int>(graph_.nodes.size())};
+    if (!history_.Push(std::make_unique<NodeCommand>(*this, text, std::move(held), true)))
+        return nullptr;
+    return added;
+}
+
+Node* DocumentController::AddNode(std::unique_ptr<Node> node) {
+    return InsertNode("Add node", std::move(node));
+}
+
+Node* DocumentController::CloneNode(const Node& node) {
+    if (const char* refusal = CanCloneNode(graph_, node)) {
+        Refuse(refusal);
+        return nullptr;
+    }
+    return InsertNode("Clone node", node.Clone());
+}
+
+bool DocumentController::DeleteNode(Node& node) {
+    if (const char* refusal = CanDeleteNode(graph_, node)) {
+        Refuse(refusal);
+        return false;
+    }
+    HeldNode held{nullptr, graph_.NodeIndex(&node)};
+    return history_.Push(
+        std::make_unique<NodeCommand>(*this, "Delete node", std::move(held), false));
+}
+
+bool DocumentController::DeleteCable(Cable* cable) {
+    const auto& cables = graph_.cables;
+    if (std::none_of(cables.begin(), cables.end(),
+                     [cable](const auto& c) { return c.get() == cable; }))
+        return false;
+    return history_.Push(std::make_unique<CableCommand>(*this, cable));
+}
+
+Cable* DocumentController::DrawCable(Pin* first, Pin* second) {
+    auto command = std::make_unique<CableCommand>(*this, first, second);
+    Cable* cable = command->cable();
+    history_.Push(std::move(command));
+    return cable;
+}
+
+void DocumentController::MoveBoxes(std::vector<view::Point> before) {
+    history_.Push(std::make_unique<MoveCommand>(*this, std::move(before)));
+}
+
+void DocumentController::SetParam(Node& node, int param, ParamValue value, long long run) {
+    history_.Push(std::make_unique<ParamCommand>(*this, node, param, std::move(value), run));
+}
+
+bool DocumentController::ResizeTexture(int side) {
+    if (side > Image::kMaxSide) {
+        const std::string max = std::to_string(Image::kMaxSide);
+        Refuse("Textures larger than " + max + "x" + max + " are not supported.");
+        return false;
+    }
+    return history_.Push(std::make_unique<TextureCommand>(*this, graph_.texture().width, side));
+}
+
+bool DocumentController::ApplyTextureSize(int side) {
+    if (graph_.SetTextureSize(side, side)) return true;
+    const Image& texture = graph_.texture();
+    Refuse("There is not enough memory for a " + std::to_string(side) + "x" + std::to_string(side) +
+           " texture.\nThe texture stays " + std::to_string(texture.width) + "x" +
+           std::to_string(texture.height) + ".");
+    return false;
+}
+
+std::string DocumentController::NoMemoryForNode() const {
+    return "There is not enough memory for another " + std::to_string(graph_.width) + "x" +
+           std::to_string(graph_.height) + " image.\nTry a smaller texture.";
+}
