@@ -41,21 +41,23 @@ void RenderScheduler::Post() {
 
 void RenderScheduler::StartDue() {
     posted_ = false;
-    if (!due_ || holds_ > 0 || !state_.graph) return;
-    Stop();  // a render that is asked for again supersedes the running one
+    // A running render goes on to completion; its end posts this again.
+    if (!due_ || holds_ > 0 || !state_.graph || running()) return;
     due_ = false;
     NodeGraph& graph = *state_.graph;
     state_.progress->Prepare(graph.CountUpstream());
     cancel_ = std::make_unique<CancelFlag>();
+    context_ = std::make_unique<RenderContext>(cancel_.get(), true);
+    context_->TakeParams(graph);
     completed_ = false;
     ++started_;
     const unsigned generation = ++generation_;
     startTicks_ = platform::QueryPerformanceCounter();
     busyDelay_.start();
     outOfMemory_ = false;
-    worker_ = std::thread([this, &graph, generation, cancel = cancel_.get()] {
+    worker_ = std::thread([this, &graph, generation, context = context_.get()] {
         try {
-            completed_ = graph.Render(cancel);
+            completed_ = graph.Render(*context);
         } catch (const std::bad_alloc&) {
             outOfMemory_ = true;  // the document is untouched; its images are redone next time
         }

@@ -1,8 +1,12 @@
 // The document's renders, one at a time on a thread of their own, while the
 // event loop goes on. Requests made before a render starts make one render,
-// started once the events already queued are handled; a change of the
-// document first stops the running render, which is cancelled (leaving no
-// trace) and becomes due again.
+// started once the events already queued are handled. A change of the
+// document's structure first stops the running render, which is cancelled
+// (leaving no trace) and becomes due again. Each render computes with the
+// parameter values taken when it starts, so parameters may change without
+// stopping it: a request while a render runs starts the next render as soon
+// as the running one has completed and is shown, and a drag keeps the
+// preview moving.
 #pragma once
 
 #include <QObject>
@@ -13,6 +17,7 @@
 #include <thread>
 
 #include "engine/RenderCancel.h"
+#include "engine/RenderContext.h"
 
 struct AppState;
 
@@ -25,9 +30,10 @@ public:
 
     // A render of the document as it will be when the queued events are done.
     void Request();
-    // Call before any change of the document: cancels the running render and
-    // waits for its thread, which stops at its next checkpoint. A render that
-    // completed meanwhile is shown now; a cancelled one is due again.
+    // Call before any change of the document other than a parameter value:
+    // cancels the running render and waits for its thread, which stops at its
+    // next checkpoint. A render that completed meanwhile is shown now; a
+    // cancelled one is due again.
     void Stop();
     // For closing: cancels the running render and drops the due one; a render
     // that completed meanwhile is not shown.
@@ -67,6 +73,9 @@ private:
     std::function<void()> shown_;
     std::thread worker_;
     std::unique_ptr<CancelFlag> cancel_;
+    // The running render's state; it skips the nodes whose inputs and
+    // parameters have not changed since they last computed.
+    std::unique_ptr<RenderContext> context_;
     // Written by the worker before it ends; read after joining it.
     bool completed_ = false;
     bool outOfMemory_ = false;

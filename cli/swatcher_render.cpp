@@ -24,6 +24,7 @@
 #include "cli/RenderProgress.h"
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"
+#include "engine/RenderContext.h"
 #include "engine/RowBands.h"
 #include "engine/Stream.h"
 #include "engine/TextureFile.h"
@@ -228,11 +229,12 @@ int PrepareGraph(const Options& options, const std::string& input, const NodeReg
 
 int RenderAndWrite(const Options& options, const Job& job, NodeGraph& graph) {
     try {
+        RenderContext context;  // one render of a fresh graph: nothing to skip or cancel
         if (isatty(STDERR_FILENO)) {
             RenderProgress progress(job.input, graph);
-            graph.Render();
+            graph.Render(context);
         } else {
-            graph.Render();
+            graph.Render(context);
         }
     } catch (const std::bad_alloc&) {
         return Fail(NoMemoryToRender(job.input, graph.width, graph.height), kBadOutput);

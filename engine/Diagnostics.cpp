@@ -9,7 +9,7 @@
 
 namespace {
 constexpr size_t kLineCapacity = 2048;
-int64_t g_timerStart = 0;
+Stopwatch g_stopwatch;
 }  // namespace
 
 void DebugLog(const char* format, ...) {
@@ -23,8 +23,22 @@ void DebugLog(const char* format, ...) {
     platform::WriteDebugLine(line);
 }
 
+void Stopwatch::Start() {
+    start_ = platform::QueryPerformanceCounter();
+}
+
+void Stopwatch::Stop(const char* label) const {
+    const int64_t now = platform::QueryPerformanceCounter();
+    DebugLog("%s took %i ms.", label,
+             ElapsedMilliseconds(start_, now, platform::QueryPerformanceFrequency()));
+}
+
 void StartTimer() {
-    g_timerStart = platform::QueryPerformanceCounter();
+    g_stopwatch.Start();
+}
+
+void StopTimer(const char* label) {
+    g_stopwatch.Stop(label);
 }
 
 int32_t ElapsedMilliseconds(int64_t start, int64_t now, int64_t frequency) {
@@ -33,10 +47,4 @@ int32_t ElapsedMilliseconds(int64_t start, int64_t now, int64_t frequency) {
     uint64_t ticks = static_cast<uint64_t>(now) - static_cast<uint64_t>(start);
     int64_t ms = static_cast<int64_t>(ticks * 1000u) / frequency;
     return static_cast<int32_t>(static_cast<uint32_t>(ms));
-}
-
-void StopTimer(const char* label) {
-    int64_t now = platform::QueryPerformanceCounter();
-    int32_t ms = ElapsedMilliseconds(g_timerStart, now, platform::QueryPerformanceFrequency());
-    DebugLog("%s took %i ms.", label, ms);
 }

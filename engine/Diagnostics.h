@@ -7,10 +7,20 @@
 // hands it to the platform's log sink. Longer lines are cut, keeping "\r\n".
 void DebugLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Stores the performance counter in the one start slot.
-void StartTimer();
+// One start slot on the performance counter.
+class Stopwatch {
+public:
+    void Start();
+    // Logs "%s took %i ms." with the milliseconds since the latest Start.
+    void Stop(const char* label) const;
 
-// Logs "%s took %i ms." with the milliseconds since the latest StartTimer.
+private:
+    int64_t start_ = 0;
+};
+
+// The program's stopwatch, for timing outside a render (each render times
+// its nodes with its context's own).
+void StartTimer();
 void StopTimer(const char* label);
 
 // Milliseconds between two counter readings: (ticks * 1000) / frequency in

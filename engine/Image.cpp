@@ -1,8 +1,23 @@
 #include "engine/Image.h"
 
+#include <atomic>
 #include <cstdlib>
 
 #include "engine/Diagnostics.h"
+
+namespace {
+uint64_t NextVersion() {
+    static std::atomic<uint64_t> count{0};
+    return ++count;
+}
+}  // namespace
+
+Image::Image(int w, int h, uint32_t* p)
+    : width(w), height(h), pixelCount(w * h), pixels(p), version_(NextVersion()) {}
+
+void Image::Written() {
+    version_ = NextVersion();
+}
 
 std::unique_ptr<Image> Image::Create(int width, int height) {
     void* block = nullptr;

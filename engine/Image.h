@@ -26,11 +26,21 @@ public:
     }
     size_t byteCount() const { return static_cast<size_t>(pixelCount) * 4; }
 
+    // Which contents the pixels hold: every new image and every write takes
+    // the next number of one program-wide count, so two readings of the same
+    // version saw the same bytes. Whoever writes the pixels calls Written.
+    uint64_t version() const { return version_; }
+    void Written();
+    // For a copy of `original` that now holds the same bytes.
+    void CopiedFrom(const Image& original) { version_ = original.version_; }
+
     const int32_t width;
     const int32_t height;
     const int32_t pixelCount;
     uint32_t* const pixels;
 
 private:
-    Image(int w, int h, uint32_t* p) : width(w), height(h), pixelCount(w * h), pixels(p) {}
+    Image(int w, int h, uint32_t* p);
+
+    uint64_t version_;
 };

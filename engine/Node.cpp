@@ -1,10 +1,12 @@
 #include "engine/Node.h"
 
 #include <cstring>
+#include <unordered_set>
 
 #include "engine/Diagnostics.h"
+#include "engine/RenderCancel.h"
+#include "engine/RenderContext.h"
 #include "engine/RenderListener.h"
-#include "engine/RenderRollback.h"
 
 Image* NullImage = nullptr;
 
@@ -94,43 +96,99 @@ void Node::GatherInputs() {
     }
 }
 
-namespace {
-thread_local uint64_t t_currentRender = 0;
+// Whether this update must run Compute. Without skipping, only a generator
+// pulled again within the same render is left out: it reads only its
+// parameters, which a render never changes (the Text node also keeps its own
+// pixels outside its rectangle), and reseeds the random generator itself, so
+// a second pull would write the same bytes over its first result.
+bool Node::NeedsCompute(const RenderContext* context, const ParamValues& values) const {
+    if (!context) return true;
+    if (context->skipUnchanged()) return !Unchanged(values);
+    return !(inputPins.empty() && record_.render == context->number());
 }
 
-uint64_t Node::CurrentRender() {
-    return t_currentRender;
+// Compute writes the same bytes again when (a) the image holds what the last
+// Compute wrote (not replaced by a resize, a load, a clone or a rollback, nor
+// written since), (b) the parameters are those it read, (c) every input has
+// the contents it read, and (d) no input is the node's own image and the node
+// is not in a cycle. Every node type's Compute is a function of its
+// parameters and input bytes alone (the random generators reseed; the Text
+// node redraws its rectangle the same over its own result), so then the
+// image already holds its result. Versions stand for contents: each write of
+// any image takes a new one.
+bool Node::Unchanged(const ParamValues& values) const {
+    if (record_.output == 0 || image->version() != record_.output) return false;
+    if (values != record_.values || inputImages.size() != record_.inputs.size()) return false;
+    for (size_t i = 0; i < inputImages.size(); ++i) {
+        const Image* input = inputImages[i];
+        if (!input || input == image.get() || input->version() != record_.inputs[i]) return false;
+    }
+    return !InCycle();
 }
 
-void Node::SetCurrentRender(uint64_t render) {
-    t_currentRender = render;
+ParamValues Node::CurrentValues() const {
+    ParamValues values;
+    for (const auto& param : params) {
+        values.numbers.push_back(param->GetValue());
+        values.texts.push_back(param->isNumeric ? std::string() : param->GetText());
+    }
+    return values;
 }
 
-// A generator reads only its parameters, which a render never changes (the
-// Text node also keeps its own pixels outside its rectangle), and reseeds the
-// random generator itself; so a second pull in the same render would write
-// the same bytes over its first result and leave the generator state as the
-// first did. Only the work is skipped: the log line and NodeDone stay.
-void Node::ComputeUnlessDone() {
-    const uint64_t render = CurrentRender();
-    if (inputPins.empty() && render != 0 && computedInRender_ == render) return;
+// Whether the pull from this node reaches it again: a node in a cycle reads
+// an image from before this render, so it always computes.
+bool Node::InCycle() const {
+    std::vector<const Node*> todo{this};
+    std::unordered_set<const Node*> seen;
+    while (!todo.empty()) {
+        const Node* node = todo.back();
+        todo.pop_back();
+        for (const auto& pin : node->inputPins) {
+            if (pin->cables.empty()) continue;
+            const Node* upstream = pin->cables.front()->OtherEnd(pin.get())->owner;
+            if (upstream == this) return true;
+            if (seen.insert(upstream).second) todo.push_back(upstream);
+        }
+    }
+    return false;
+}
+
+void Node::ComputeAndRecord(const RenderContext* context, ParamValues values) {
+    // Until Compute has finished the image matches no record: a cancel may
+    // stop it half-way, and the rollback then puts back the older image.
+    record_.output = 0;
+    record_.inputs.clear();
+    for (const Image* input : inputImages) record_.inputs.push_back(input ? input->version() : 0);
+    record_.values = std::move(values);
+    struct Computing {
+        bool& flag;
+        explicit Computing(bool& f) : flag(f) { flag = true; }
+        ~Computing() { flag = false; }
+    } computing(computing_);
     Compute();
-    computedInRender_ = render;
+    image->Written();
+    record_.output = image->version();
+    record_.render = context ? context->number() : 0;
 }
 
 void Node::Update() {
+    RenderContext* context = RenderContext::Active();
     rowbands::Checkpoint(rowbands::ActiveCancel());
     if (!inputPins.empty()) GatherInputs();
-    if (RenderRollback* rollback = RenderRollback::Active()) rollback->Keep(*this);
+    ParamValues values = context ? context->ValuesOf(*this) : CurrentValues();
+    const bool compute = NeedsCompute(context, values);
+    if (compute && context) context->Keep(*this);
     if (!timing_.label) {
-        ComputeUnlessDone();
+        if (compute) ComputeAndRecord(context, std::move(values));
         NodeDone();
         return;
     }
-    StartTimer();
-    ComputeUnlessDone();
+    Stopwatch untimedRender;  // an update outside any render
+    Stopwatch& stopwatch = context ? context->stopwatch() : untimedRender;
+    stopwatch.Start();
+    if (compute) ComputeAndRecord(context, std::move(values));
     if (timing_.doneBeforeLog) NodeDone();
-    StopTimer(TimerLabel().c_str());
+    stopwatch.Stop(TimerLabel().c_str());
     if (!timing_.doneBeforeLog) NodeDone();
 }
 

@@ -13,6 +13,7 @@
 
 class Node;
 class Cable;
+class RenderContext;
 
 class Pin {
 public:
@@ -49,6 +50,14 @@ struct NodeTiming {
     bool doneBeforeLog = false;
 };
 
+// The parameter values a Compute reads, by parameter index: every number,
+// and the text of each text parameter (empty for the others).
+struct ParamValues {
+    std::vector<int16_t> numbers;
+    std::vector<std::string> texts;
+    bool operator==(const ParamValues&) const = default;
+};
+
 class Node {
 public:
     static constexpr size_t kMaxNameLength = 63;
@@ -59,7 +68,8 @@ public:
     // The one update frame: gathers the inputs (node types with input pins
     // only, so generators stay unvisited), times Compute and reports NodeDone.
     // In a cancellable render it is a checkpoint, and keeps the image for the
-    // rollback before Compute writes it.
+    // rollback before Compute writes it. A render that skips unchanged nodes
+    // leaves out only Compute when it would write the bytes the image holds.
     void Update();
 
     // Replaces the image by a zero-filled one of the given size. On failure
@@ -79,14 +89,18 @@ public:
     uint8_t visited = 0;
     std::unique_ptr<Image> image;
 
-    // Numbers each render on its thread (0 outside one): a generator pulled
-    // again within the same render keeps the image it just computed.
-    static uint64_t CurrentRender();
-    static void SetCurrentRender(uint64_t render);
-
     Param& param(size_t i) { return *params[i]; }
     const Param& param(size_t i) const { return *params[i]; }
-    int16_t value(size_t i) const { return params[i]->GetValue(); }
+    ParamValues CurrentValues() const;
+    // What Compute reads: the values its render took (see
+    // RenderContext::TakeParams), which the parameters may have left since;
+    // outside Compute, the parameters' own.
+    int16_t value(size_t i) const {
+        return computing_ ? record_.values.numbers[i] : params[i]->GetValue();
+    }
+    std::string text(size_t i) const {
+        return computing_ ? record_.values.texts[i] : params[i]->GetText();
+    }
 
 protected:
     Node(const std::string& name, uint8_t typeId, int width, int height, NodeTiming timing = {});
@@ -118,11 +132,24 @@ protected:
     static void NodeDone();
 
 private:
+    // What the latest Compute read and wrote, to tell whether another would
+    // write the same bytes.
+    struct ComputeRecord {
+        uint64_t render = 0;  // the context's number; 0 outside a render
+        uint64_t output = 0;  // the image's version after it; 0: none yet
+        std::vector<uint64_t> inputs;
+        ParamValues values;
+    };
+
     void CopyParamsFrom(const Node& source);
-    void ComputeUnlessDone();
+    bool NeedsCompute(const RenderContext* context, const ParamValues& values) const;
+    bool Unchanged(const ParamValues& values) const;
+    bool InCycle() const;
+    void ComputeAndRecord(const RenderContext* context, ParamValues values);
 
     const NodeTiming timing_;
-    uint64_t computedInRender_ = 0;
+    ComputeRecord record_;
+    bool computing_ = false;
 };
 
 class StoreNode : public Node {

@@ -1,11 +1,11 @@
 #include "engine/NodeGraph.h"
 
 #include <algorithm>
-#include <atomic>
+#include <new>
 
 #include "engine/Diagnostics.h"
 #include "engine/RenderCancel.h"
-#include "engine/RenderRollback.h"
+#include "engine/RenderContext.h"
 #include "platform/FpState.h"
 #include "platform/Memory.h"
 
@@ -184,40 +184,39 @@ int NodeGraph::PinIndex(const Node* node, const Pin* pin) {
     return -1;
 }
 
-namespace {
-
-// Numbers the render on this thread for its duration.
-struct CurrentRenderScope {
-    CurrentRenderScope() {
-        static std::atomic<uint64_t> renders{0};
-        Node::SetCurrentRender(++renders);
-    }
-    ~CurrentRenderScope() { Node::SetCurrentRender(0); }
-};
-
-}  // namespace
-
-int NodeGraph::CountUpstream() {
+int NodeGraph::CountUpstream(Node* root) {
     for (const auto& node : nodes) node->visited = 0;
-    return nodes.empty() ? 0 : CountFrom(nodes.front().get());
+    if (!root) root = nodes.empty() ? nullptr : nodes.front().get();
+    return root ? CountFrom(root) : 0;
 }
 
 bool NodeGraph::Render(RenderCancel* cancel) {
+    RenderContext context(cancel);
+    return Render(context);
+}
+
+bool NodeGraph::Render(RenderContext& context) {
+    if (nodes.empty()) return true;
+    return RenderFrom(*nodes.front(), context);
+}
+
+bool NodeGraph::RenderFrom(Node& root, RenderContext& context) {
     platform::ResetFloatingPoint();  // the state the worker threads use too
     NullImage = nullImage_.get();
     for (const auto& node : nodes) node->visited = 0;
-    if (nodes.empty()) return true;
-    const CurrentRenderScope scope;
-    if (!cancel) {
-        nodes.front()->Update();
+    const RenderContext::Scope scope(context);
+    if (!context.cancel()) {
+        root.Update();
         return true;
     }
-    RenderRollback rollback(*cancel);
     try {
-        nodes.front()->Update();
+        root.Update();
     } catch (const RenderCancelled&) {
-        rollback.Restore();
+        context.Restore();
         return false;
+    } catch (const std::bad_alloc&) {
+        context.Restore();  // no half-computed image outlives a render that ran out of memory
+        throw;
     }
     return true;
 }

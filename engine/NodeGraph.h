@@ -10,6 +10,7 @@
 
 class NodeRegistry;
 class RenderCancel;
+class RenderContext;
 class Stream;
 
 // A node out of the document and the place it came from (-1: the end).
@@ -62,12 +63,25 @@ public:
 
     int NodeIndex(const Node* node) const;
     static int PinIndex(const Node* node, const Pin* pin);
-    int CountUpstream();
-    // Renders the texture. With a cancel the render stops at the first
-    // checkpoint that sees it requested and puts back every image and the rand
-    // state as they were before; false then. A completed render writes the
-    // same bytes with or without a cancel.
+    // The nodes a render from `root` (the Store when null) updates, counting
+    // each once: the progress bar's total.
+    int CountUpstream(Node* root = nullptr);
+
+    // Renders the texture with the given context, which the caller owns.
+    // With a cancel the render stops at the first checkpoint that sees it
+    // requested and puts back every image and the rand state as they were
+    // before; false then. A completed render writes the same bytes with or
+    // without a cancel, and with or without skipping unchanged nodes.
+    bool Render(RenderContext& context);
+    // The same with a context of its own: no skipping.
     bool Render(RenderCancel* cancel = nullptr);
+    // Brings `node` (one of this graph's) up to date by the same pull a render
+    // of the texture makes, rooted at it instead of the Store: the same log
+    // lines, NodeDone calls, checkpoints and rollback. Nodes it does not reach
+    // are untouched, the Store included unless upstream of `node`. With
+    // skipping and nothing changed since `node` last computed, every node on
+    // the way is skipped and this costs only the walk.
+    bool RenderFrom(Node& node, RenderContext& context);
 
     // The first node: the Store node in every document the program makes.
     Node* store() const { return nodes.front().get(); }

@@ -22,7 +22,6 @@ std::atomic<int> g_threads{0};  // 0: not chosen yet
 constexpr int kMaxThreads = 1024;
 // Bands stay short so that a cancel is seen within a few milliseconds.
 constexpr int kMaxBandRows = 32;
-thread_local RenderCancel* t_cancel = nullptr;
 
 int DefaultThreads() {
     if (const char* env = std::getenv("SWATCHER_THREADS")) {
@@ -66,14 +65,6 @@ void SetRowThreads(int n) {
 }
 
 namespace rowbands {
-
-RenderCancel* ActiveCancel() {
-    return t_cancel;
-}
-
-void SetActiveCancel(RenderCancel* cancel) {
-    t_cancel = cancel;
-}
 
 // Runs, in order, the bands of rows not marked done.
 void RunRemaining(const std::vector<char>& done, BandFunction band, void* context,

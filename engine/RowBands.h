@@ -21,9 +21,8 @@ void SetRowThreads(int n);
 
 namespace rowbands {
 // The cancel that the render running on this thread checks, or null outside a
-// cancellable render.
+// cancellable render (its RenderContext's).
 RenderCancel* ActiveCancel();
-void SetActiveCancel(RenderCancel* cancel);
 // Throws RenderCancelled when `cancel` is set and requested.
 void Checkpoint(RenderCancel* cancel);
 

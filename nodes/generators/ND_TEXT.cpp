@@ -27,7 +27,7 @@ ND_TEXT::ND_TEXT(int width, int height) : Node("Text", kTypeId, width, height, k
 }
 
 std::string ND_TEXT::WorkingCopy(size_t slot) const {
-    const std::string text = param(slot).GetText();
+    const std::string text = this->text(slot);
     // A C string copy: it ends at the first NUL, if any.
     return std::string(text.c_str(), std::min(std::strlen(text.c_str()), kMaxWorkingLength));
 }
