@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -42,6 +45,8 @@ constexpr int kLargeViewSide = 512;
 constexpr int kEditBuffer = 999;
 
 const QString kTextureFilter = QStringLiteral("Mottle texture (*.mtf)");
+// Copied nodes on the clipboard: texture-file bytes.
+const QString kNodesMimeType = QStringLiteral("application/x-swatcher-nodes");
 
 }  // namespace
 
@@ -231,10 +236,7 @@ void MainWindow::ApplyLayout(int width, int height) {
         if (place.repaint) widget->update();
     }
     state_.view->Attach();
-    if (Node* node = state_.selection.node())
-        panel_->BuildNodePanel(node);
-    else
-        panel_->BuildCablePanel(state_.selection.cable());
+    panel_->Build(state_.selection.shown());
     client_->update();
     if (state_.graph) DrawPreview();
 }
@@ -313,6 +315,17 @@ void MainWindow::Command(int id) {
             return DeleteNode();
         case CMD_DELETE_CABLE:
             return DeleteCable();
+        case CMD_DELETE_WITH_CABLES:
+            return DeleteNodes("Delete with cables");
+        case CMD_SELECT_ALL:
+            return SelectAll();
+        case CMD_COPY:
+            Copy();
+            return;
+        case CMD_CUT:
+            return Cut();
+        case CMD_PASTE:
+            return Paste();
         case CMD_AUTO_RENDER:
             return ToggleCheck(id, state_.autoRender);
         case CMD_CABLES_LOW:
@@ -362,6 +375,8 @@ void MainWindow::HandleMessage(const MessageEvent& message) {
             return;
         case MSG_SELECT_NONE:
             return SelectNode(nullptr);
+        case MSG_SELECT_NODES:
+            return SelectNodes(state_.selection.highlighted().nodes);
         case MSG_SLIDER_CHANGED:
             return SliderChanged(message.sender);
         default:
@@ -373,6 +388,18 @@ void MainWindow::SelectNode(Node* node) {
     state_.selection.Highlight(Selection::Of(node));
     state_.view->Redraw();
     panel_->BuildNodePanel(node);
+}
+
+void MainWindow::SelectNodes(std::vector<Node*> nodes) {
+    state_.selection.Highlight(Selection::Of(nodes));
+    state_.view->Redraw();
+    panel_->BuildNodesPanel(nodes);
+}
+
+void MainWindow::SelectAll() {
+    std::vector<Node*> nodes;
+    for (const auto& node : state_.graph->nodes) nodes.push_back(node.get());
+    SelectNodes(std::move(nodes));
 }
 
 void MainWindow::SelectCable(Cable* cable) {
@@ -419,17 +446,67 @@ void MainWindow::AddNode() {
     SelectNode(node);
 }
 
+// The whole selection with the cables among its nodes, beside the originals.
 void MainWindow::CloneNode() {
-    Node* node = state_.selection.node();
-    if (!node) return;
-    if (Node* clone = document_->CloneNode(*node)) SelectNode(clone);
+    const std::vector<Node*> nodes = state_.selection.nodes();
+    if (nodes.empty()) return;
+    const std::vector<uint8_t> bytes = document_->CopyNodes(nodes);
+    if (bytes.empty()) return document_->Refuse(CanCloneNode(graph(), *graph().store()));
+    PasteNodes(bytes, std::nullopt, nodes.size() == 1 ? "Clone node" : "Clone nodes");
 }
 
+// One node keeps the refusal when it has cables; several go with theirs.
 void MainWindow::DeleteNode() {
-    Node* node = state_.selection.node();
-    if (!node || !document_->DeleteNode(*node)) return;
+    const std::vector<Node*> nodes = state_.selection.nodes();
+    if (nodes.size() != 1) return DeleteNodes("Delete nodes");
+    if (!document_->DeleteNode(*nodes.front())) return;
     ResetSelectionPanel();
     SelectNode(nullptr);
+}
+
+void MainWindow::DeleteNodes(const std::string& text) {
+    const std::vector<Node*> nodes = state_.selection.nodes();
+    if (nodes.empty() || !document_->DeleteNodes(nodes, text)) return;
+    ResetSelectionPanel();
+    SelectNode(nullptr);
+}
+
+bool MainWindow::Copy() {
+    const std::vector<Node*>& nodes = state_.selection.nodes();
+    if (nodes.empty()) return false;
+    const std::vector<uint8_t> bytes = document_->CopyNodes(nodes);
+    if (bytes.empty()) {
+        document_->Refuse(CanCloneNode(graph(), *graph().store()));
+        return false;
+    }
+    auto* data = new QMimeData;
+    data->setData(kNodesMimeType, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                             static_cast<qsizetype>(bytes.size())));
+    QGuiApplication::clipboard()->setMimeData(data);
+    return true;
+}
+
+void MainWindow::Cut() {
+    if (Copy()) DeleteNodes("Cut");
+}
+
+void MainWindow::Paste() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    const QByteArray bytes = data ? data->data(kNodesMimeType) : QByteArray();
+    PasteNodes({bytes.begin(), bytes.end()}, MouseInView(), "Paste");
+}
+
+void MainWindow::PasteNodes(const std::vector<uint8_t>& bytes, std::optional<view::Point> at,
+                            const std::string& text) {
+    std::vector<Node*> added = document_->PasteNodes(bytes, at, text);
+    if (!added.empty()) SelectNodes(std::move(added));
+}
+
+std::optional<view::Point> MainWindow::MouseInView() const {
+    const QPoint at = state_.view->mapFromGlobal(QCursor::pos());
+    if (!state_.view->rect().contains(at)) return std::nullopt;
+    const NodesViewModel& model = state_.view->model();
+    return view::Point{at.x() + model.scrollX, at.y() + model.scrollY};
 }
 
 void MainWindow::DeleteCable() {
@@ -514,10 +591,7 @@ void MainWindow::DocumentChanged(const DocumentChange& change) {
     }
     if (!change.replayed) return;
     state_.view->Redraw();
-    if (Node* node = state_.selection.node())
-        panel_->BuildNodePanel(node);
-    else
-        panel_->BuildCablePanel(state_.selection.cable());
+    panel_->Build(state_.selection.shown());
     if (change.renders && !change.resized && state_.autoRender) RenderNow();
 }
 

@@ -10,12 +10,40 @@
 
 #include "AppTestSupport.h"
 #include "controls/Messages.h"
+#include "nodes/filters/Mixer.h"
 #include "view/NodesView.h"
 
 namespace {
 
+struct Step {
+    const char* step;   // the name the Undo item shows
+    int rendersOnUndo;  // with automatic rendering on
+    std::function<void()> change;
+};
+
 class AppUndo : public AppTest {
 protected:
+    // Each change is one step; undo gives back the saved bytes, redo the changed ones.
+    void ExpectOneStepEach(const std::vector<Step>& steps) {
+        for (const Step& c : steps) {
+            SCOPED_TRACE(c.step);
+            const std::vector<uint8_t> before = Saved();
+            const int count = w.document().history().count();
+            c.change();
+            const std::vector<uint8_t> after = Saved();
+            EXPECT_NE(after, before);
+            EXPECT_EQ(w.document().history().count(), count + 1);
+            EXPECT_EQ(w.action(CMD_UNDO)->text(), QString("Undo ") + c.step);
+            const int renders = RenderCount();
+            w.action(CMD_UNDO)->trigger();
+            EXPECT_EQ(Saved(), before);
+            EXPECT_EQ(RenderCount(), renders + c.rendersOnUndo);
+            EXPECT_EQ(w.action(CMD_REDO)->text(), QString("Redo ") + c.step);
+            w.action(CMD_REDO)->trigger();
+            EXPECT_EQ(Saved(), after);
+        }
+    }
+
     QPoint PinCentre(const Pin* pin) {
         s.view->Redraw();
         for (const PinSpot& spot : s.view->model().pinSpots())
@@ -32,11 +60,7 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
     graph().AddNode(std::make_unique<ProbeNode>());
     graph().AddNode(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
     s.view->model().SetLayout({{10, 10}, {150, 10}, {10, 150}, {290, 150}, {150, 150}});
-    const struct {
-        const char* step;   // the name the Undo item shows
-        int rendersOnUndo;  // with automatic rendering on
-        std::function<void()> change;
-    } kCases[] = {
+    ExpectOneStepEach({
         {"Add node", 0,
          [this] {
              s.nodeList->setCurrentRow(2);
@@ -92,24 +116,54 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
              SendMessage(MSG_SELECT_CABLE, 0);
              w.Command(CMD_DELETE_CABLE);
          }},
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.step);
-        const std::vector<uint8_t> before = Saved();
-        const int steps = w.document().history().count();
-        c.change();
-        const std::vector<uint8_t> after = Saved();
-        EXPECT_NE(after, before);
-        EXPECT_EQ(w.document().history().count(), steps + 1);
-        EXPECT_EQ(w.action(CMD_UNDO)->text(), QString("Undo ") + c.step);
-        const int renders = RenderCount();
-        w.action(CMD_UNDO)->trigger();
-        EXPECT_EQ(Saved(), before);
-        EXPECT_EQ(RenderCount(), renders + c.rendersOnUndo);
-        EXPECT_EQ(w.action(CMD_REDO)->text(), QString("Redo ") + c.step);
-        w.action(CMD_REDO)->trigger();
-        EXPECT_EQ(Saved(), after);
-    }
+    });
+}
+
+// Store <- Mixer(1) <- Probe(2), Probe(3); every group edit is one step.
+TEST_F(AppUndo, GroupEditsAreOneStepEach) {
+    Node* mixer = AddFeedingStore(s.registry->CreateNode(Mixer::kTypeId));
+    Node* probe2 = graph().AddNode(std::make_unique<ProbeNode>());
+    Node* probe3 = graph().AddNode(std::make_unique<ProbeNode>());
+    graph().Connect(probe2->outputPin.get(), mixer->inputPins[0].get());
+    graph().Connect(probe3->outputPin.get(), mixer->inputPins[1].get());
+    s.view->model().SetLayout({{10, 10}, {150, 10}, {10, 150}, {150, 150}});
+    auto selectAll = [this] { w.action(CMD_SELECT_ALL)->trigger(); };
+    ExpectOneStepEach({
+        {"Move node", 0,
+         [this] {  // a rectangle over both probes, then a left drag of one
+             QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(300, 300));
+             QTest::mouseMove(s.view, QPoint(100, 140));
+             QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(100, 140));
+             EXPECT_EQ(s.selectionTitle->text(), "2 nodes selected");
+             QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(200, 200));
+             QTest::mouseMove(s.view, QPoint(230, 220));
+             QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(230, 220));
+         }},
+        {"Delete nodes", 1,
+         [&] {
+             selectAll();
+             QTest::keyClick(s.view, Qt::Key_Delete);
+         }},
+        {"Cut", 1,
+         [&] {
+             selectAll();
+             w.action(CMD_CUT)->trigger();
+         }},
+        {"Paste", 0, [this] { w.action(CMD_PASTE)->trigger(); }},
+        {"Clone nodes", 0,
+         [&] {
+             selectAll();
+             w.action(CMD_CLONE_NODE)->trigger();
+         }},
+        {"Delete with cables", 0,
+         [this] {  // the pasted mixer
+             SendMessage(MSG_SELECT_NODE, 1);
+             w.action(CMD_DELETE_WITH_CABLES)->trigger();
+         }},
+    });
+    // Pasted and cloned with their two cables; the pasted mixer went with its own.
+    EXPECT_EQ(graph().nodes.size(), 6u);
+    EXPECT_EQ(graph().cables.size(), 2u);
 }
 
 }  // namespace
