@@ -75,8 +75,7 @@ bool ResolvePin(const std::vector<std::unique_ptr<Node>>& nodes, uint8_t nodeInd
 
 // The graph section of `nodes` and of the cables with both ends among them;
 // a cable names its nodes by their positions in `nodes`.
-bool WriteGraphSection(Stream& stream, int width, int height,
-                       const std::vector<const Node*>& nodes,
+bool WriteGraphSection(Stream& stream, int width, int height, const std::vector<const Node*>& nodes,
                        const std::vector<std::unique_ptr<Cable>>& allCables, std::string* error) {
     auto position = [&nodes](const Node* node) {
         return static_cast<int>(std::find(nodes.begin(), nodes.end(), node) - nodes.begin());
