@@ -10,6 +10,12 @@
 #include "engine/TextureFile.h"
 #include "view/ViewModel.h"
 
+// Nodes to add: checked records and their box corners.
+struct Clip {
+    GraphRecords records;
+    std::vector<BoxPos> corners;
+};
+
 namespace {
 
 constexpr size_t kMaxFileRecords = 255;  // counts are one byte in a texture file
@@ -23,12 +29,6 @@ std::vector<Cable*> CablesOf(const Node& node) {
     return cables;
 }
 
-// Nodes copied by CopyNodes: checked records and their box corners.
-struct Clip {
-    GraphRecords records;
-    std::vector<BoxPos> corners;
-};
-
 bool ReadClip(const std::vector<uint8_t>& bytes, const NodeRegistry& registry, uint8_t storeType,
               Clip& clip, std::string* error) {
     MemoryStream stream(bytes);
@@ -37,14 +37,14 @@ bool ReadClip(const std::vector<uint8_t>& bytes, const NodeRegistry& registry, u
     const size_t nodeCount = ReadU8(stream);
     const size_t cableCount = ReadU8(stream);
     if (stream.failed() || nodeCount == 0) {
-        *error = "it holds no nodes";
+        *error = "there are no nodes";
         return false;
     }
     if (!ReadGraphRecords(stream, registry, nodeCount, cableCount, nullptr, clip.records, error))
         return false;
     for (const auto& node : clip.records.nodes) {
         if (node->typeId != storeType) continue;
-        *error = "it holds a Store node";
+        *error = "one is a Store node";
         return false;
     }
     clip.corners = ReadLayoutSection(stream, nodeCount);
@@ -388,9 +388,49 @@ std::vector<Node*> DocumentController::PasteNodes(const std::vector<uint8_t>& by
     Clip clip;
     std::string error;
     if (!ReadClip(bytes, registry_, graph_.store()->typeId, clip, &error)) {
-        Refuse("The clipboard holds no nodes that can be pasted: " + error + ".");
+        Refuse(bytes.empty() ? "The clipboard holds no nodes."
+                             : "The nodes on the clipboard cannot be pasted: " + error + ".");
         return {};
     }
+    return AddClip(clip, at, text);
+}
+
+// Node::Clone rather than the bytes, so that any node type clones.
+std::vector<Node*> DocumentController::CloneNodes(const std::vector<Node*>& nodes,
+                                                  const std::string& text) {
+    Clip clip;
+    const std::vector<BoxPos> layout = layout_.Layout();
+    std::vector<const Node*> originals;
+    for (size_t i = 1; i < graph_.nodes.size(); ++i) {
+        const Node* node = graph_.nodes[i].get();
+        if (std::find(nodes.begin(), nodes.end(), node) == nodes.end()) continue;
+        originals.push_back(node);
+        clip.records.nodes.push_back(node->Clone());
+        clip.corners.push_back(layout[i]);
+    }
+    if (originals.empty()) {
+        Refuse(CanCloneNode(graph_, *graph_.store()));
+        return {};
+    }
+    // The same pin of the clone.
+    auto twin = [&](const Pin* pin) -> Pin* {
+        const size_t at =
+            std::find(originals.begin(), originals.end(), pin->owner) - originals.begin();
+        if (at == originals.size()) return nullptr;
+        Node& clone = *clip.records.nodes[at];
+        const int index = NodeGraph::PinIndex(pin->owner, pin);
+        return pin->IsOutputPin() ? clone.outputPin.get() : clone.inputPins[index].get();
+    };
+    for (const auto& cable : graph_.cables) {
+        Pin* first = twin(cable->first);
+        Pin* second = twin(cable->second);
+        if (first && second) clip.records.links.emplace_back(first, second);
+    }
+    return AddClip(clip, std::nullopt, text);
+}
+
+std::vector<Node*> DocumentController::AddClip(Clip& clip, std::optional<view::Point> at,
+                                               const std::string& text) {
     auto& records = clip.records;
     if (RefusePaste(records.nodes.size(), records.links.size())) return {};
     view::Point shift{kPasteOffset, kPasteOffset};

@@ -15,6 +15,7 @@
 #include "view/Geometry.h"
 
 class Cable;
+struct Clip;
 class EditorSelection;
 class Node;
 class NodeGraph;
@@ -80,6 +81,8 @@ public:
     // Returns the new nodes; none when refused.
     std::vector<Node*> PasteNodes(const std::vector<uint8_t>& bytes, std::optional<view::Point> at,
                                   const std::string& text);
+    // The same for copies of the nodes (never the Store) beside them.
+    std::vector<Node*> CloneNodes(const std::vector<Node*>& nodes, const std::string& text);
     bool DeleteCable(Cable* cable);  // false when it is not in the document
     Cable* DrawCable(Pin* first, Pin* second);
     // The boxes have been dragged from `before` to where they are now.
@@ -104,6 +107,7 @@ public:
 private:
     Node* InsertNode(const char* text, std::unique_ptr<Node> node, view::Point corner);
     bool RefusePaste(size_t nodes, size_t cables);
+    std::vector<Node*> AddClip(Clip& clip, std::optional<view::Point> at, const std::string& text);
     void Replay(void (CommandStack::*step)());
 
     NodeGraph& graph_;

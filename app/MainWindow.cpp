@@ -450,9 +450,9 @@ void MainWindow::AddNode() {
 void MainWindow::CloneNode() {
     const std::vector<Node*> nodes = state_.selection.nodes();
     if (nodes.empty()) return;
-    const std::vector<uint8_t> bytes = document_->CopyNodes(nodes);
-    if (bytes.empty()) return document_->Refuse(CanCloneNode(graph(), *graph().store()));
-    PasteNodes(bytes, std::nullopt, nodes.size() == 1 ? "Clone node" : "Clone nodes");
+    std::vector<Node*> added =
+        document_->CloneNodes(nodes, nodes.size() == 1 ? "Clone node" : "Clone nodes");
+    if (!added.empty()) SelectNodes(std::move(added));
 }
 
 // One node keeps the refusal when it has cables; several go with theirs.
