@@ -6,10 +6,50 @@
 #include "app/EditorSelection.h"
 #include "engine/Image.h"
 #include "engine/NodeGraph.h"
+#include "engine/Stream.h"
 #include "engine/TextureFile.h"
 #include "view/ViewModel.h"
 
+// Nodes to add: checked records and their box corners.
+struct Clip {
+    GraphRecords records;
+    std::vector<BoxPos> corners;
+};
+
 namespace {
+
+constexpr size_t kMaxFileRecords = 255;  // counts are one byte in a texture file
+constexpr int kPasteOffset = 20;         // from the originals, when no place is given
+
+std::vector<Cable*> CablesOf(const Node& node) {
+    std::vector<Cable*> cables;
+    if (node.outputPin) cables = node.outputPin->cables;
+    for (const auto& pin : node.inputPins)
+        cables.insert(cables.end(), pin->cables.begin(), pin->cables.end());
+    return cables;
+}
+
+bool ReadClip(const std::vector<uint8_t>& bytes, const NodeRegistry& registry, uint8_t storeType,
+              Clip& clip, std::string* error) {
+    MemoryStream stream(bytes);
+    ReadI16(stream);  // the texture size of the document copied from
+    ReadI16(stream);
+    const size_t nodeCount = ReadU8(stream);
+    const size_t cableCount = ReadU8(stream);
+    if (stream.failed() || nodeCount == 0) {
+        *error = "there are no nodes";
+        return false;
+    }
+    if (!ReadGraphRecords(stream, registry, nodeCount, cableCount, nullptr, clip.records, error))
+        return false;
+    for (const auto& node : clip.records.nodes) {
+        if (node->typeId != storeType) continue;
+        *error = "one is a Store node";
+        return false;
+    }
+    clip.corners = ReadLayoutSection(stream, nodeCount);
+    return true;
+}
 
 // A command that makes the document as after it (forward) or before it.
 class DocumentCommand : public Command {
@@ -35,17 +75,17 @@ private:
 // Add, clone or delete node; the box corners of every node come back too.
 class NodeCommand : public DocumentCommand {
 public:
-    // Adds `held`'s node at its index, or deletes the node at that index.
-    NodeCommand(DocumentController& document, std::string text, HeldNode held, bool adds)
+    // Adds `held`'s node at its index with its box at `corner`, or deletes
+    // the node at that index.
+    NodeCommand(DocumentController& document, std::string text, HeldNode held, bool adds,
+                view::Point corner = {view::kDefaultBoxLeft, view::kDefaultBoxTop})
         : DocumentCommand(document, std::move(text)),
           held_(std::move(held)),
           adds_(adds),
           before_(document.layout().Corners()),
           after_(before_) {
-        // A new node's box starts at the default place.
         if (adds_)
-            after_.insert(after_.begin() + held_.index,
-                          view::Point{view::kDefaultBoxLeft, view::kDefaultBoxTop});
+            after_.insert(after_.begin() + held_.index, corner);
         else
             after_.erase(after_.begin() + held_.index);
     }
@@ -106,7 +146,7 @@ private:
     bool draws_;
 };
 
-// One drag of a box with the middle button.
+// One drag of the boxes.
 class MoveCommand : public DocumentCommand {
 public:
     MoveCommand(DocumentController& document, std::vector<view::Point> before)
@@ -260,17 +300,18 @@ bool DocumentController::Save(const std::string& path) {
     return true;
 }
 
-Node* DocumentController::InsertNode(const char* text, std::unique_ptr<Node> node) {
+Node* DocumentController::InsertNode(const char* text, std::unique_ptr<Node> node,
+                                     view::Point corner) {
     if (!node) return nullptr;
     Node* added = node.get();
     HeldNode held{std::move(node), static_cast<int>(graph_.nodes.size())};
-    if (!history_.Push(std::make_unique<NodeCommand>(*this, text, std::move(held), true)))
+    if (!history_.Push(std::make_unique<NodeCommand>(*this, text, std::move(held), true, corner)))
         return nullptr;
     return added;
 }
 
 Node* DocumentController::AddNode(std::unique_ptr<Node> node) {
-    return InsertNode("Add node", std::move(node));
+    return InsertNode("Add node", std::move(node), {view::kDefaultBoxLeft, view::kDefaultBoxTop});
 }
 
 Node* DocumentController::CloneNode(const Node& node) {
@@ -278,7 +319,7 @@ Node* DocumentController::CloneNode(const Node& node) {
         Refuse(refusal);
         return nullptr;
     }
-    return InsertNode("Clone node", node.Clone());
+    return InsertNode("Clone node", node.Clone(), {view::kDefaultBoxLeft, view::kDefaultBoxTop});
 }
 
 bool DocumentController::DeleteNode(Node& node) {
@@ -289,6 +330,139 @@ bool DocumentController::DeleteNode(Node& node) {
     HeldNode held{nullptr, graph_.NodeIndex(&node)};
     return history_.Push(
         std::make_unique<NodeCommand>(*this, "Delete node", std::move(held), false));
+}
+
+bool DocumentController::DeleteNodes(std::vector<Node*> nodes, const std::string& text) {
+    std::erase(nodes, graph_.store());
+    if (nodes.empty()) {
+        Refuse(CanDeleteNode(graph_, *graph_.store()));
+        return false;
+    }
+    // From the last, so that every index stays good until its node goes.
+    std::sort(nodes.begin(), nodes.end(),
+              [this](Node* a, Node* b) { return graph_.NodeIndex(a) > graph_.NodeIndex(b); });
+    BeginMacro(text);
+    for (Node* node : nodes)
+        for (Cable* cable : CablesOf(*node)) DeleteCable(cable);  // one between two goes once
+    for (Node* node : nodes) {
+        HeldNode held{nullptr, graph_.NodeIndex(node)};
+        history_.Push(std::make_unique<NodeCommand>(*this, text, std::move(held), false));
+    }
+    EndMacro();
+    return true;
+}
+
+std::vector<uint8_t> DocumentController::CopyNodes(const std::vector<Node*>& nodes) const {
+    std::vector<const Node*> copied;
+    std::vector<BoxPos> corners;
+    const std::vector<BoxPos> layout = layout_.Layout();
+    // In document order, so a paste keeps the order of the originals.
+    for (size_t i = 1; i < graph_.nodes.size(); ++i) {
+        const Node* node = graph_.nodes[i].get();
+        if (std::find(nodes.begin(), nodes.end(), node) == nodes.end()) continue;
+        copied.push_back(node);
+        corners.push_back(layout[i]);
+    }
+    MemoryStream stream;
+    std::string error;
+    if (copied.empty() || !SaveNodes(stream, graph_, copied, &error)) return {};
+    WriteLayoutSection(stream, corners);
+    return stream.data();
+}
+
+bool DocumentController::RefusePaste(size_t nodes, size_t cables) {
+    std::string problem;
+    if (graph_.nodes.size() + nodes > kMaxFileRecords)
+        problem = std::to_string(graph_.nodes.size() + nodes) + " nodes";
+    else if (graph_.cables.size() + cables > kMaxFileRecords)
+        problem = std::to_string(graph_.cables.size() + cables) + " cables";
+    else if (!NodeGraph::ImagesFitInMemory(graph_.nodes.size() + nodes + 1, graph_.width,
+                                           graph_.height)) {
+        Refuse(NoMemoryForNode());
+        return true;
+    }
+    if (problem.empty()) return false;
+    Refuse("A texture file holds at most 255 nodes and 255 cables;\nthe document would have " +
+           problem + ".");
+    return true;
+}
+
+std::vector<Node*> DocumentController::PasteNodes(const std::vector<uint8_t>& bytes,
+                                                  std::optional<view::Point> at,
+                                                  const std::string& text) {
+    Clip clip;
+    std::string error;
+    if (!ReadClip(bytes, registry_, graph_.store()->typeId, clip, &error)) {
+        Refuse(bytes.empty() ? "The clipboard holds no nodes."
+                             : "The nodes on the clipboard cannot be pasted: " + error + ".");
+        return {};
+    }
+    return AddClip(clip, at, text);
+}
+
+// Node::Clone rather than the bytes, so that any node type clones.
+std::vector<Node*> DocumentController::CloneNodes(const std::vector<Node*>& nodes,
+                                                  const std::string& text) {
+    Clip clip;
+    const std::vector<BoxPos> layout = layout_.Layout();
+    std::vector<const Node*> originals;
+    for (size_t i = 1; i < graph_.nodes.size(); ++i) {
+        const Node* node = graph_.nodes[i].get();
+        if (std::find(nodes.begin(), nodes.end(), node) == nodes.end()) continue;
+        originals.push_back(node);
+        clip.records.nodes.push_back(node->Clone());
+        clip.corners.push_back(layout[i]);
+    }
+    if (originals.empty()) {
+        Refuse(CanCloneNode(graph_, *graph_.store()));
+        return {};
+    }
+    // The same pin of the clone.
+    auto twin = [&](const Pin* pin) -> Pin* {
+        const size_t at =
+            std::find(originals.begin(), originals.end(), pin->owner) - originals.begin();
+        if (at == originals.size()) return nullptr;
+        Node& clone = *clip.records.nodes[at];
+        const int index = NodeGraph::PinIndex(pin->owner, pin);
+        return pin->IsOutputPin() ? clone.outputPin.get() : clone.inputPins[index].get();
+    };
+    for (const auto& cable : graph_.cables) {
+        Pin* first = twin(cable->first);
+        Pin* second = twin(cable->second);
+        if (first && second) clip.records.links.emplace_back(first, second);
+    }
+    return AddClip(clip, std::nullopt, text);
+}
+
+std::vector<Node*> DocumentController::AddClip(Clip& clip, std::optional<view::Point> at,
+                                               const std::string& text) {
+    auto& records = clip.records;
+    if (RefusePaste(records.nodes.size(), records.links.size())) return {};
+    view::Point shift{kPasteOffset, kPasteOffset};
+    if (at) {
+        int left = clip.corners.front().x;
+        int top = clip.corners.front().y;
+        for (const BoxPos& corner : clip.corners) {
+            left = std::min<int>(left, corner.x);
+            top = std::min<int>(top, corner.y);
+        }
+        shift = {at->x - left, at->y - top};
+    }
+    std::vector<Node*> added;
+    BeginMacro(text);
+    for (size_t i = 0; i < records.nodes.size(); ++i) {
+        const view::Point corner{clip.corners[i].x + shift.x, clip.corners[i].y + shift.y};
+        Node* node = InsertNode(text.c_str(), std::move(records.nodes[i]), corner);
+        if (!node) break;
+        added.push_back(node);
+    }
+    const bool complete = added.size() == records.nodes.size();
+    for (size_t k = 0; complete && k < records.links.size(); ++k)
+        DrawCable(records.links[k].first, records.links[k].second);
+    EndMacro();
+    if (complete) return added;
+    Undo();  // memory ran out part way: nothing stays
+    return {};
 }
 
 bool DocumentController::DeleteCable(Cable* cable) {

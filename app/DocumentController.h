@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "view/Geometry.h"
 
 class Cable;
+struct Clip;
 class EditorSelection;
 class Node;
 class NodeGraph;
@@ -72,6 +74,19 @@ public:
     Node* AddNode(std::unique_ptr<Node> node);
     Node* CloneNode(const Node& node);
     bool DeleteNode(Node& node);
+    // Deletes the nodes (never the Store) and every cable on them as one step.
+    bool DeleteNodes(std::vector<Node*> nodes, const std::string& text);
+    // The nodes (never the Store), with their box corners and the cables
+    // among them, as texture-file bytes (graph and layout sections).
+    std::vector<uint8_t> CopyNodes(const std::vector<Node*>& nodes) const;
+    // Adds the nodes of CopyNodes' bytes after the others, and the cables
+    // among them, as one step. Their boxes keep their places relative to each
+    // other, with the top left one at `at`, else offset from where they were.
+    // Returns the new nodes; none when refused.
+    std::vector<Node*> PasteNodes(const std::vector<uint8_t>& bytes, std::optional<view::Point> at,
+                                  const std::string& text);
+    // The same for copies of the nodes (never the Store) beside them.
+    std::vector<Node*> CloneNodes(const std::vector<Node*>& nodes, const std::string& text);
     bool DeleteCable(Cable* cable);  // false when it is not in the document
     Cable* DrawCable(Pin* first, Pin* second);
     // The boxes have been dragged from `before` to where they are now.
@@ -94,7 +109,9 @@ public:
     bool ApplyTextureSize(int side);
 
 private:
-    Node* InsertNode(const char* text, std::unique_ptr<Node> node);
+    Node* InsertNode(const char* text, std::unique_ptr<Node> node, view::Point corner);
+    bool RefusePaste(size_t nodes, size_t cables);
+    std::vector<Node*> AddClip(Clip& clip, std::optional<view::Point> at, const std::string& text);
     void Replay(void (CommandStack::*step)());
 
     NodeGraph& graph_;

@@ -1,51 +1,57 @@
-// The one owner of the editor's selection. It keeps two pairs in step:
-// the shown pair, which the selection panel describes and Clone and Delete
-// node act on, and the view's pair (NodesViewModel's fields), which is drawn
-// highlighted and read by the Delete key. They agree except after Delete
-// cable, which clears the view's pair alone.
+// The one owner of the editor's selection. It keeps two in step: the shown
+// selection, which the selection panel describes and the Edit commands act
+// on, and the view's (NodesViewModel's fields), which is drawn highlighted
+// and read by the Delete key. They agree except after Delete cable, which
+// clears the view's alone.
 #pragma once
+
+#include <algorithm>
+#include <vector>
 
 #include "view/ViewModel.h"
 
-// A node, a cable or nothing; never both.
+// Some nodes, a cable or nothing; never nodes and a cable.
 struct Selection {
-    Node* node = nullptr;
+    std::vector<Node*> nodes;
     Cable* cable = nullptr;
 
-    static Selection Of(Node* node) { return {node, nullptr}; }
-    static Selection Of(Cable* cable) { return {nullptr, cable}; }
+    static Selection Of(Node* node) { return {node ? std::vector{node} : std::vector<Node*>{}}; }
+    static Selection Of(std::vector<Node*> nodes) { return {std::move(nodes)}; }
+    static Selection Of(Cable* cable) { return {{}, cable}; }
     bool operator==(const Selection&) const = default;
 };
 
 class EditorSelection {
 public:
-    // The view whose pair this keeps; until then only the shown pair exists.
+    // The view whose selection this keeps; until then only the shown one exists.
     void Bind(NodesViewModel* view) { view_ = view; }
 
-    Node* node() const { return shown_.node; }
+    // The selected node when it is the only one, else null.
+    Node* node() const { return shown_.nodes.size() == 1 ? shown_.nodes.front() : nullptr; }
+    const std::vector<Node*>& nodes() const { return shown_.nodes; }
     Cable* cable() const { return shown_.cable; }
     const Selection& shown() const { return shown_; }
     Selection highlighted() const {
-        return view_ ? Selection{view_->selectedNode, view_->selectedCable} : Selection{};
+        return view_ ? Selection{view_->selectedNodes, view_->selectedCable} : Selection{};
     }
 
     // What the view draws highlighted, set before it is redrawn.
     void Highlight(Selection selection) {
         if (!view_) return;
-        view_->selectedNode = selection.node;
+        view_->selectedNodes = std::move(selection.nodes);
         view_->selectedCable = selection.cable;
     }
     void ClearHighlight() { Highlight({}); }
     // What the panel describes, set whenever the panel is rebuilt.
-    void Show(Selection selection) { shown_ = selection; }
+    void Show(Selection selection) { shown_ = std::move(selection); }
 
     // Drops every reference to something about to leave the document.
     void Forget(const Node* node) {
-        if (shown_.node == node) shown_ = {};
-        if (view_ && view_->selectedNode == node) view_->selectedNode = nullptr;
+        std::erase(shown_.nodes, node);
+        if (view_) std::erase(view_->selectedNodes, node);
     }
     void Forget(const Cable* cable) {
-        if (shown_.cable == cable) shown_ = {};
+        if (shown_.cable == cable) shown_.cable = nullptr;
         if (view_ && view_->selectedCable == cable) view_->selectedCable = nullptr;
     }
     void ForgetAll() {

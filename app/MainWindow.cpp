@@ -177,6 +177,17 @@ void MainWindow::Command(int id) {
             return DeleteNode();
         case CMD_DELETE_CABLE:
             return DeleteCable();
+        case CMD_DELETE_WITH_CABLES:
+            return DeleteNodes("Delete with cables");
+        case CMD_SELECT_ALL:
+            return SelectAll();
+        case CMD_COPY:
+            Copy();
+            return;
+        case CMD_CUT:
+            return Cut();
+        case CMD_PASTE:
+            return Paste();
         case CMD_AUTO_RENDER:
             return ToggleCheck(id, state_.autoRender);
         case CMD_CABLES_LOW:
@@ -226,6 +237,8 @@ void MainWindow::HandleMessage(const MessageEvent& message) {
             return;
         case MSG_SELECT_NONE:
             return SelectNode(nullptr);
+        case MSG_SELECT_NODES:
+            return SelectNodes(state_.selection.highlighted().nodes);
         case MSG_SLIDER_CHANGED:
             return SliderChanged(message.sender);
         default:
@@ -237,6 +250,18 @@ void MainWindow::SelectNode(Node* node) {
     state_.selection.Highlight(Selection::Of(node));
     state_.view->Redraw();
     panel_->BuildNodePanel(node);
+}
+
+void MainWindow::SelectNodes(std::vector<Node*> nodes) {
+    state_.selection.Highlight(Selection::Of(nodes));
+    state_.view->Redraw();
+    panel_->BuildNodesPanel(nodes);
+}
+
+void MainWindow::SelectAll() {
+    std::vector<Node*> nodes;
+    for (const auto& node : state_.graph->nodes) nodes.push_back(node.get());
+    SelectNodes(std::move(nodes));
 }
 
 void MainWindow::SelectCable(Cable* cable) {
@@ -283,15 +308,27 @@ void MainWindow::AddNode() {
     SelectNode(node);
 }
 
+// The whole selection with the cables among its nodes, beside the originals.
 void MainWindow::CloneNode() {
-    Node* node = state_.selection.node();
-    if (!node) return;
-    if (Node* clone = document_->CloneNode(*node)) SelectNode(clone);
+    const std::vector<Node*> nodes = state_.selection.nodes();
+    if (nodes.empty()) return;
+    std::vector<Node*> added =
+        document_->CloneNodes(nodes, nodes.size() == 1 ? "Clone node" : "Clone nodes");
+    if (!added.empty()) SelectNodes(std::move(added));
 }
 
+// One node keeps the refusal when it has cables; several go with theirs.
 void MainWindow::DeleteNode() {
-    Node* node = state_.selection.node();
-    if (!node || !document_->DeleteNode(*node)) return;
+    const std::vector<Node*> nodes = state_.selection.nodes();
+    if (nodes.size() != 1) return DeleteNodes("Delete nodes");
+    if (!document_->DeleteNode(*nodes.front())) return;
+    ResetSelectionPanel();
+    SelectNode(nullptr);
+}
+
+void MainWindow::DeleteNodes(const std::string& text) {
+    const std::vector<Node*> nodes = state_.selection.nodes();
+    if (nodes.empty() || !document_->DeleteNodes(nodes, text)) return;
     ResetSelectionPanel();
     SelectNode(nullptr);
 }
@@ -359,10 +396,7 @@ void MainWindow::DocumentChanged(const DocumentChange& change) {
     }
     if (!change.replayed) return;
     state_.view->Redraw();
-    if (Node* node = state_.selection.node())
-        panel_->BuildNodePanel(node);
-    else
-        panel_->BuildCablePanel(state_.selection.cable());
+    panel_->Build(state_.selection.shown());
     if (change.renders && !change.resized && state_.autoRender) RenderNow();
 }
 

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 #include "app/AppState.h"
 #include "app/DocumentController.h"
@@ -74,15 +75,26 @@ private:
     void ScrollView(const QWheelEvent& wheel);
 
     void SelectNode(Node* node);
+    void SelectNodes(std::vector<Node*> nodes);
+    void SelectAll();
     void SelectCable(Cable* cable);
     void ResetSelectionPanel();
     void SliderChanged(QWidget* slider);
     void EditChanged(QWidget* editBox);
 
+    NodeGraph& graph() { return *state_.graph; }
     void CreateDocument();
     void AddNode();
     void CloneNode();
     void DeleteNode();
+    void DeleteNodes(const std::string& text);
+    bool Copy();
+    void Cut();
+    void Paste();
+    void PasteNodes(const std::vector<uint8_t>& bytes, std::optional<view::Point> at,
+                    const std::string& text);
+    // The mouse in document coordinates when it is over the view.
+    std::optional<view::Point> MouseInView() const;
     void DeleteCable();
     void Open();
     // True once the document is in a file; false when cancelled or failed.

@@ -134,10 +134,7 @@ void MainWindow::ApplyLayout(int width, int height) {
         if (place.repaint) widget->update();
     }
     state_.view->Attach();
-    if (Node* node = state_.selection.node())
-        panel_->BuildNodePanel(node);
-    else
-        panel_->BuildCablePanel(state_.selection.cable());
+    panel_->Build(state_.selection.shown());
     client_->update();
     if (state_.graph) DrawPreview();
 }

@@ -23,7 +23,7 @@ struct MenuItem {
 
 // Pop-ups appear in the order of their first item; a sub-menu where its
 // first item stands in the parent.
-inline constexpr std::array<MenuItem, 29> kMenuItems{{
+inline constexpr std::array<MenuItem, 35> kMenuItems{{
     {"&File", CMD_OPEN, "&Open...", MenuItem::kPlain, QKeySequence::Open},
     {"&File", CMD_SAVE_CURRENT, "&Save", MenuItem::kPlain, QKeySequence::Save},
     {"&File", CMD_SAVE, "Save &as...", MenuItem::kPlain, QKeySequence::SaveAs, "Ctrl+Shift+S"},
@@ -32,9 +32,17 @@ inline constexpr std::array<MenuItem, 29> kMenuItems{{
     {"&Edit", CMD_UNDO, "Undo", MenuItem::kPlain, QKeySequence::Undo},
     {"&Edit", CMD_REDO, "Redo", MenuItem::kPlain, QKeySequence::Redo},
     {"&Edit", kMenuSeparator, nullptr},
+    // Cut's standard keys include Shift+Del, which deletes with cables here.
+    {"&Edit", CMD_CUT, "Cu&t", MenuItem::kPlain, QKeySequence::UnknownKey, "Ctrl+X"},
+    {"&Edit", CMD_COPY, "C&opy", MenuItem::kPlain, QKeySequence::Copy},
+    {"&Edit", CMD_PASTE, "&Paste", MenuItem::kPlain, QKeySequence::Paste},
+    {"&Edit", CMD_SELECT_ALL, "Select a&ll", MenuItem::kPlain, QKeySequence::SelectAll},
+    {"&Edit", kMenuSeparator, nullptr},
     {"&Edit", CMD_ADD_NODE, "&Add node"},
     {"&Edit", CMD_CLONE_NODE, "&Clone node", MenuItem::kPlain, QKeySequence::UnknownKey, "Ctrl+D"},
     {"&Edit", CMD_DELETE_NODE, "&Delete node"},
+    {"&Edit", CMD_DELETE_WITH_CABLES, "Delete &with cables", MenuItem::kPlain,
+     QKeySequence::UnknownKey, "Shift+Del"},
     {"&Edit", kMenuSeparator, nullptr},
     {"&Edit", CMD_DELETE_CABLE, "Delete cable"},
     {"&Display", CMD_ZOOM_IN, "Zoom &in", MenuItem::kPlain, QKeySequence::ZoomIn},

@@ -92,6 +92,20 @@ void SelectionPanel::BuildNodePanel(Node* node) {
     state_.selection.Show(Selection::Of(node));
 }
 
+void SelectionPanel::BuildNodesPanel(const std::vector<Node*>& nodes) {
+    if (nodes.size() < 2) return BuildNodePanel(nodes.empty() ? nullptr : nodes.front());
+    Clear();
+    state_.selectionTitle->setText(QStringLiteral("%1 nodes selected").arg(nodes.size()));
+    state_.selection.Show(Selection::Of(nodes));
+}
+
+void SelectionPanel::Build(const Selection& selection) {
+    if (selection.nodes.empty())
+        BuildCablePanel(selection.cable);
+    else
+        BuildNodesPanel(selection.nodes);
+}
+
 void SelectionPanel::AddRow(const Param& param, int y, int gw) {
     const QString text = ValueLabelText(param.GetText());
     const QRect controlPlace(kValueControlLeft, y, gw - 116, kRowHeight);

@@ -17,6 +17,10 @@ public:
 
     void Clear();
     void BuildNodePanel(Node* node);
+    // One node's rows, or "N nodes selected" for several.
+    void BuildNodesPanel(const std::vector<Node*>& nodes);
+    // The panel of the nodes, else of the cable.
+    void Build(const Selection& selection);
     void BuildCablePanel(Cable* cable);
     // Position of the control in valueControls, or -1.
     int FindValueControl(const QWidget* control) const;

@@ -9,6 +9,7 @@ constexpr int MSG_DELETE_NODE = 0x8002;
 constexpr int MSG_DELETE_CABLE = 0x8003;
 constexpr int MSG_SELECT_CABLE = 0x8004;  // wParam: cable index
 constexpr int MSG_SELECT_NONE = 0x8005;
+constexpr int MSG_SELECT_NODES = 0x8006;  // the view's selected nodes changed
 
 // Slider -> parent, posted (QCoreApplication::postEvent); carries the slider.
 constexpr int MSG_SLIDER_CHANGED = 0x800A;
@@ -42,3 +43,9 @@ constexpr int CMD_CABLES_LOW = 40035;
 constexpr int CMD_SAVE_CURRENT = 40040;
 constexpr int CMD_UNDO = 40041;
 constexpr int CMD_REDO = 40042;
+// Several nodes at once.
+constexpr int CMD_SELECT_ALL = 40043;
+constexpr int CMD_COPY = 40044;
+constexpr int CMD_CUT = 40045;
+constexpr int CMD_PASTE = 40046;
+constexpr int CMD_DELETE_WITH_CABLES = 40047;

@@ -2,6 +2,7 @@
 // by the editor's layout section. Little-endian, no header.
 #include "engine/TextureFile.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -77,9 +78,18 @@ bool ResolvePin(const std::vector<std::unique_ptr<Node>>& nodes, uint8_t nodeInd
     return true;
 }
 
-}  // namespace
-
-bool NodeGraph::Save(Stream& stream, std::string* error) const {
+// The graph section of `nodes` and of the cables with both ends among them;
+// a cable names its nodes by their positions in `nodes`.
+bool WriteGraphSection(Stream& stream, int width, int height, const std::vector<const Node*>& nodes,
+                       const std::vector<std::unique_ptr<Cable>>& allCables, std::string* error) {
+    auto position = [&nodes](const Node* node) {
+        return static_cast<int>(std::find(nodes.begin(), nodes.end(), node) - nodes.begin());
+    };
+    const int count = static_cast<int>(nodes.size());
+    std::vector<const Cable*> cables;
+    for (const auto& cable : allCables)
+        if (position(cable->first->owner) < count && position(cable->second->owner) < count)
+            cables.push_back(cable.get());
     if (nodes.size() > kMaxRecords)
         return Fail(error, "a texture file holds at most 255 nodes; this document has " +
                                std::to_string(nodes.size()));
@@ -99,7 +109,7 @@ bool NodeGraph::Save(Stream& stream, std::string* error) const {
     WriteI16(stream, static_cast<int16_t>(height));
     WriteU8(stream, static_cast<uint8_t>(nodes.size()));
     WriteU8(stream, static_cast<uint8_t>(cables.size()));
-    for (const auto& node : nodes) {
+    for (const Node* node : nodes) {
         WriteU8(stream, node->typeId);
         for (const auto& param : node->params) {
             if (param->isNumeric) {
@@ -111,14 +121,65 @@ bool NodeGraph::Save(Stream& stream, std::string* error) const {
             }
         }
     }
-    for (const auto& cable : cables) {
+    for (const Cable* cable : cables) {
         const Pin* ends[2] = {cable->first, cable->second};
         for (const Pin* pin : ends) {
-            WriteU8(stream, static_cast<uint8_t>(NodeIndex(pin->owner)));
-            WriteU8(stream, static_cast<uint8_t>(PinIndex(pin->owner, pin)));
+            WriteU8(stream, static_cast<uint8_t>(position(pin->owner)));
+            WriteU8(stream, static_cast<uint8_t>(NodeGraph::PinIndex(pin->owner, pin)));
         }
     }
     return !stream.failed() || Fail(error, "writing failed");
+}
+
+}  // namespace
+
+bool ReadGraphRecords(Stream& stream, const NodeRegistry& registry, size_t nodeCount,
+                      size_t cableCount, const Image* size, GraphRecords& records,
+                      std::string* error) {
+    std::vector<std::unique_ptr<Node>>& fresh = records.nodes;
+    for (size_t i = 0; i < nodeCount; ++i) {
+        const uint8_t type = ReadU8(stream);
+        if (stream.failed())
+            return Fail(error, "the file ends before node " + std::to_string(i) + " of " +
+                                   std::to_string(nodeCount));
+        auto node = registry.CreateNode(type);
+        if (!node)
+            return Fail(error, "node " + std::to_string(i) + " has unknown type id " +
+                                   std::to_string(type));
+        if (size && !node->ResizeImage(size->width, size->height))
+            return Fail(error, "not enough memory for " + std::to_string(nodeCount) +
+                                   " images of " + std::to_string(size->width) + " x " +
+                                   std::to_string(size->height));
+        if (!ReadParams(stream, *node, i, error)) return false;
+        fresh.push_back(std::move(node));
+    }
+
+    for (size_t k = 0; k < cableCount; ++k) {
+        CableRecord record;
+        record.node[0] = ReadU8(stream);
+        record.pin[0] = ReadU8(stream);
+        record.node[1] = ReadU8(stream);
+        record.pin[1] = ReadU8(stream);
+        if (stream.failed())
+            return Fail(error, "the file ends inside cable " + std::to_string(k) + " of " +
+                                   std::to_string(cableCount));
+        Pin* ends[2];
+        for (int e = 0; e < 2; ++e)
+            if (!ResolvePin(fresh, record.node[e], record.pin[e], k, &ends[e], error)) return false;
+        records.links.emplace_back(ends[0], ends[1]);
+    }
+    return true;
+}
+
+bool NodeGraph::Save(Stream& stream, std::string* error) const {
+    std::vector<const Node*> all;
+    for (const auto& node : nodes) all.push_back(node.get());
+    return WriteGraphSection(stream, width, height, all, cables, error);
+}
+
+bool SaveNodes(Stream& stream, const NodeGraph& graph, const std::vector<const Node*>& nodes,
+               std::string* error) {
+    return WriteGraphSection(stream, graph.width, graph.height, nodes, graph.cables, error);
 }
 
 bool NodeGraph::Load(Stream& stream, const NodeRegistry& registry, std::string* error) {
@@ -140,36 +201,10 @@ bool NodeGraph::Load(Stream& stream, const NodeRegistry& registry, std::string* 
     auto freshNull = Image::Create(w, h);
     if (!freshNull) return Fail(error, noMemory);
 
-    std::vector<std::unique_ptr<Node>> fresh;
-    for (size_t i = 0; i < nodeCount; ++i) {
-        const uint8_t type = ReadU8(stream);
-        if (stream.failed())
-            return Fail(error, "the file ends before node " + std::to_string(i) + " of " +
-                                   std::to_string(nodeCount));
-        auto node = registry.CreateNode(type);
-        if (!node)
-            return Fail(error, "node " + std::to_string(i) + " has unknown type id " +
-                                   std::to_string(type));
-        if (!node->ResizeImage(w, h)) return Fail(error, noMemory);
-        if (!ReadParams(stream, *node, i, error)) return false;
-        fresh.push_back(std::move(node));
-    }
-
-    std::vector<std::pair<Pin*, Pin*>> links;
-    for (size_t k = 0; k < cableCount; ++k) {
-        CableRecord record;
-        record.node[0] = ReadU8(stream);
-        record.pin[0] = ReadU8(stream);
-        record.node[1] = ReadU8(stream);
-        record.pin[1] = ReadU8(stream);
-        if (stream.failed())
-            return Fail(error, "the file ends inside cable " + std::to_string(k) + " of " +
-                                   std::to_string(cableCount));
-        Pin* ends[2];
-        for (int e = 0; e < 2; ++e)
-            if (!ResolvePin(fresh, record.node[e], record.pin[e], k, &ends[e], error)) return false;
-        links.emplace_back(ends[0], ends[1]);
-    }
+    GraphRecords records;
+    if (!ReadGraphRecords(stream, registry, nodeCount, cableCount, freshNull.get(), records, error))
+        return false;
+    std::vector<std::unique_ptr<Node>>& fresh = records.nodes;
 
     // A file without nodes is an empty document: it gets its Store node.
     if (fresh.empty()) {
@@ -181,7 +216,7 @@ bool NodeGraph::Load(Stream& stream, const NodeRegistry& registry, std::string* 
     // Everything is known good: replace the document.
     DestroyCables();
     nodes = std::move(fresh);
-    for (const auto& [first, second] : links) Connect(first, second);
+    for (const auto& [first, second] : records.links) Connect(first, second);
     nullImage_ = std::move(freshNull);
     NullImage = nullImage_.get();
     width = w;

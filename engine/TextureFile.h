@@ -2,11 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+class Image;
+class Node;
 class NodeGraph;
 class NodeRegistry;
+class Pin;
 class Stream;
 
 // Top-left corner of a node box in the editor view.
@@ -24,6 +29,22 @@ void WriteLayoutSection(Stream& stream, const std::vector<BoxPos>& boxes);
 // read; entries beyond nodeCount are read and dropped; nodes without an entry
 // keep the default place.
 std::vector<BoxPos> ReadLayoutSection(Stream& stream, size_t nodeCount);
+
+// The graph section of some of a graph's nodes, in the order given, and of
+// the cables with both ends among them.
+bool SaveNodes(Stream& stream, const NodeGraph& graph, const std::vector<const Node*>& nodes,
+               std::string* error);
+
+// The node and cable records of a graph section, read and checked.
+struct GraphRecords {
+    std::vector<std::unique_ptr<Node>> nodes;
+    std::vector<std::pair<Pin*, Pin*>> links;  // pins of those nodes
+};
+// Reads the records that follow a graph section's counts. Each node gets an
+// image of `size`'s size, or keeps the registry's when it is null.
+bool ReadGraphRecords(Stream& stream, const NodeRegistry& registry, size_t nodeCount,
+                      size_t cableCount, const Image* size, GraphRecords& records,
+                      std::string* error);
 
 // Loads graph and layout from a file. On any failure the graph is untouched
 // and error names the file and the problem. A layout section that is short or

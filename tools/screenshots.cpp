@@ -77,11 +77,11 @@ bool ViewShots() {
     graph.Connect(noise->outputPin.get(), mixer->inputPins[0].get());
     graph.Connect(displace->outputPin.get(), mixer->inputPins[1].get());
     graph.Connect(noise->outputPin.get(), displace->inputPins[1].get());
-    view->model().selectedNode = mixer;
+    view->model().selectedNodes = {mixer};
     view->model().selectedCable = graph.cables[1].get();
     view->Redraw();
     if (!Save(*view, "view_selection.png")) return false;
-    view->model().selectedNode = nullptr;
+    view->model().selectedNodes.clear();
     view->model().selectedCable = nullptr;
     view->model().cableResolution = 10;
     view->model().scrollX = 60;

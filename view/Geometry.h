@@ -2,6 +2,7 @@
 // Plain integers and no Qt, so hit tests and curves can be checked exactly.
 #pragma once
 
+#include <algorithm>
 #include <array>
 
 namespace view {
@@ -27,7 +28,17 @@ struct Rect {
     Rect Moved(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
     Rect Shrunk(int d) const { return {left + d, top + d, right - d, bottom - d}; }
     Point Centre() const { return {(left + right) / 2, (top + bottom) / 2}; }
+    // Shares a point with `other`, edges included.
+    bool Touches(const Rect& other) const {
+        return left <= other.right && other.left <= right && top <= other.bottom &&
+               other.top <= bottom;
+    }
 };
+
+// The rectangle with corners `a` and `b`, dragged either way.
+inline Rect Spanning(Point a, Point b) {
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
 
 constexpr int kBoxSize = 100;
 constexpr int kTextInset = 4;

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QRubberBand>
 
 #include "controls/Messages.h"
 #include "engine/Diagnostics.h"
@@ -73,6 +74,7 @@ NodesView::NodesView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);  // the rubber band follows the mouse without a button held
     setCursor(Qt::ArrowCursor);
+    band_ = new QRubberBand(QRubberBand::Rectangle, this);
 
     boxPicture_ = QImage(":/view/box.png").convertToFormat(QImage::Format_RGB32);
     selectedBoxPicture_ = QImage(":/view/box_selected.png").convertToFormat(QImage::Format_RGB32);
@@ -129,7 +131,7 @@ void NodesView::PaintPool(QPainter& p) {
 
 void NodesView::PaintNode(QPainter& p, const NodeBox& box, size_t& spot) {
     const Rect window = box.rect().Moved(-model_.scrollX, -model_.scrollY);
-    const bool selected = box.node == model_.selectedNode;
+    const bool selected = model_.IsSelected(box.node);
     if (selected) {
         p.setPen(Tools().selectionOutline);
         p.setBrush(Qt::NoBrush);
@@ -215,6 +217,7 @@ void NodesView::focusOutEvent(QFocusEvent*) {
 
 void NodesView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Delete) Send(model_.DeleteRequest());
+    if (event->key() == Qt::Key_Escape) Send({MSG_SELECT_NONE, 0});
 }
 
 namespace {
@@ -228,11 +231,18 @@ QPoint MousePoint(const QMouseEvent* event) {
 void NodesView::mousePressEvent(QMouseEvent* event) {
     const QPoint at = MousePoint(event);
     switch (event->button()) {
-        case Qt::LeftButton:
+        case Qt::LeftButton: {
             setFocus();
             Redraw();  // hit tests read what is on screen
-            Send(model_.Select(at.x(), at.y()));
+            const bool toggle = event->modifiers().testFlag(Qt::ControlModifier);
+            const ViewMessage selected = model_.Select(at.x(), at.y(), toggle);
+            Send(selected);
+            // A box pressed without Ctrl is in the selection now: a drag moves it.
+            if (!toggle && selected.message != MSG_SELECT_CABLE && !model_.bandSelecting() &&
+                model_.BeginMove(at.x(), at.y()))
+                cornersAtPress_ = model_.Corners();
             break;
+        }
         case Qt::MiddleButton:
             setFocus();
             setCursor(Qt::PointingHandCursor);
@@ -249,12 +259,19 @@ void NodesView::mousePressEvent(QMouseEvent* event) {
     }
 }
 
+void NodesView::FinishMove() {
+    if (model_.moving() && model_.Corners() != cornersAtPress_) emit boxMoved(cornersAtPress_);
+    model_.EndMove();
+}
+
 void NodesView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
+        FinishMove();
+        band_->hide();
+        Send(model_.EndBandSelect());
         Redraw();
     } else if (event->button() == Qt::MiddleButton) {
-        if (model_.moving() && model_.Corners() != cornersAtPress_) emit boxMoved(cornersAtPress_);
-        model_.EndMove();
+        FinishMove();
         setCursor(Qt::ArrowCursor);
     }
 }
@@ -262,5 +279,10 @@ void NodesView::mouseReleaseEvent(QMouseEvent* event) {
 void NodesView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = MousePoint(event);
     if (model_.MoveBox(at.x(), at.y())) Redraw();
+    if (model_.TrackBandSelect(at.x(), at.y())) {
+        band_->setGeometry(ToQRect(model_.BandRect()));
+        band_->show();
+        Redraw();
+    }
     if (model_.TrackRubberBand(at.x(), at.y())) Redraw();
 }

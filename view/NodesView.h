@@ -12,6 +12,7 @@
 #include "view/ViewModel.h"
 
 class QPainter;
+class QRubberBand;
 
 class NodesView : public QWidget {
     Q_OBJECT
@@ -54,6 +55,7 @@ private:
     void StrokeCurve(QPainter& p, const view::CurveSamples& samples, int count, bool selected);
     void PaintFocus(QPainter& p);
     void Send(const ViewMessage& message);
+    void FinishMove();
 
     NodesViewModel model_;
     QImage backBuffer_;
@@ -62,4 +64,5 @@ private:
     QImage selectedBoxPicture_;
     QImage pinPicture_;                        // pure blue already made transparent
     std::vector<view::Point> cornersAtPress_;  // of the drag in progress
+    QRubberBand* band_ = nullptr;              // the selection rectangle
 };

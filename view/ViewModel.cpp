@@ -1,5 +1,7 @@
 #include "view/ViewModel.h"
 
+#include <algorithm>
+
 #include "controls/MessageIds.h"
 #include "engine/NodeGraph.h"
 
@@ -83,9 +85,14 @@ int NodesViewModel::DrawCurve(int x0, int y0, int x1, int y1, view::CurveSamples
     return view::ComputeCurve(x0, y0, x1, y1, cableResolution, samples);
 }
 
+bool NodesViewModel::IsSelected(const Node* node) const {
+    return std::find(selectedNodes.begin(), selectedNodes.end(), node) != selectedNodes.end();
+}
+
+// The box drawn last is on top: a click takes what the user sees.
 int NodesViewModel::HitNode(int x, int y) const {
-    for (const NodeBox& box : boxes_)
-        if (box.rect().ContainsInclusive(x + scrollX, y + scrollY)) return box.index;
+    for (auto box = boxes_.rbegin(); box != boxes_.rend(); ++box)
+        if (box->rect().ContainsInclusive(x + scrollX, y + scrollY)) return box->index;
     return -1;
 }
 
@@ -108,8 +115,8 @@ int NodesViewModel::HitCable(int x, int y) const {
     return -1;
 }
 
-ViewMessage NodesViewModel::Select(int x, int y) {
-    const int c = HitCable(x, y);
+ViewMessage NodesViewModel::Select(int x, int y, bool toggle) {
+    const int c = toggle ? -1 : HitCable(x, y);
     if (c >= 0) {
         selectedCable = cableTraces_[c].cable;
         // The graph's index, which is the trace's whenever every cable is drawn.
@@ -120,12 +127,44 @@ ViewMessage NodesViewModel::Select(int x, int y) {
     }
     selectedCable = nullptr;
     const int n = HitNode(x, y);
-    if (n >= 0) return {MSG_SELECT_NODE, n};
-    return {MSG_SELECT_NONE, 0};
+    if (n < 0) {
+        banding_ = true;
+        bandMoved_ = false;
+        bandStart_ = bandEnd_ = {x, y};
+        bandBase_ = toggle ? selectedNodes : std::vector<Node*>{};
+        return toggle ? ViewMessage{} : ViewMessage{MSG_SELECT_NONE, 0};
+    }
+    Node* node = boxes_[n].node;
+    if (toggle) {
+        if (IsSelected(node))
+            std::erase(selectedNodes, node);
+        else
+            selectedNodes.push_back(node);
+        return {MSG_SELECT_NODES, 0};
+    }
+    if (IsSelected(node)) return {};
+    return {MSG_SELECT_NODE, n};
+}
+
+bool NodesViewModel::TrackBandSelect(int x, int y) {
+    if (!banding_) return false;
+    bandEnd_ = {x, y};
+    bandMoved_ = true;
+    const Rect band = BandRect().Moved(scrollX, scrollY);
+    selectedNodes = bandBase_;
+    for (const NodeBox& box : boxes_)
+        if (box.rect().Touches(band) && !IsSelected(box.node)) selectedNodes.push_back(box.node);
+    return true;
+}
+
+ViewMessage NodesViewModel::EndBandSelect() {
+    const bool dragged = banding_ && bandMoved_;
+    banding_ = false;
+    return dragged ? ViewMessage{MSG_SELECT_NODES, 0} : ViewMessage{};
 }
 
 ViewMessage NodesViewModel::DeleteRequest() const {
-    if (selectedNode) return {MSG_DELETE_NODE, 0};
+    if (!selectedNodes.empty()) return {MSG_DELETE_NODE, 0};
     if (selectedCable) return {MSG_DELETE_CABLE, 0};
     return {};
 }
@@ -173,10 +212,12 @@ bool NodesViewModel::TrackRubberBand(int x, int y) {
 bool NodesViewModel::BeginMove(int x, int y) {
     const int n = HitNode(x, y);
     if (n < 0 || n >= static_cast<int>(boxes_.size())) return false;
+    const bool group = IsSelected(boxes_[n].node);
+    moved_.clear();
+    for (const NodeBox& box : boxes_)
+        if (group ? IsSelected(box.node) : box.index == n)
+            moved_.emplace_back(box.index, Point{box.left, box.top});
     moving_ = true;
-    moveIndex_ = n;
-    boxStartLeft_ = boxes_[n].left;
-    boxStartTop_ = boxes_[n].top;
     moveStartX_ = x;
     moveStartY_ = y;
     return true;
@@ -184,15 +225,18 @@ bool NodesViewModel::BeginMove(int x, int y) {
 
 bool NodesViewModel::MoveBox(int x, int y) {
     if (!moving_) return false;
-    if (moveIndex_ >= static_cast<int>(boxes_.size())) {
-        moving_ = false;  // the box went away with its node
-        return false;
+    for (const auto& [index, start] : moved_) {
+        if (index >= static_cast<int>(boxes_.size())) {
+            moving_ = false;  // a box went away with its node
+            return false;
+        }
+        NodeBox& box = boxes_[index];
+        const Rect r = view::BoxAt(start.x + (x - moveStartX_), start.y + (y - moveStartY_));
+        box.left = r.left;
+        box.top = r.top;
+        box.right = r.right;
+        box.bottom = r.bottom;
     }
-    NodeBox& box = boxes_[moveIndex_];
-    box.left = boxStartLeft_ + (x - moveStartX_);
-    box.top = boxStartTop_ + (y - moveStartY_);
-    box.right = box.left + view::kBoxSize;
-    box.bottom = box.top + view::kBoxSize;
     return true;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "engine/TextureFile.h"
@@ -57,7 +58,7 @@ struct ViewMessage {
 class NodesViewModel {
 public:
     NodeGraph* graph = nullptr;
-    Node* selectedNode = nullptr;
+    std::vector<Node*> selectedNodes;  // drawn with the selection outline
     Cable* selectedCable = nullptr;
     int scrollX = 0;
     int scrollY = 0;
@@ -69,27 +70,41 @@ public:
     // rubber band while a cable is being drawn.
     void Rebuild();
 
-    int HitNode(int x, int y) const;   // index field of the first box, or -1
+    bool IsSelected(const Node* node) const;
+
+    int HitNode(int x, int y) const;   // index field of the box on top, or -1
     int HitPin(int x, int y) const;    // position in the pin spots, or -1
     int HitCable(int x, int y) const;  // position in the cable traces, or -1
 
     // The curve of a cable at this view's resolution (see view::ComputeCurve).
     int DrawCurve(int x0, int y0, int x1, int y1, view::CurveSamples& samples) const;
 
-    // Left button: selects a cable before a box. Reads the lists as they are,
-    // so rebuild first.
-    ViewMessage Select(int x, int y);
-    // Delete key: asks for the selected node's deletion, else the cable's.
+    // Left button: selects a cable before a box; a box already selected keeps
+    // the selection (to be dragged); empty space starts a selection rectangle.
+    // With `toggle` (Ctrl) the box goes into or out of the selection, and a
+    // rectangle adds to it. Reads the lists as they are, so rebuild first.
+    ViewMessage Select(int x, int y, bool toggle = false);
+    // Delete key: asks for the selected nodes' deletion, else the cable's.
     ViewMessage DeleteRequest() const;
+
+    // Mouse move while a selection rectangle is dragged: every box it
+    // touches is selected; true when the rectangle moved.
+    bool TrackBandSelect(int x, int y);
+    // Ends the rectangle; the message tells of the new selection when it was dragged.
+    ViewMessage EndBandSelect();
+    bool bandSelecting() const { return banding_; }
+    // The selection rectangle in window coordinates.
+    view::Rect BandRect() const { return view::Spanning(bandStart_, bandEnd_); }
 
     // Right button: starts, finishes (through drawCable) or cancels a cable.
     void RightButtonDown(int x, int y);
     // Mouse move while drawing; true when the rubber band moved.
     bool TrackRubberBand(int x, int y);
 
-    // Middle button: starts moving the box under the point; true if one was hit.
+    // Middle button, or a left drag: starts moving the box under the point,
+    // with every other selected box when it is selected; true if one was hit.
     bool BeginMove(int x, int y);
-    // Mouse move while moving; true when a box moved.
+    // Mouse move while moving; true when the boxes moved.
     bool MoveBox(int x, int y);
     void EndMove() { moving_ = false; }
 
@@ -122,11 +137,15 @@ private:
     std::vector<CableTrace> cableTraces_;
 
     bool moving_ = false;
-    int moveIndex_ = 0;
+    std::vector<std::pair<int, view::Point>> moved_;  // box index, corner at the start
     int moveStartX_ = 0;
     int moveStartY_ = 0;
-    int boxStartLeft_ = 0;
-    int boxStartTop_ = 0;
+
+    bool banding_ = false;
+    bool bandMoved_ = false;
+    view::Point bandStart_{0, 0};
+    view::Point bandEnd_{0, 0};
+    std::vector<Node*> bandBase_;  // selected before a Ctrl rectangle
 
     bool drawing_ = false;
     int startPin_ = -1;

@@ -45,7 +45,7 @@ TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
     EXPECT_EQ(opened.window().windowTitle(), "round.mtf[*] \u2014 Swatcher [v0.97] by Oxhal");
     EXPECT_EQ(opened.Saved(), Saved());  // the graph, its size and the layout
     EXPECT_EQ(opened.state().selectionTitle->text(), "none");
-    EXPECT_EQ(opened.state().view->model().selectedNode, nullptr);
+    EXPECT_EQ(opened.state().view->model().selectedNodes, std::vector<Node*>{});
     EXPECT_EQ(opened.RenderCount(), 2);
     const QStringList kTextures = {"Mottle texture (*.mtf)"};
     const FileDialogRequest& save = requests().at(0);
@@ -55,6 +55,38 @@ TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
                          kTextures, "mtf"));
     EXPECT_EQ(std::tuple(open.mode, open.title, open.filters),
               std::tuple(FileDialogRequest::kOpen, "Select a texture to assimilate...", kTextures));
+}
+
+TEST_F(AppFiles, ARectangleCopiedPastesInThisWindowAndInASecondOne) {
+    const QString path = kDir + "streaks.mtf";
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::copy(SWATCHER_EXAMPLES_DIR "/saturated-streaks.mtf", path));
+    ASSERT_TRUE(w.OpenFile(path));
+    // From empty space round every box but the Store's.
+    s.view->Redraw();
+    const std::vector<NodeBox>& boxes = s.view->model().boxes();
+    view::Rect band = boxes.at(1).rect();
+    for (size_t i = 2; i < boxes.size(); ++i)
+        band = {std::min(band.left, boxes[i].left), std::min(band.top, boxes[i].top),
+                std::max(band.right, boxes[i].right), std::max(band.bottom, boxes[i].bottom)};
+    band = band.Shrunk(-3);
+    ASSERT_FALSE(band.Touches(boxes[0].rect()));
+    QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(band.right, band.bottom));
+    QTest::mouseMove(s.view, QPoint(band.left, band.top));
+    QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(band.left, band.top));
+    ASSERT_EQ(s.selection.nodes().size(), 5u);
+    w.action(CMD_COPY)->trigger();
+
+    AppFixture other;
+    other.window().action(CMD_PASTE)->trigger();
+    EXPECT_EQ(other.graph().nodes.size(), 6u);
+    EXPECT_EQ(other.graph().cables.size(), 4u);  // those among the copies
+    EXPECT_EQ(other.state().selection.nodes().size(), 5u);
+    w.action(CMD_PASTE)->trigger();
+    w.action(CMD_SAVE_CURRENT)->trigger();
+    const std::vector<uint8_t> saved = ReadFileBytes(path.toStdString());
+    EXPECT_EQ(saved.at(4), 11);  // nodes
+    EXPECT_EQ(saved.at(5), 9);   // cables
 }
 
 TEST_F(AppFiles, CancelledDialogsAndBadPathsKeepTheDocumentAndNameTheProblem) {

@@ -1,6 +1,5 @@
-// The undo history through the real controls (the view's mouse, a slider's
-// drag, typing): what saving writes before the change, after it, after undo
-// and after redo. Every command's own undo is the document's tests.
+// The undo history: every kind of step through the real controls, and what
+// saving writes before the change, after it, after undo and after redo.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -11,12 +10,41 @@
 
 #include "AppTestSupport.h"
 #include "controls/Messages.h"
+#include "nodes/filters/Mixer.h"
+#include "nodes/generators/RawNoise.h"
 #include "view/NodesView.h"
 
 namespace {
 
+struct Step {
+    const char* step;   // the name the Undo item shows
+    int rendersOnUndo;  // with automatic rendering on
+    std::function<void()> change;
+};
+
 class AppUndo : public AppTest {
 protected:
+    // Each change is one step; undo gives back the saved bytes, redo the changed ones.
+    void ExpectOneStepEach(const std::vector<Step>& steps) {
+        for (const Step& c : steps) {
+            SCOPED_TRACE(c.step);
+            const std::vector<uint8_t> before = Saved();
+            const int count = w.document().history().count();
+            c.change();
+            const std::vector<uint8_t> after = Saved();
+            EXPECT_NE(after, before);
+            EXPECT_EQ(w.document().history().count(), count + 1);
+            EXPECT_EQ(w.action(CMD_UNDO)->text(), QString("Undo ") + c.step);
+            const int renders = RenderCount();
+            w.action(CMD_UNDO)->trigger();
+            EXPECT_EQ(Saved(), before);
+            EXPECT_EQ(RenderCount(), renders + c.rendersOnUndo);
+            EXPECT_EQ(w.action(CMD_REDO)->text(), QString("Redo ") + c.step);
+            w.action(CMD_REDO)->trigger();
+            EXPECT_EQ(Saved(), after);
+        }
+    }
+
     QPoint PinCentre(const Pin* pin) {
         s.view->Redraw();
         for (const PinSpot& spot : s.view->model().pinSpots())
@@ -33,16 +61,12 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
     graph().AddNode(std::make_unique<ProbeNode>());
     graph().AddNode(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
     s.view->model().SetLayout({{10, 10}, {150, 10}, {10, 150}, {290, 150}, {150, 150}});
-    const struct {
-        const char* step;   // the name the Undo item shows
-        int rendersOnUndo;  // with automatic rendering on
-        std::function<void()> change;
-    } kCases[] = {
+    ExpectOneStepEach({
         {"Draw cable", 0,
          [this] {  // begun at Blur's input, not rendered
              NodeGraph& g = graph();
              QTest::mouseClick(s.view, Qt::RightButton, {},
-                               PinCentre(g.nodes[4]->inputPins[0].get()));
+                               PinCentre(g.nodes[3]->inputPins[0].get()));
              QTest::mouseClick(s.view, Qt::RightButton, {}, PinCentre(g.nodes[2]->outputPin.get()));
          }},
         {"Move node", 0,
@@ -71,24 +95,66 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
              edit->setFocus();
              QTest::keyClicks(edit, "abc");
          }},
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.step);
-        const std::vector<uint8_t> before = Saved();
-        const int steps = w.document().history().count();
-        c.change();
-        const std::vector<uint8_t> after = Saved();
-        EXPECT_NE(after, before);
-        EXPECT_EQ(w.document().history().count(), steps + 1);
-        EXPECT_EQ(w.action(CMD_UNDO)->text(), QString("Undo ") + c.step);
-        const int renders = RenderCount();
-        w.action(CMD_UNDO)->trigger();
-        EXPECT_EQ(Saved(), before);
-        EXPECT_EQ(RenderCount(), renders + c.rendersOnUndo);
-        EXPECT_EQ(w.action(CMD_REDO)->text(), QString("Redo ") + c.step);
-        w.action(CMD_REDO)->trigger();
-        EXPECT_EQ(Saved(), after);
-    }
+        {"Larger texture", 1, [this] { w.Command(CMD_LARGER); }},
+        {"Smaller texture", 1, [this] { w.Command(CMD_SMALLER); }},
+        {"Delete cable", 1,
+         [this] {  // Probe -> Store, the first of two
+             SendMessage(MSG_SELECT_CABLE, 0);
+             w.Command(CMD_DELETE_CABLE);
+         }},
+    });
+}
+
+// Store <- Mixer(1) <- noises (2) and (3); every group edit is one step.
+TEST_F(AppUndo, GroupEditsAreOneStepEach) {
+    Node* mixer = AddFeedingStore(s.registry->CreateNode(Mixer::kTypeId));
+    // Types of the registry: the clipboard carries type ids.
+    Node* noise2 = graph().AddNode(s.registry->CreateNode(RawNoise::kTypeId));
+    Node* noise3 = graph().AddNode(s.registry->CreateNode(RawNoise::kTypeId));
+    graph().Connect(noise2->outputPin.get(), mixer->inputPins[0].get());
+    graph().Connect(noise3->outputPin.get(), mixer->inputPins[1].get());
+    s.view->model().SetLayout({{10, 10}, {150, 10}, {10, 150}, {150, 150}});
+    auto selectAll = [this] { w.action(CMD_SELECT_ALL)->trigger(); };
+    BoxCloser closer;  // no refusal is expected; one would otherwise hang
+    ExpectOneStepEach({
+        {"Move node", 0,
+         [this] {  // a rectangle over both noises, then a left drag of one
+             QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(300, 300));
+             QTest::mouseMove(s.view, QPoint(100, 140));
+             QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(100, 140));
+             EXPECT_EQ(s.selectionTitle->text(), "2 nodes selected");
+             QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(240, 240));
+             QTest::mouseMove(s.view, QPoint(270, 260));
+             QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(270, 260));
+         }},
+        {"Clone nodes", 0,
+         [&] {
+             selectAll();
+             w.action(CMD_CLONE_NODE)->trigger();
+         }},
+        {"Cut", 1,
+         [&] {  // the nodes and their clones
+             selectAll();
+             w.action(CMD_CUT)->trigger();
+         }},
+        {"Paste", 0,
+         [this] {
+             w.action(CMD_PASTE)->trigger();
+             EXPECT_EQ(graph().cables.size(), 4u);  // among the pasted nodes only
+         }},
+        {"Delete with cables", 0,
+         [this] {  // the pasted mixer
+             SendMessage(MSG_SELECT_NODE, 1);
+             w.action(CMD_DELETE_WITH_CABLES)->trigger();
+         }},
+        {"Delete nodes", 0,
+         [&] {
+             selectAll();
+             QTest::keyClick(s.view, Qt::Key_Delete);
+         }},
+    });
+    EXPECT_EQ(graph().nodes.size(), 1u);
+    EXPECT_EQ(closer.texts(), QStringList());
 }
 
 }  // namespace

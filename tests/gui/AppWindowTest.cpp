@@ -66,10 +66,10 @@ TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
     w.Command(CMD_CLONE_NODE);
     ASSERT_EQ(graph().nodes.size(), 4u);
     EXPECT_EQ(w.action(CMD_UNDO)->text(), "Undo Clone node");
-    EXPECT_EQ(s.view->model().selectedNode, graph().nodes[3].get());
+    EXPECT_EQ(s.view->model().selectedNodes, std::vector{graph().nodes[3].get()});
     w.Command(CMD_DELETE_NODE);
     EXPECT_EQ(s.selection.shown(), Selection{});
-    EXPECT_EQ(s.view->model().selectedNode, nullptr);
+    EXPECT_EQ(s.view->model().selectedNodes, std::vector<Node*>{});
     EXPECT_EQ(s.selectionTitle->text(), "none");
     EXPECT_TRUE(s.valueControls.empty() && s.nameLabels.empty() && s.valueLabels.empty());
     EXPECT_EQ(RenderCount(), 1);  // editing the graph does not render
@@ -95,7 +95,7 @@ TEST_F(AppWindow, CablePanelResizeAndDeleteCableClearingTheViewSelectionOnly) {
 
     SendMessage(MSG_SELECT_NODE, 1);
     w.Command(CMD_DELETE_CABLE);  // no cable: only the view's node selection goes
-    EXPECT_EQ(s.view->model().selectedNode, nullptr);
+    EXPECT_EQ(s.view->model().selectedNodes, std::vector<Node*>{});
     EXPECT_EQ(s.selection.node(), probe);
 }
 

@@ -51,7 +51,7 @@ TEST(ViewWidget, LeftClicksSelectDeleteAsksAndThePictureShowsTheSelection) {
     EXPECT_TRUE(view->hasFocus());
     QTest::keyClick(view, Qt::Key_Delete);
     const QImage before = view->grab().toImage();
-    view->model().selectedNode = graph.store();
+    view->model().selectedNodes = {graph.store()};
     view->Redraw();
     QTest::keyClick(view, Qt::Key_Delete);
     QTest::keyClick(view, Qt::Key_Backspace);

@@ -74,10 +74,10 @@ TEST_F(ViewModelTest, NewNodesAppearInThePoolWithCentredPins) {
               (Rect{51, 73, 111, 86}));
 }
 
-TEST_F(ViewModelTest, HitTestsCountEdgesAsInsideAndPreferTheEarliestBox) {
+TEST_F(ViewModelTest, HitTestsCountEdgesAsInsideAndPreferTheBoxOnTop) {
     Add(RawNoise::kTypeId);
-    Place({{30, 30}, {80, 80}});  // node 1 is drawn on top, node 0 wins
-    const int kHits[][3] = {{100, 100, 0}, {130, 130, 0},  {131, 131, 1},
+    Place({{30, 30}, {80, 80}});  // node 1 is drawn on top, and wins
+    const int kHits[][3] = {{79, 100, 0},  {80, 80, 1},    {130, 130, 1},
                             {180, 180, 1}, {181, 100, -1}, {29, 30, -1}};
     for (const auto& hit : kHits) EXPECT_EQ(model.HitNode(hit[0], hit[1]), hit[2]) << hit[0];
     const PinSpot spot = model.pinSpots().at(0);
@@ -85,7 +85,7 @@ TEST_F(ViewModelTest, HitTestsCountEdgesAsInsideAndPreferTheEarliestBox) {
     EXPECT_EQ(model.HitPin(spot.right, spot.bottom), 0);
     EXPECT_EQ(model.HitPin(spot.right + 1, spot.bottom), -1);
     model.scrollX = 50;
-    EXPECT_EQ(model.HitNode(131 - 50, 131), 1);
+    EXPECT_EQ(model.HitNode(79 - 50, 100), 0);
 }
 
 TEST_F(ViewModelTest, CablesHitAtEvenSamplesSelectFirstAndDeleteAsksForTheNodeFirst) {
@@ -115,7 +115,7 @@ TEST_F(ViewModelTest, CablesHitAtEvenSamplesSelectFirstAndDeleteAsksForTheNodeFi
     // The selection itself is the parent's to set.
     model.selectedCable = graph.cables[0].get();
     EXPECT_EQ(model.DeleteRequest().message, MSG_DELETE_CABLE);
-    model.selectedNode = noise;
+    model.selectedNodes = {noise};
     EXPECT_EQ(model.DeleteRequest().message, MSG_DELETE_NODE);
     model.cableResolution = 100;
     model.Rebuild();
