@@ -241,35 +241,6 @@ TEST(Blur, MultipliersMatchTheTablesWhereverTheyServe) {
     EXPECT_EQ(tableRadii, 21);
 }
 
-// The horizontal pass as written down: each byte the table entry of its wrapped
-// window's sum.
-Pixels PlainBlurRows(const Pixels& s, int w, int h, int r) {
-    r = std::min(r, w - 1);
-    const std::vector<uint8_t> table = blur::ScaleTable(r, platform::dbl(1.0L / (2 * r + 1)));
-    Pixels d(s.size());
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 4; ++c) {
-                int sum = 0;
-                for (int j = x - r; j <= x + r; ++j) sum += s[4 * (y * w + (j + w) % w) + c];
-                d[4 * (y * w + x) + c] = table[sum];
-            }
-    return d;
-}
-
-// Radii that multiply (1, 2, 7, 100) and that keep the table (24), widths with
-// and without a remainder of four pixels, windows clipped to the row.
-TEST(Blur, HorizontalPassMatchesThePlainWindowSums) {
-    unsigned seed = 0;
-    for (auto [w, h] : {std::pair{1, 2}, {3, 2}, {8, 3}, {61, 5}, {256, 4}})
-        for (int r : {1, 2, 7, 24, 100, 255}) {
-            const Pixels source = RandomBytes(w * h, ++seed);
-            EXPECT_EQ(Filtered(Blur::kTypeId, w, h, {source}, {r, 0}, 0x77),
-                      PlainBlurRows(source, w, h, r))
-                << w << "x" << h << " radius " << r;
-        }
-}
-
 // Brightness, Contrast as written down, per pixel in double, no tables.
 Pixels PlainBrightnessContrast(const Pixels& s, int brightness, int contrast) {
     Pixels d(s.size());
@@ -299,23 +270,6 @@ TEST(BrightnessContrast, VectorPathMatchesThePlainLoop) {
             EXPECT_EQ(Filtered(BrightnessContrast::kTypeId, w, h, {source}, {b, c}),
                       PlainBrightnessContrast(source, b, c))
                 << w << "x" << h << " " << b << " " << c;
-    }
-}
-
-// Emboss four pixels at a time against the per-pixel loop, on sizes that
-// leave every remainder of four and a wrap on each side.
-TEST(Emboss, VectorRowsMatchThePlainLoop) {
-    unsigned seed = 0;
-    for (auto [w, h] : {std::pair{1, 1}, {2, 3}, {5, 2}, {6, 7}, {7, 4}, {8, 8}, {67, 33}}) {
-        const Pixels pixels = RandomBytes(w * h, ++seed);
-        auto source = Image::Create(w, h);
-        std::ranges::copy(pixels, source->bytes());
-        for (int shade : {0, 1, 2, 77, 300, 555}) {
-            auto fast = Image::Create(w, h), plain = Image::Create(w, h);
-            emboss::Render(*source, *fast, shade);
-            emboss::plain::Rows(*source, *plain, shade, 0, h);
-            EXPECT_EQ(Bytes(*fast), Bytes(*plain)) << w << "x" << h << " shade " << shade;
-        }
     }
 }
 

@@ -84,19 +84,3 @@ constexpr uint32_t kColourStride = SWATCHER_SANITIZED ? 97 : 1;
 inline std::array<uint8_t, 3> Channels(uint32_t rgb) {
     return {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)};
 }
-
-// Expects fast(rgb, out) and plain(rgb, out) to write the same N bytes for
-// every stride-th colour 0xRRGGBB; names the first few that differ.
-template <size_t N, class Fast, class Plain>
-void ExpectSameForEveryColour(uint32_t stride, Fast fast, Plain plain) {
-    int mismatches = 0;
-    for (uint32_t rgb = 0; rgb < 1u << 24; rgb += stride) {
-        std::array<uint8_t, N> f{}, p{};
-        fast(rgb, f.data());
-        plain(rgb, p.data());
-        if (f != p && ++mismatches <= 5)
-            ADD_FAILURE() << "colour " << rgb << ": " << testing::PrintToString(f) << " vs "
-                          << testing::PrintToString(p);
-    }
-    EXPECT_EQ(mismatches, 0);
-}
