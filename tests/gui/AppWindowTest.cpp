@@ -50,7 +50,8 @@ TEST_F(AppWindow, StartsWithAnEmptyDocumentAndTheWholeMenuWithItsCheckedItems) {
         menus << action->text() + ": " + MenuLayout(action->menu()->actions());
     EXPECT_EQ(menus.join("\n").toStdString(),
               "&File: &Open..., &Save, Save &as..., -, E&xit\n"
-              "&Edit: Undo, Redo, -, &Add node, &Clone node, &Delete node, -, Delete cable\n"
+              "&Edit: Undo, Redo, -, Cu&t, C&opy, &Paste, Select a&ll, -, &Add node, &Clone node, "
+              "&Delete node, Delete &with cables, -, Delete cable\n"
               "&Display: Zoom &in, Zoom &out, -, &Tiled [x], &Auto render [x], -, "
               "Cables > (Low resolution cables (fast), Standard cables [x], "
               "High resolution cables (slow)), -, Show large view...\n"
