@@ -147,6 +147,7 @@ TEST_F(AppTest, ARenderOutOfMemoryKeepsTheDocumentAndTheTextureAndSaysSo) {
 
     BoxCloser closer;
     HungryNode::failing = true;
+    graph().nodes[1]->ResizeImage(64, 64);  // a fresh image is never skipped
     w.RenderNow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !closer.boxes().empty(); }));
     HungryNode::failing = false;

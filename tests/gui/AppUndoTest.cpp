@@ -66,7 +66,7 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
          [this] {  // begun at Blur's input, not rendered
              NodeGraph& g = graph();
              QTest::mouseClick(s.view, Qt::RightButton, {},
-                               PinCentre(g.nodes[3]->inputPins[0].get()));
+                               PinCentre(g.nodes[4]->inputPins[0].get()));
              QTest::mouseClick(s.view, Qt::RightButton, {}, PinCentre(g.nodes[2]->outputPin.get()));
          }},
         {"Move node", 0,
