@@ -96,6 +96,8 @@ bool EditorShot(const char* example) {
     window.Command(CMD_ZOOM_IN);
     MessageEvent select(MSG_SELECT_NODE, 3);
     QCoreApplication::sendEvent(window.client(), &select);
+    // Renders run in the background: show the texture, not the black start.
+    if (!QTest::qWaitFor([&] { return !window.renders().busy(); }, 60000)) return false;
     return Save(window, "editor.png");
 }
 
