@@ -1,14 +1,21 @@
 #include "view/NodesView.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QDataStream>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <algorithm>
 
 #include "controls/Messages.h"
 #include "engine/Diagnostics.h"
 #include "engine/NodeGraph.h"
+#include "view/AddNodePopup.h"
 
 using view::Rect;
 
@@ -73,6 +80,14 @@ NodesView::NodesView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);  // the rubber band follows the mouse without a button held
     setCursor(Qt::ArrowCursor);
+    setAcceptDrops(true);
+    edgeTimer_.setInterval(30);
+    connect(&edgeTimer_, &QTimer::timeout, this, [this] { ScrollAtEdge(); });
+    addPopup_ = new AddNodePopup(this);
+    connect(addPopup_, &AddNodePopup::chosen, this, [this](int type) {
+        emit addNodeRequested(type, addAt_, addFrom_);
+        addFrom_ = nullptr;
+    });
 
     boxPicture_ = QImage(":/view/box.png").convertToFormat(QImage::Format_RGB32);
     selectedBoxPicture_ = QImage(":/view/box_selected.png").convertToFormat(QImage::Format_RGB32);
@@ -86,6 +101,8 @@ NodesView::NodesView(QWidget* parent) : QWidget(parent) {
 void NodesView::Attach() {
     setFocus();
     const QSize client = size();
+    model_.viewWidth = client.width();
+    model_.viewHeight = client.height();
     backBuffer_ = client.isEmpty() ? QImage() : QImage(client, QImage::Format_RGB32);
 }
 
@@ -95,6 +112,7 @@ void NodesView::Redraw() {
     bufferFresh_ = true;
     repaint();
     bufferFresh_ = false;
+    emit redrawn();
 }
 
 void NodesView::Paint() {
@@ -102,6 +120,10 @@ void NodesView::Paint() {
     if (backBuffer_.isNull()) return;
     QPainter p(&backBuffer_);
     p.fillRect(backBuffer_.rect(), palette().color(QPalette::Button));
+    if (const int zoom = model_.transform.zoom(); zoom != 100) {
+        p.scale(zoom / 100.0, zoom / 100.0);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
     if (model_.graph) {
         PaintPool(p);
         size_t spot = 0;
@@ -111,6 +133,7 @@ void NodesView::Paint() {
         for (const CableTrace& trace : model_.cableTraces())
             StrokeCurve(p, trace.samples, trace.sampleCount, trace.cable == model_.selectedCable);
     }
+    p.resetTransform();
     if (hasFocus()) PaintFocus(p);
 }
 
@@ -213,35 +236,116 @@ void NodesView::focusOutEvent(QFocusEvent*) {
     Redraw();
 }
 
+// Tab opens the search popup instead of moving the focus on.
+bool NodesView::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab) {
+        OpenAddPopup();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void NodesView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Delete) Send(model_.DeleteRequest());
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+        case Qt::Key_Delete:
+            return Send(model_.DeleteRequest());
+        case Qt::Key_Home:
+            return Frame(false);
+        case Qt::Key_F:
+            if (!ctrl) Frame(true);
+            return;
+        case Qt::Key_0:
+            if (ctrl) ZoomAt(rect().center(), 100);
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void NodesView::ZoomAt(QPoint window, int percent) {
+    model_.ZoomAbout({window.x(), window.y()}, percent);
+    Redraw();
+}
+
+void NodesView::Frame(bool selection) {
+    Redraw();  // the boxes as they are now
+    model_.Frame(selection);
+    Redraw();
+}
+
+void NodesView::OpenAddPopup() {
+    QPoint at = mapFromGlobal(QCursor::pos());
+    if (!rect().contains(at)) at = lastMouse_;
+    if (!rect().contains(at)) at = rect().center();
+    addAt_ = model_.DocumentAt({at.x(), at.y()});
+    addFrom_ = model_.drawingFrom();
+    addPopup_->Open(nodeTypes_, mapToGlobal(at));
+}
+
+namespace {
+
+// The row of the first item dragged from a list widget, or -1.
+int DraggedRow(const QMimeData* mime) {
+    const QString format = QStringLiteral("application/x-qabstractitemmodeldatalist");
+    if (!mime || !mime->hasFormat(format)) return -1;
+    QByteArray data = mime->data(format);
+    QDataStream stream(&data, QIODevice::ReadOnly);
+    int row = -1;
+    int column = -1;
+    stream >> row >> column;
+    return stream.status() == QDataStream::Ok ? row : -1;
+}
+
+}  // namespace
+
+void NodesView::dragEnterEvent(QDragEnterEvent* event) {
+    const int row = DraggedRow(event->mimeData());
+    if (row >= 0 && row < nodeTypes_.size()) event->acceptProposedAction();
+}
+
+void NodesView::dropEvent(QDropEvent* event) {
+    const int row = DraggedRow(event->mimeData());
+    if (row < 0 || row >= nodeTypes_.size()) return;
+    const QPoint at = event->position().toPoint();
+    event->acceptProposedAction();
+    emit addNodeRequested(row, model_.DocumentAt({at.x(), at.y()}), nullptr);
 }
 
 namespace {
 // Mouse coordinates travel as signed 16-bit values.
-QPoint MousePoint(const QMouseEvent* event) {
+view::Point WindowPoint(const QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    return QPoint(static_cast<int16_t>(p.x()), static_cast<int16_t>(p.y()));
+    return {static_cast<int16_t>(p.x()), static_cast<int16_t>(p.y())};
 }
 }  // namespace
 
 void NodesView::mousePressEvent(QMouseEvent* event) {
-    const QPoint at = MousePoint(event);
+    const view::Point window = WindowPoint(event);
+    const view::Point at = model_.transform.ToModel(window);
     switch (event->button()) {
         case Qt::LeftButton:
             setFocus();
             Redraw();  // hit tests read what is on screen
-            Send(model_.Select(at.x(), at.y()));
+            Send(model_.Select(at.x, at.y));
+            if (model_.BeginCableDrag(at.x, at.y)) Redraw();
             break;
         case Qt::MiddleButton:
             setFocus();
             setCursor(Qt::PointingHandCursor);
             Redraw();
-            if (model_.BeginMove(at.x(), at.y())) cornersAtPress_ = model_.Corners();
+            if (model_.BeginMove(at.x, at.y)) {
+                cornersAtPress_ = model_.Corners();
+            } else {
+                panning_ = true;
+                panStart_ = QPoint(window.x, window.y);
+                scrollAtPanStart_ = {model_.scrollX, model_.scrollY};
+                setCursor(Qt::ClosedHandCursor);
+            }
             break;
         case Qt::RightButton:
             setFocus();
-            model_.RightButtonDown(at.x(), at.y());
+            model_.RightButtonDown(at.x, at.y);
             Redraw();
             break;
         default:
@@ -251,16 +355,46 @@ void NodesView::mousePressEvent(QMouseEvent* event) {
 
 void NodesView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
+        const view::Point at = model_.transform.ToModel(WindowPoint(event));
+        model_.EndCableDrag(at.x, at.y);
         Redraw();
     } else if (event->button() == Qt::MiddleButton) {
         if (model_.moving() && model_.Corners() != cornersAtPress_) emit boxMoved(cornersAtPress_);
         model_.EndMove();
+        edgeTimer_.stop();
+        panning_ = false;
         setCursor(Qt::ArrowCursor);
     }
 }
 
 void NodesView::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = MousePoint(event);
-    if (model_.MoveBox(at.x(), at.y())) Redraw();
-    if (model_.TrackRubberBand(at.x(), at.y())) Redraw();
+    const view::Point window = WindowPoint(event);
+    const view::Point at = model_.transform.ToModel(window);
+    lastMouse_ = QPoint(window.x, window.y);
+    if (panning_) return Pan(QPoint(window.x, window.y));
+    if (model_.moving() && !rect().contains(lastMouse_)) edgeTimer_.start();
+    if (model_.MoveBox(at.x, at.y)) Redraw();
+    if (model_.TrackRubberBand(at.x, at.y)) Redraw();
+}
+
+// A box held past the view's edge scrolls the view after it, faster the
+// farther out the mouse is.
+void NodesView::ScrollAtEdge() {
+    constexpr int kMaxStep = 16;
+    const QPoint at = lastMouse_;
+    const int dx = at.x() < 0 ? at.x() : std::max(0, at.x() - width());
+    const int dy = at.y() < 0 ? at.y() : std::max(0, at.y() - height());
+    if (!model_.moving() || (dx == 0 && dy == 0)) return edgeTimer_.stop();
+    model_.SetScroll(model_.scrollX + std::clamp(dx, -kMaxStep, kMaxStep),
+                     model_.scrollY + std::clamp(dy, -kMaxStep, kMaxStep));
+    const view::Point moved = model_.transform.ToModel({at.x(), at.y()});
+    model_.MoveBox(moved.x, moved.y);
+    Redraw();
+}
+
+void NodesView::Pan(QPoint window) {
+    const QPoint moved = window - panStart_;
+    model_.SetScroll(scrollAtPanStart_.x - model_.transform.ToModelLength(moved.x()),
+                     scrollAtPanStart_.y - model_.transform.ToModelLength(moved.y()));
+    Redraw();
 }
