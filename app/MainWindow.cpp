@@ -35,7 +35,6 @@ namespace {
 constexpr const char* kVersion = SWATCHER_VERSION;  // from the build's project version
 constexpr const char* kEngineVersion = "0.86";
 constexpr int kStartTextureSize = 64;
-constexpr int kEditorScrollRange = 400;
 constexpr int kLargeViewLeft = 40;
 constexpr int kLargeViewTop = 40;
 constexpr int kLargeViewSide = 512;
@@ -77,6 +76,7 @@ MainWindow::MainWindow() {
     state_.chooseFile = RunFileDialog;
     BuildControls();
     BuildMenu();
+    AddDeleteShortcut();
     client_->resize(kMainClientWidth, kMainClientHeight);
     ApplyLayout(kMainClientWidth, kMainClientHeight);
     resize(kMainClientWidth, kMainClientHeight + menuBar()->sizeHint().height());
@@ -100,15 +100,17 @@ MainWindow::MainWindow() {
     SetRenderListener(state_.progress.get());
     CreateDocument();
     state_.nodeList->clear();
+    QStringList types;
     for (const auto& prototype : state_.registry->prototypes())
-        state_.nodeList->addItem(QString::fromStdString(prototype->name));
+        types << QString::fromStdString(prototype->name);
+    state_.nodeList->addItems(types);
+    state_.view->SetNodeTypes(types);
     ResetSelectionPanel();
     UpdateTextureDims();
     UpdateZoomText();
     state_.autoRender = true;
     state_.selection.Show({});
-    SetupScrollBar(state_.viewHScroll, kEditorScrollRange);
-    SetupScrollBar(state_.viewVScroll, kEditorScrollRange);
+    UpdateViewScrollBars();
     InitImageLibrary();
     UpdatePreviewScrollRanges();
     RenderNow();
@@ -148,19 +150,24 @@ void MainWindow::BuildControls() {
 
     state_.nodeList = add(IDC_NODE_LIST, new QListWidget(client_));
     connect(state_.nodeList, &QListWidget::itemDoubleClicked, this, [this] { AddNode(); });
+    state_.nodeList->setDragEnabled(true);  // a type dropped on the view is added there
+    state_.nodeList->setDragDropMode(QAbstractItemView::DragOnly);
     state_.view = add(IDC_NODES_VIEW, new NodesView(client_));
     state_.selection.Bind(&state_.view->model());
     connect(state_.view, &NodesView::boxMoved, this,
             [this](const std::vector<view::Point>& before) { document_->MoveBoxes(before); });
     state_.view->installEventFilter(this);  // its wheel moves the scroll bars
+    connect(state_.view, &NodesView::redrawn, this, [this] { UpdateViewScrollBars(); });
+    connect(state_.view, &NodesView::addNodeRequested, this,
+            [this](int type, view::Point at, Pin* pin) { AddNodeAt(type, at, pin); });
     state_.viewHScroll = add(IDC_VIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
     state_.viewVScroll = add(IDC_VIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
     connect(state_.viewHScroll, &QScrollBar::valueChanged, this, [this](int value) {
-        state_.view->model().scrollX = value;
+        state_.view->model().SetScroll(value, state_.view->model().scrollY);
         state_.view->Redraw();
     });
     connect(state_.viewVScroll, &QScrollBar::valueChanged, this, [this](int value) {
-        state_.view->model().scrollY = value;
+        state_.view->model().SetScroll(state_.view->model().scrollX, value);
         state_.view->Redraw();
     });
 
@@ -231,12 +238,29 @@ void MainWindow::ApplyLayout(int width, int height) {
         if (place.repaint) widget->update();
     }
     state_.view->Attach();
+    UpdateViewScrollBars();  // the view shows more or less of the document
     if (Node* node = state_.selection.node())
         panel_->BuildNodePanel(node);
     else
         panel_->BuildCablePanel(state_.selection.cable());
     client_->update();
     if (state_.graph) DrawPreview();
+}
+
+// The bars follow the view: they reach every box, wherever it was moved.
+void MainWindow::UpdateViewScrollBars() {
+    const NodesViewModel& model = state_.view->model();
+    const view::Rect range = model.ScrollRange();
+    for (auto [bar, low, high, value] :
+         {std::tuple(state_.viewHScroll, range.left, range.right, model.scrollX),
+          std::tuple(state_.viewVScroll, range.top, range.bottom, model.scrollY)}) {
+        if (!bar) continue;
+        const QSignalBlocker block(bar);
+        bar->setRange(low, high);
+        bar->setSingleStep(1);
+        bar->setPageStep(std::max(1, (high - low) / 8));
+        bar->setValue(value);
+    }
 }
 
 void MainWindow::SetupScrollBar(QScrollBar* bar, int maximum) {
@@ -259,6 +283,14 @@ void MainWindow::ScrollView(const QWheelEvent& wheel) {
     constexpr int kLinePixels = 8;
     constexpr int kNotch = 120;
     const QPoint delta = wheel.angleDelta();
+    if (wheel.modifiers() & Qt::ControlModifier) {
+        // Ctrl turns the wheel into the zoom, about the mouse.
+        const int zoom = state_.view->model().transform.zoom();
+        if (delta.y() == 0) return;
+        const int to =
+            delta.y() > 0 ? view::ViewTransform::StepIn(zoom) : view::ViewTransform::StepOut(zoom);
+        return state_.view->ZoomAt(wheel.position().toPoint(), to);
+    }
     const bool sideways = (wheel.modifiers() & Qt::ShiftModifier) || delta.y() == 0;
     QScrollBar* bar = sideways ? state_.viewHScroll : state_.viewVScroll;
     const int turn = delta.y() ? delta.y() : delta.x();
@@ -409,6 +441,20 @@ void MainWindow::EditChanged(QWidget* editBox) {
     if (state_.autoRender) RenderNow();
 }
 
+// Delete acts wherever the focus is in the window; a text field takes the
+// key for itself first.
+void MainWindow::AddDeleteShortcut() {
+    auto* remove = new QAction(this);
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WindowShortcut);
+    addAction(remove);
+    connect(remove, &QAction::triggered, this, [this] {
+        const ViewMessage request = state_.view->model().DeleteRequest();
+        if (request.message == MSG_DELETE_NODE) DeleteNode();
+        if (request.message == MSG_DELETE_CABLE) DeleteCable();
+    });
+}
+
 void MainWindow::AddNode() {
     const QModelIndexList selected = state_.nodeList->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) return ShowOops("Select a node-type first from the available nodes.");
@@ -417,6 +463,47 @@ void MainWindow::AddNode() {
     if (!node) return;
     ResetSelectionPanel();
     SelectNode(node);
+}
+
+// A node from the search popup or a drop: its box centred on `at`, cabled
+// to `pin` when one is given, all as one step.
+void MainWindow::AddNodeAt(int type, view::Point at, Pin* pin) {
+    const auto& prototypes = state_.registry->prototypes();
+    if (type < 0 || type >= static_cast<int>(prototypes.size())) return;
+    document_->BeginMacro("Add node");
+    Node* node = document_->AddNode(state_.registry->CreateNode(prototypes[type]->typeId));
+    if (node) {
+        PlaceBox(*node, {at.x - view::kBoxSize / 2, at.y - view::kBoxSize / 2});
+        if (pin) CableNewNode(*node, pin);
+    }
+    document_->EndMacro();
+    state_.view->model().CancelDrawing();
+    if (!node) return;
+    ResetSelectionPanel();
+    SelectNode(node);
+}
+
+void MainWindow::PlaceBox(const Node& node, view::Point corner) {
+    NodesViewModel& layout = state_.view->model();
+    const std::vector<view::Point> before = layout.Corners();
+    std::vector<view::Point> after = before;
+    for (size_t i = 0; i < state_.graph->nodes.size() && i < after.size(); ++i)
+        if (state_.graph->nodes[i].get() == &node) after[i] = corner;
+    layout.SetCorners(after);
+    document_->MoveBoxes(before);
+}
+
+// From an output to the new node's first free input, else from its output.
+void MainWindow::CableNewNode(Node& node, Pin* pin) {
+    if (!pin->IsOutputPin()) {
+        if (node.outputPin) document_->DrawCable(node.outputPin.get(), pin);
+        return;
+    }
+    for (const auto& input : node.inputPins) {
+        if (!input->cables.empty()) continue;
+        document_->DrawCable(pin, input.get());
+        return;
+    }
 }
 
 void MainWindow::CloneNode() {
@@ -441,17 +528,29 @@ void MainWindow::DeleteCable() {
 void MainWindow::Open() {
     const RenderScheduler::Hold hold(*renders_);
     if (!MayDropDocument()) return;
-    const QString path =
-        state_.chooseFile(this, {FileDialogRequest::kOpen,
-                                 QStringLiteral("Select a texture to assimilate..."),
-                                 {kTextureFilter},
-                                 QStringLiteral("mtf")});
+    const QString path = ChooseFile({FileDialogRequest::kOpen,
+                                     QStringLiteral("Select a texture to assimilate..."),
+                                     {kTextureFilter},
+                                     QStringLiteral("mtf")});
     if (!path.isEmpty()) OpenFile(path);
+}
+
+// Dialogs start in the document's folder, else the last one used, else the examples.
+QString MainWindow::ChooseFile(const FileDialogRequest& request) {
+    const QString path = QString::fromStdString(document_->path());
+    SetDialogFolder(!path.isEmpty()          ? QFileInfo(path).absolutePath()
+                    : !lastFolder_.isEmpty() ? lastFolder_
+                                             : ExamplesFolder());
+    const QString chosen = state_.chooseFile(this, request);
+    if (!chosen.isEmpty()) lastFolder_ = QFileInfo(chosen).absolutePath();
+    return chosen;
 }
 
 bool MainWindow::OpenFile(const QString& path) {
     if (!document_->Open(path.toStdString())) return false;
     ResetSelectionPanel();
+    state_.view->model().ShowStore();  // boxes far away leave the Store in view
+    state_.view->Redraw();
     UpdatePreviewScrollRanges();
     UpdateTextureDims();
     RenderNow();
@@ -459,11 +558,10 @@ bool MainWindow::OpenFile(const QString& path) {
 }
 
 bool MainWindow::SaveAs() {
-    const QString path =
-        state_.chooseFile(this, {FileDialogRequest::kSave,
-                                 QStringLiteral("Enter a filename to save our texture to..."),
-                                 {kTextureFilter},
-                                 QStringLiteral("mtf")});
+    const QString path = ChooseFile({FileDialogRequest::kSave,
+                                     QStringLiteral("Enter a filename to save our texture to..."),
+                                     {kTextureFilter},
+                                     QStringLiteral("mtf")});
     return !path.isEmpty() && SaveFile(path);
 }
 
@@ -574,13 +672,17 @@ void MainWindow::DrawPreview() {
     if (largeView_ && largeView_->isVisible()) largeView_->DrawLargeView();
 }
 
-// "clouds.mtf[*] — <caption>" once the document has a file; the caption alone before.
+// "clouds.mtf[*] — <caption>" once the document has a file; before, the
+// caption alone, marked once there are changes.
 void MainWindow::UpdateTitle() {
     const QString caption = QStringLiteral("Swatcher [v%1] by Oxhal").arg(kVersion);
     const QString path = document_ ? QString::fromStdString(document_->path()) : QString();
-    if (path.isEmpty()) return setWindowTitle(caption);
-    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*] \u2014 ") + caption);
-    setWindowModified(document_->modified());
+    const bool modified = document_ && document_->modified();
+    if (path.isEmpty())
+        setWindowTitle(modified ? QStringLiteral("[*]") + caption : caption);
+    else
+        setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*] \u2014 ") + caption);
+    setWindowModified(modified);
 }
 
 // Named after the step, enabled only when there is one.

@@ -10,6 +10,7 @@
 #include "app/AppState.h"
 #include "app/DocumentController.h"
 #include "app/RenderScheduler.h"
+#include "view/Geometry.h"
 
 class QAction;
 class QCloseEvent;
@@ -67,6 +68,8 @@ private:
     QAction* AddMenuAction(QMenu* menu, const MenuItem& item);
     void ApplyLayout(int width, int height);
     void SetupScrollBar(QScrollBar* bar, int maximum);
+    void UpdateViewScrollBars();
+    void AddDeleteShortcut();
     void ScrollView(const QWheelEvent& wheel);
 
     void SelectNode(Node* node);
@@ -77,10 +80,14 @@ private:
 
     void CreateDocument();
     void AddNode();
+    void AddNodeAt(int type, view::Point at, Pin* pin);
+    void PlaceBox(const Node& node, view::Point corner);
+    void CableNewNode(Node& node, Pin* pin);
     void CloneNode();
     void DeleteNode();
     void DeleteCable();
     void Open();
+    QString ChooseFile(const FileDialogRequest& request);
     // True once the document is in a file; false when cancelled or failed.
     bool SaveAs();
     bool SaveCurrent();
@@ -111,4 +118,5 @@ private:
     QHash<int, QAction*> actions_;
     std::unique_ptr<RenderScheduler> renders_;
     std::unique_ptr<DocumentController> document_;
+    QString lastFolder_;  // of the last file dialog
 };
