@@ -256,7 +256,7 @@ void NodesView::keyPressEvent(QKeyEvent* event) {
             if (!ctrl) Frame(true);
             return;
         case Qt::Key_0:
-            if (ctrl) ZoomAt(rect().center(), 100);
+            if (ctrl) ZoomAt(MouseInView(), 100);  // undoes wheel zooms about the same point
             return;
         default:
             QWidget::keyPressEvent(event);
@@ -274,10 +274,14 @@ void NodesView::Frame(bool selection) {
     Redraw();
 }
 
+QPoint NodesView::MouseInView() const {
+    const QPoint cursor = mapFromGlobal(QCursor::pos());
+    if (rect().contains(cursor)) return cursor;
+    return rect().contains(lastMouse_) ? lastMouse_ : rect().center();
+}
+
 void NodesView::OpenAddPopup() {
-    QPoint at = mapFromGlobal(QCursor::pos());
-    if (!rect().contains(at)) at = lastMouse_;
-    if (!rect().contains(at)) at = rect().center();
+    const QPoint at = MouseInView();
     addAt_ = model_.DocumentAt({at.x(), at.y()});
     addFrom_ = model_.drawingFrom();
     addPopup_->Open(nodeTypes_, mapToGlobal(at));

@@ -79,6 +79,8 @@ private:
     void PaintFocus(QPainter& p);
     void Send(const ViewMessage& message);
     void ScrollAtEdge();
+    // The mouse if it is over the view, else the view's centre.
+    QPoint MouseInView() const;
     void Pan(QPoint window);
 
     NodesViewModel model_;

@@ -300,6 +300,11 @@ TEST_F(ViewModelTest, ZoomMapsWindowPixelsAndHitTestsFollow) {
     EXPECT_EQ(std::pair(model.scrollX, model.scrollY), std::pair(100, 50));
     model.ZoomAbout({200, 100}, 25);
     EXPECT_EQ(model.DocumentAt({200, 100}), (Point{200, 100}));
+    // Back to 100% about the same point, the scroll is exactly where it was.
+    model.transform.SetZoom(100);
+    model.SetScroll(7, -3);
+    for (int zoom : {125, 150, 33, 100}) model.ZoomAbout({333, 77}, zoom);
+    EXPECT_EQ(std::pair(model.scrollX, model.scrollY), std::pair(7, -3));
     EXPECT_EQ(view::ViewTransform::StepOut(25), 25);
     EXPECT_EQ(view::ViewTransform::StepIn(200), 200);
     EXPECT_EQ(view::ViewTransform::StepIn(100), 125);
