@@ -314,6 +314,21 @@ Node* DocumentController::AddNode(std::unique_ptr<Node> node) {
     return InsertNode("Add node", std::move(node), {view::kDefaultBoxLeft, view::kDefaultBoxTop});
 }
 
+Node* DocumentController::AddNodeAt(std::unique_ptr<Node> node, view::Point corner, Pin* pin) {
+    BeginMacro("Add node");
+    Node* added = InsertNode("Add node", std::move(node), corner);
+    if (added && pin && !pin->IsOutputPin() && added->outputPin)
+        DrawCable(added->outputPin.get(), pin);
+    if (added && pin && pin->IsOutputPin()) {
+        const auto& inputs = added->inputPins;
+        auto free = std::find_if(inputs.begin(), inputs.end(),
+                                 [](const auto& input) { return input->cables.empty(); });
+        if (free != inputs.end()) DrawCable(pin, free->get());
+    }
+    EndMacro();
+    return added;
+}
+
 Node* DocumentController::CloneNode(const Node& node) {
     if (const char* refusal = CanCloneNode(graph_, node)) {
         Refuse(refusal);

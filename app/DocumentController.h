@@ -72,6 +72,10 @@ public:
 
     // The edits. Each is one step of the history, named as the Undo item shows it.
     Node* AddNode(std::unique_ptr<Node> node);
+    // Adds the node with its box's corner at `corner`, cabled to `pin` when
+    // one is given (from an output to its first free input, else from its
+    // output), as one step.
+    Node* AddNodeAt(std::unique_ptr<Node> node, view::Point corner, Pin* pin);
     Node* CloneNode(const Node& node);
     bool DeleteNode(Node& node);
     // Deletes the nodes (never the Store) and every cable on them as one step.

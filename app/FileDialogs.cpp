@@ -1,8 +1,10 @@
 #include "app/FileDialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace {
 
@@ -13,10 +15,19 @@ QString SuffixOf(const QString& filter) {
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
+QString& DialogFolder() {
+    static QString folder = QStringLiteral(".");
+    return folder;
+}
+
 }  // namespace
 
+void SetDialogFolder(const QString& folder) {
+    DialogFolder() = folder.isEmpty() ? QStringLiteral(".") : folder;
+}
+
 QString RunFileDialog(QWidget* owner, const FileDialogRequest& request) {
-    QFileDialog dialog(owner, request.title, QStringLiteral("."));
+    QFileDialog dialog(owner, request.title, DialogFolder());
     const bool open = request.mode == FileDialogRequest::kOpen;
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -27,6 +38,14 @@ QString RunFileDialog(QWidget* owner, const FileDialogRequest& request) {
         [&dialog](const QString& filter) { dialog.setDefaultSuffix(SuffixOf(filter)); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
+}
+
+QString ExamplesFolder() {
+    const QString source = QStringLiteral(SWATCHER_SOURCE_DIR "/examples");
+    if (QDir(source).exists()) return source;
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                  QStringLiteral("swatcher/examples"),
+                                  QStandardPaths::LocateDirectory);
 }
 
 void ShowOops(const QString& text) {

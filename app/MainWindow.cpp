@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -25,7 +26,6 @@
 namespace {
 
 constexpr int kStartTextureSize = 64;
-constexpr int kEditorScrollRange = 400;
 constexpr int kLargeViewLeft = 40;
 constexpr int kLargeViewTop = 40;
 constexpr int kLargeViewSide = 512;
@@ -67,6 +67,7 @@ MainWindow::MainWindow() {
     state_.chooseFile = RunFileDialog;
     BuildControls();
     BuildMenu();
+    AddDeleteShortcut();
     client_->resize(kMainClientWidth, kMainClientHeight);
     ApplyLayout(kMainClientWidth, kMainClientHeight);
     resize(kMainClientWidth, kMainClientHeight + menuBar()->sizeHint().height());
@@ -90,15 +91,17 @@ MainWindow::MainWindow() {
     SetRenderListener(state_.progress.get());
     CreateDocument();
     state_.nodeList->clear();
+    QStringList types;
     for (const auto& prototype : state_.registry->prototypes())
-        state_.nodeList->addItem(QString::fromStdString(prototype->name));
+        types << QString::fromStdString(prototype->name);
+    state_.nodeList->addItems(types);
+    state_.view->SetNodeTypes(types);
     ResetSelectionPanel();
     UpdateTextureDims();
     UpdateZoomText();
     state_.autoRender = true;
     state_.selection.Show({});
-    SetupScrollBar(state_.viewHScroll, kEditorScrollRange);
-    SetupScrollBar(state_.viewVScroll, kEditorScrollRange);
+    UpdateViewScrollBars();
     InitImageLibrary();
     UpdatePreviewScrollRanges();
     RenderNow();
@@ -298,62 +301,33 @@ void MainWindow::EditChanged(QWidget* editBox) {
     if (state_.autoRender) RenderNow();
 }
 
-void MainWindow::AddNode() {
-    const QModelIndexList selected = state_.nodeList->selectionModel()->selectedIndexes();
-    if (selected.isEmpty()) return ShowOops("Select a node-type first from the available nodes.");
-    const auto& prototype = state_.registry->prototypes()[selected.front().row()];
-    Node* node = document_->AddNode(state_.registry->CreateNode(prototype->typeId));
-    if (!node) return;
-    ResetSelectionPanel();
-    SelectNode(node);
-}
-
-// The whole selection with the cables among its nodes, beside the originals.
-void MainWindow::CloneNode() {
-    const std::vector<Node*> nodes = state_.selection.nodes();
-    if (nodes.empty()) return;
-    std::vector<Node*> added =
-        document_->CloneNodes(nodes, nodes.size() == 1 ? "Clone node" : "Clone nodes");
-    if (!added.empty()) SelectNodes(std::move(added));
-}
-
-// One node keeps the refusal when it has cables; several go with theirs.
-void MainWindow::DeleteNode() {
-    const std::vector<Node*> nodes = state_.selection.nodes();
-    if (nodes.size() != 1) return DeleteNodes("Delete nodes");
-    if (!document_->DeleteNode(*nodes.front())) return;
-    ResetSelectionPanel();
-    SelectNode(nullptr);
-}
-
-void MainWindow::DeleteNodes(const std::string& text) {
-    const std::vector<Node*> nodes = state_.selection.nodes();
-    if (nodes.empty() || !document_->DeleteNodes(nodes, text)) return;
-    ResetSelectionPanel();
-    SelectNode(nullptr);
-}
-
-void MainWindow::DeleteCable() {
-    document_->DeleteCable(state_.selection.highlighted().cable);
-    state_.selection.ClearHighlight();
-    state_.view->Redraw();
-}
-
 void MainWindow::Open() {
     const RenderScheduler::Hold hold(*renders_);
     if (!MayDropDocument()) return;
-    const QString path =
-        state_.chooseFile(this, {FileDialogRequest::kOpen,
-                                 QStringLiteral("Select a texture to assimilate..."),
-                                 {kTextureFilter},
-                                 QStringLiteral("mtf")});
+    const QString path = ChooseFile({FileDialogRequest::kOpen,
+                                     QStringLiteral("Select a texture to assimilate..."),
+                                     {kTextureFilter},
+                                     QStringLiteral("mtf")});
     if (!path.isEmpty()) OpenFile(path);
+}
+
+// Dialogs start in the document's folder, else the last one used, else the examples.
+QString MainWindow::ChooseFile(const FileDialogRequest& request) {
+    const QString path = QString::fromStdString(document_->path());
+    SetDialogFolder(!path.isEmpty()          ? QFileInfo(path).absolutePath()
+                    : !lastFolder_.isEmpty() ? lastFolder_
+                                             : ExamplesFolder());
+    const QString chosen = state_.chooseFile(this, request);
+    if (!chosen.isEmpty()) lastFolder_ = QFileInfo(chosen).absolutePath();
+    return chosen;
 }
 
 bool MainWindow::OpenFile(const QString& path) {
     std::string warning;
     if (!document_->Open(path.toStdString(), &warning)) return false;
     ResetSelectionPanel();
+    state_.view->model().ShowStore();  // boxes far away leave the Store in view
+    state_.view->Redraw();
     UpdatePreviewScrollRanges();
     UpdateTextureDims();
     RenderNow();
@@ -362,11 +336,10 @@ bool MainWindow::OpenFile(const QString& path) {
 }
 
 bool MainWindow::SaveAs() {
-    const QString path =
-        state_.chooseFile(this, {FileDialogRequest::kSave,
-                                 QStringLiteral("Enter a filename to save our texture to..."),
-                                 {kTextureFilter},
-                                 QStringLiteral("mtf")});
+    const QString path = ChooseFile({FileDialogRequest::kSave,
+                                     QStringLiteral("Enter a filename to save our texture to..."),
+                                     {kTextureFilter},
+                                     QStringLiteral("mtf")});
     return !path.isEmpty() && SaveFile(path);
 }
 

@@ -12,6 +12,7 @@
 #include "app/AppState.h"
 #include "app/DocumentController.h"
 #include "app/RenderScheduler.h"
+#include "view/Geometry.h"
 
 class Autosave;
 class QAction;
@@ -72,6 +73,8 @@ private:
     QAction* AddMenuAction(QMenu* menu, const MenuItem& item);
     void ApplyLayout(int width, int height);
     void SetupScrollBar(QScrollBar* bar, int maximum);
+    void UpdateViewScrollBars();
+    void AddDeleteShortcut();
     void ScrollView(const QWheelEvent& wheel);
 
     void SelectNode(Node* node);
@@ -85,6 +88,7 @@ private:
     NodeGraph& graph() { return *state_.graph; }
     void CreateDocument();
     void AddNode();
+    void AddNodeAt(int type, view::Point at, Pin* pin);
     void CloneNode();
     void DeleteNode();
     void DeleteNodes(const std::string& text);
@@ -97,6 +101,7 @@ private:
     std::optional<view::Point> MouseInView() const;
     void DeleteCable();
     void Open();
+    QString ChooseFile(const FileDialogRequest& request);
     // True once the document is in a file; false when cancelled or failed.
     bool SaveAs();
     bool SaveCurrent();
@@ -128,4 +133,5 @@ private:
     std::unique_ptr<RenderScheduler> renders_;
     std::unique_ptr<DocumentController> document_;
     Autosave* autosave_ = nullptr;  // a child: removes its file when the window goes
+    QString lastFolder_;            // of the last file dialog
 };

@@ -51,19 +51,24 @@ void MainWindow::BuildControls() {
 
     state_.nodeList = add(IDC_NODE_LIST, new QListWidget(client_));
     connect(state_.nodeList, &QListWidget::itemDoubleClicked, this, [this] { AddNode(); });
+    state_.nodeList->setDragEnabled(true);  // a type dropped on the view is added there
+    state_.nodeList->setDragDropMode(QAbstractItemView::DragOnly);
     state_.view = add(IDC_NODES_VIEW, new NodesView(client_));
     state_.selection.Bind(&state_.view->model());
     connect(state_.view, &NodesView::boxMoved, this,
             [this](const std::vector<view::Point>& before) { document_->MoveBoxes(before); });
     state_.view->installEventFilter(this);  // its wheel moves the scroll bars
+    connect(state_.view, &NodesView::redrawn, this, [this] { UpdateViewScrollBars(); });
+    connect(state_.view, &NodesView::addNodeRequested, this,
+            [this](int type, view::Point at, Pin* pin) { AddNodeAt(type, at, pin); });
     state_.viewHScroll = add(IDC_VIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
     state_.viewVScroll = add(IDC_VIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
     connect(state_.viewHScroll, &QScrollBar::valueChanged, this, [this](int value) {
-        state_.view->model().scrollX = value;
+        state_.view->model().SetScroll(value, state_.view->model().scrollY);
         state_.view->Redraw();
     });
     connect(state_.viewVScroll, &QScrollBar::valueChanged, this, [this](int value) {
-        state_.view->model().scrollY = value;
+        state_.view->model().SetScroll(state_.view->model().scrollX, value);
         state_.view->Redraw();
     });
 
@@ -90,6 +95,20 @@ void MainWindow::BuildControls() {
     state_.previewVScroll = add(IDC_PREVIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
     for (QScrollBar* bar : {state_.previewHScroll, state_.previewVScroll})
         connect(bar, &QScrollBar::valueChanged, this, [this] { DrawPreview(); });
+}
+
+// Delete acts wherever the focus is in the window; a text field takes the
+// key for itself first.
+void MainWindow::AddDeleteShortcut() {
+    auto* remove = new QAction(this);
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WindowShortcut);
+    addAction(remove);
+    connect(remove, &QAction::triggered, this, [this] {
+        const ViewMessage request = state_.view->model().DeleteRequest();
+        if (request.message == MSG_DELETE_NODE) DeleteNode();
+        if (request.message == MSG_DELETE_CABLE) DeleteCable();
+    });
 }
 
 void MainWindow::BuildMenu() {
@@ -134,6 +153,7 @@ void MainWindow::ApplyLayout(int width, int height) {
         if (place.repaint) widget->update();
     }
     state_.view->Attach();
+    UpdateViewScrollBars();  // the view shows more or less of the document
     panel_->Build(state_.selection.shown());
     client_->update();
     if (state_.graph) DrawPreview();
@@ -144,6 +164,22 @@ void MainWindow::SetupScrollBar(QScrollBar* bar, int maximum) {
     bar->setRange(0, maximum);
     bar->setSingleStep(1);
     bar->setPageStep(std::max(1, maximum / 8));
+}
+
+// The bars follow the view: they reach every box, wherever it was moved.
+void MainWindow::UpdateViewScrollBars() {
+    const NodesViewModel& model = state_.view->model();
+    const view::Rect range = model.ScrollRange();
+    for (auto [bar, low, high, value] :
+         {std::tuple(state_.viewHScroll, range.left, range.right, model.scrollX),
+          std::tuple(state_.viewVScroll, range.top, range.bottom, model.scrollY)}) {
+        if (!bar) continue;
+        const QSignalBlocker block(bar);
+        bar->setRange(low, high);
+        bar->setSingleStep(1);
+        bar->setPageStep(std::max(1, (high - low) / 8));
+        bar->setValue(value);
+    }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -159,6 +195,14 @@ void MainWindow::ScrollView(const QWheelEvent& wheel) {
     constexpr int kLinePixels = 8;
     constexpr int kNotch = 120;
     const QPoint delta = wheel.angleDelta();
+    if (wheel.modifiers() & Qt::ControlModifier) {
+        // Ctrl turns the wheel into the zoom, about the mouse.
+        const int zoom = state_.view->model().transform.zoom();
+        if (delta.y() == 0) return;
+        const int to =
+            delta.y() > 0 ? view::ViewTransform::StepIn(zoom) : view::ViewTransform::StepOut(zoom);
+        return state_.view->ZoomAt(wheel.position().toPoint(), to);
+    }
     const bool sideways = (wheel.modifiers() & Qt::ShiftModifier) || delta.y() == 0;
     QScrollBar* bar = sideways ? state_.viewHScroll : state_.viewVScroll;
     const int turn = delta.y() ? delta.y() : delta.x();
@@ -234,13 +278,17 @@ void MainWindow::DrawPreview() {
     if (largeView_ && largeView_->isVisible()) largeView_->DrawLargeView();
 }
 
-// "clouds.mtf[*] — <caption>" once the document has a file; the caption alone before.
+// "clouds.mtf[*] — <caption>" once the document has a file; before, the
+// caption alone, marked once there are changes.
 void MainWindow::UpdateTitle() {
     const QString caption = QStringLiteral("Swatcher [v%1] by Oxhal").arg(kVersion);
     const QString path = document_ ? QString::fromStdString(document_->path()) : QString();
-    if (path.isEmpty()) return setWindowTitle(caption);
-    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*] \u2014 ") + caption);
-    setWindowModified(document_->modified());
+    const bool modified = document_ && document_->modified();
+    if (path.isEmpty())
+        setWindowTitle(modified ? QStringLiteral("[*]") + caption : caption);
+    else
+        setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*] \u2014 ") + caption);
+    setWindowModified(modified);
 }
 
 // Named after the step, enabled only when there is one.

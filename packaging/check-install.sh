@@ -14,7 +14,8 @@ expect() { for f in "$@"; do [ -f "$prefix/$f" ] || fail "missing $f"; done; }
 expect bin/swatcher-render share/man/man1/swatcher-render.1 \
   share/mime/packages/swatcher.xml share/icons/hicolor/scalable/apps/swatcher.svg
 if [ "$gui" = 1 ]; then
-  expect bin/swatcher share/applications/swatcher.desktop share/man/man1/swatcher.1
+  expect bin/swatcher share/applications/swatcher.desktop share/man/man1/swatcher.1 \
+    share/swatcher/examples/perlin-clouds.mtf
 fi
 "$prefix/bin/swatcher-render" --version | grep -q '^swatcher-render [0-9]' ||
   fail "installed swatcher-render --version"

@@ -54,6 +54,12 @@ constexpr Rect kPoolFrame{19, 19, 141, 141};
 constexpr int kPoolCorner = 20;
 constexpr Rect kPoolLabelRect{25, 141, 135, 157};
 
+// The smallest rectangle holding both.
+inline Rect Union(const Rect& a, const Rect& b) {
+    return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+            a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
 inline Rect BoxAt(int left, int top) {
     return {left, top, left + kBoxSize, top + kBoxSize};
 }

@@ -1,15 +1,22 @@
 #include "view/NodesView.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QDataStream>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QRubberBand>
+#include <algorithm>
 
 #include "controls/Messages.h"
 #include "engine/Diagnostics.h"
 #include "engine/NodeGraph.h"
+#include "view/AddNodePopup.h"
 
 using view::Rect;
 
@@ -75,6 +82,14 @@ NodesView::NodesView(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);  // the rubber band follows the mouse without a button held
     setCursor(Qt::ArrowCursor);
     band_ = new QRubberBand(QRubberBand::Rectangle, this);
+    setAcceptDrops(true);
+    edgeTimer_.setInterval(30);
+    connect(&edgeTimer_, &QTimer::timeout, this, [this] { ScrollAtEdge(); });
+    addPopup_ = new AddNodePopup(this);
+    connect(addPopup_, &AddNodePopup::chosen, this, [this](int type) {
+        emit addNodeRequested(type, addAt_, addFrom_);
+        addFrom_ = nullptr;
+    });
 
     boxPicture_ = QImage(":/view/box.png").convertToFormat(QImage::Format_RGB32);
     selectedBoxPicture_ = QImage(":/view/box_selected.png").convertToFormat(QImage::Format_RGB32);
@@ -88,6 +103,8 @@ NodesView::NodesView(QWidget* parent) : QWidget(parent) {
 void NodesView::Attach() {
     setFocus();
     const QSize client = size();
+    model_.viewWidth = client.width();
+    model_.viewHeight = client.height();
     backBuffer_ = client.isEmpty() ? QImage() : QImage(client, QImage::Format_RGB32);
 }
 
@@ -97,6 +114,7 @@ void NodesView::Redraw() {
     bufferFresh_ = true;
     repaint();
     bufferFresh_ = false;
+    emit redrawn();
 }
 
 void NodesView::Paint() {
@@ -104,6 +122,10 @@ void NodesView::Paint() {
     if (backBuffer_.isNull()) return;
     QPainter p(&backBuffer_);
     p.fillRect(backBuffer_.rect(), palette().color(QPalette::Button));
+    if (const int zoom = model_.transform.zoom(); zoom != 100) {
+        p.scale(zoom / 100.0, zoom / 100.0);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
     if (model_.graph) {
         PaintPool(p);
         size_t spot = 0;
@@ -113,6 +135,7 @@ void NodesView::Paint() {
         for (const CableTrace& trace : model_.cableTraces())
             StrokeCurve(p, trace.samples, trace.sampleCount, trace.cable == model_.selectedCable);
     }
+    p.resetTransform();
     if (hasFocus()) PaintFocus(p);
 }
 
@@ -215,31 +238,113 @@ void NodesView::focusOutEvent(QFocusEvent*) {
     Redraw();
 }
 
+// Tab opens the search popup instead of moving the focus on.
+bool NodesView::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab) {
+        OpenAddPopup();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void NodesView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Delete) Send(model_.DeleteRequest());
-    if (event->key() == Qt::Key_Escape) Send({MSG_SELECT_NONE, 0});
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+        case Qt::Key_Delete:
+            return Send(model_.DeleteRequest());
+        case Qt::Key_Escape:
+            return Send({MSG_SELECT_NONE, 0});
+        case Qt::Key_Home:
+            return Frame(false);
+        case Qt::Key_F:
+            if (!ctrl) Frame(true);
+            return;
+        case Qt::Key_0:
+            if (ctrl) ZoomAt(MouseInView(), 100);  // undoes wheel zooms about the same point
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void NodesView::ZoomAt(QPoint window, int percent) {
+    model_.ZoomAbout({window.x(), window.y()}, percent);
+    Redraw();
+}
+
+void NodesView::Frame(bool selection) {
+    Redraw();  // the boxes as they are now
+    model_.Frame(selection);
+    Redraw();
+}
+
+QPoint NodesView::MouseInView() const {
+    const QPoint cursor = mapFromGlobal(QCursor::pos());
+    if (rect().contains(cursor)) return cursor;
+    return rect().contains(lastMouse_) ? lastMouse_ : rect().center();
+}
+
+void NodesView::OpenAddPopup() {
+    const QPoint at = MouseInView();
+    addAt_ = model_.DocumentAt({at.x(), at.y()});
+    addFrom_ = model_.drawingFrom();
+    addPopup_->Open(nodeTypes_, mapToGlobal(at));
+}
+
+namespace {
+
+// The row of the first item dragged from a list widget, or -1.
+int DraggedRow(const QMimeData* mime) {
+    const QString format = QStringLiteral("application/x-qabstractitemmodeldatalist");
+    if (!mime || !mime->hasFormat(format)) return -1;
+    QByteArray data = mime->data(format);
+    QDataStream stream(&data, QIODevice::ReadOnly);
+    int row = -1;
+    int column = -1;
+    stream >> row >> column;
+    return stream.status() == QDataStream::Ok ? row : -1;
+}
+
+}  // namespace
+
+void NodesView::dragEnterEvent(QDragEnterEvent* event) {
+    const int row = DraggedRow(event->mimeData());
+    if (row >= 0 && row < nodeTypes_.size()) event->acceptProposedAction();
+}
+
+void NodesView::dropEvent(QDropEvent* event) {
+    const int row = DraggedRow(event->mimeData());
+    if (row < 0 || row >= nodeTypes_.size()) return;
+    const QPoint at = event->position().toPoint();
+    event->acceptProposedAction();
+    emit addNodeRequested(row, model_.DocumentAt({at.x(), at.y()}), nullptr);
 }
 
 namespace {
 // Mouse coordinates travel as signed 16-bit values.
-QPoint MousePoint(const QMouseEvent* event) {
+view::Point WindowPoint(const QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    return QPoint(static_cast<int16_t>(p.x()), static_cast<int16_t>(p.y()));
+    return {static_cast<int16_t>(p.x()), static_cast<int16_t>(p.y())};
 }
 }  // namespace
 
 void NodesView::mousePressEvent(QMouseEvent* event) {
-    const QPoint at = MousePoint(event);
+    const view::Point window = WindowPoint(event);
+    const view::Point at = model_.transform.ToModel(window);
     switch (event->button()) {
         case Qt::LeftButton: {
             setFocus();
             Redraw();  // hit tests read what is on screen
             const bool toggle = event->modifiers().testFlag(Qt::ControlModifier);
-            const ViewMessage selected = model_.Select(at.x(), at.y(), toggle);
+            const ViewMessage selected = model_.Select(at.x, at.y, toggle);
             Send(selected);
+            if (!toggle && model_.BeginCableDrag(at.x, at.y)) {
+                Redraw();  // a drag from a pin draws a cable
+                break;
+            }
             // A box pressed without Ctrl is in the selection now: a drag moves it.
             if (!toggle && selected.message != MSG_SELECT_CABLE && !model_.bandSelecting() &&
-                model_.BeginMove(at.x(), at.y()))
+                model_.BeginMove(at.x, at.y))
                 cornersAtPress_ = model_.Corners();
             break;
         }
@@ -247,11 +352,18 @@ void NodesView::mousePressEvent(QMouseEvent* event) {
             setFocus();
             setCursor(Qt::PointingHandCursor);
             Redraw();
-            if (model_.BeginMove(at.x(), at.y())) cornersAtPress_ = model_.Corners();
+            if (model_.BeginMove(at.x, at.y)) {
+                cornersAtPress_ = model_.Corners();
+            } else {
+                panning_ = true;
+                panStart_ = QPoint(window.x, window.y);
+                scrollAtPanStart_ = {model_.scrollX, model_.scrollY};
+                setCursor(Qt::ClosedHandCursor);
+            }
             break;
         case Qt::RightButton:
             setFocus();
-            model_.RightButtonDown(at.x(), at.y());
+            model_.RightButtonDown(at.x, at.y);
             Redraw();
             break;
         default:
@@ -266,23 +378,57 @@ void NodesView::FinishMove() {
 
 void NodesView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
+        const view::Point at = model_.transform.ToModel(WindowPoint(event));
+        model_.EndCableDrag(at.x, at.y);
         FinishMove();
+        edgeTimer_.stop();
         band_->hide();
         Send(model_.EndBandSelect());
         Redraw();
     } else if (event->button() == Qt::MiddleButton) {
         FinishMove();
+        edgeTimer_.stop();
+        panning_ = false;
         setCursor(Qt::ArrowCursor);
     }
 }
 
 void NodesView::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = MousePoint(event);
-    if (model_.MoveBox(at.x(), at.y())) Redraw();
-    if (model_.TrackBandSelect(at.x(), at.y())) {
-        band_->setGeometry(ToQRect(model_.BandRect()));
+    const view::Point window = WindowPoint(event);
+    const view::Point at = model_.transform.ToModel(window);
+    lastMouse_ = QPoint(window.x, window.y);
+    if (panning_) return Pan(QPoint(window.x, window.y));
+    if (model_.moving() && !rect().contains(lastMouse_)) edgeTimer_.start();
+    if (model_.MoveBox(at.x, at.y)) Redraw();
+    if (model_.TrackBandSelect(at.x, at.y)) {
+        const Rect band = model_.BandRect();
+        const view::Point from = model_.transform.ToWindow({band.left, band.top});
+        const view::Point to = model_.transform.ToWindow({band.right, band.bottom});
+        band_->setGeometry(ToQRect({from.x, from.y, to.x, to.y}));
         band_->show();
         Redraw();
     }
-    if (model_.TrackRubberBand(at.x(), at.y())) Redraw();
+    if (model_.TrackRubberBand(at.x, at.y)) Redraw();
+}
+
+// A box held past the view's edge scrolls the view after it, faster the
+// farther out the mouse is.
+void NodesView::ScrollAtEdge() {
+    constexpr int kMaxStep = 16;
+    const QPoint at = lastMouse_;
+    const int dx = at.x() < 0 ? at.x() : std::max(0, at.x() - width());
+    const int dy = at.y() < 0 ? at.y() : std::max(0, at.y() - height());
+    if (!model_.moving() || (dx == 0 && dy == 0)) return edgeTimer_.stop();
+    model_.SetScroll(model_.scrollX + std::clamp(dx, -kMaxStep, kMaxStep),
+                     model_.scrollY + std::clamp(dy, -kMaxStep, kMaxStep));
+    const view::Point moved = model_.transform.ToModel({at.x(), at.y()});
+    model_.MoveBox(moved.x, moved.y);
+    Redraw();
+}
+
+void NodesView::Pan(QPoint window) {
+    const QPoint moved = window - panStart_;
+    model_.SetScroll(scrollAtPanStart_.x - model_.transform.ToModelLength(moved.x()),
+                     scrollAtPanStart_.y - model_.transform.ToModelLength(moved.y()));
+    Redraw();
 }

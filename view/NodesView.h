@@ -1,16 +1,21 @@
 // The node editor view: node boxes with their pins, cables as sagging curves,
 // the spawning pool where new boxes appear, and a rubber band while a cable is
-// being drawn. Left button selects, middle button moves a box, right button
-// draws cables, Delete asks for deletion. Selection and deletion are carried
+// being drawn. Left button selects or drags a cable from a pin, middle button
+// moves a box or pans, right button draws cables, Delete asks for deletion,
+// Tab searches for a node type to add. Selection and deletion are carried
 // out by the parent, which receives the messages of controls/Messages.h.
+// The view can be zoomed; its model works in unzoomed coordinates.
 #pragma once
 
 #include <QImage>
+#include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 
 #include "view/ViewModel.h"
 
+class AddNodePopup;
 class QPainter;
 class QRubberBand;
 
@@ -35,14 +40,33 @@ public:
     // The picture of the last paint (client size; null before Attach).
     const QImage& backBuffer() const { return backBuffer_; }
 
+    // The node type names the search popup and drops offer, in list order.
+    void SetNodeTypes(const QStringList& types) { nodeTypes_ = types; }
+    // Opens the search popup for a node at the mouse (the view's centre when
+    // the mouse is elsewhere), tied to the cable being drawn if there is one.
+    void OpenAddPopup();
+    AddNodePopup* addPopup() const { return addPopup_; }
+
+    // Zooms to `percent` about a window point; frames the boxes.
+    void ZoomAt(QPoint window, int percent);
+    void Frame(bool selection);
+
 signals:
     // A box was dragged, for the undo history.
     void boxMoved(const std::vector<view::Point>& cornersBefore);
+    // Redrawn after a change of scroll position, zoom or box places.
+    void redrawn();
+    // A node of type `type` (a row of the types) is wanted with its box
+    // centred on `at` (document coordinates), cabled to `pin` if not null.
+    void addNodeRequested(int type, view::Point at, Pin* pin);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -56,6 +80,10 @@ private:
     void PaintFocus(QPainter& p);
     void Send(const ViewMessage& message);
     void FinishMove();
+    void ScrollAtEdge();
+    // The mouse if it is over the view, else the view's centre.
+    QPoint MouseInView() const;
+    void Pan(QPoint window);
 
     NodesViewModel model_;
     QImage backBuffer_;
@@ -65,4 +93,13 @@ private:
     QImage pinPicture_;                        // pure blue already made transparent
     std::vector<view::Point> cornersAtPress_;  // of the drag in progress
     QRubberBand* band_ = nullptr;              // the selection rectangle
+    QStringList nodeTypes_;
+    AddNodePopup* addPopup_ = nullptr;
+    view::Point addAt_{};       // where the popup's node goes
+    Pin* addFrom_ = nullptr;    // the pin the popup's node is cabled to
+    QTimer edgeTimer_;          // keeps a box held past the edge scrolling
+    QPoint lastMouse_{-1, -1};  // where the mouse last moved over the view
+    bool panning_ = false;
+    QPoint panStart_;
+    view::Point scrollAtPanStart_{};
 };

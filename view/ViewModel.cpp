@@ -1,6 +1,7 @@
 #include "view/ViewModel.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "controls/MessageIds.h"
 #include "engine/NodeGraph.h"
@@ -171,16 +172,33 @@ ViewMessage NodesViewModel::DeleteRequest() const {
 
 void NodesViewModel::CancelDrawing() {
     drawing_ = false;
+    dragging_ = false;
     startPin_ = -1;
     endPin_ = -1;
+}
+
+bool NodesViewModel::CanStart(const Pin* pin) const {
+    return pin->IsOutputPin() || pin->cables.empty();  // one cable per input
+}
+
+// Makes the cable to pin spot `k` if the rules allow it; false when refused.
+bool NodesViewModel::FinishCable(int k) {
+    Pin* start = pinSpots_[startPin_].pin;
+    Pin* end = pinSpots_[k].pin;
+    const bool oneOutput = start->IsOutputPin() != end->IsOutputPin();
+    const bool endFree = end->IsOutputPin() || end->cables.empty();
+    if (!oneOutput || !endFree) return false;
+    drawing_ = false;
+    dragging_ = false;
+    endPin_ = k;
+    if (drawCable) drawCable(start, end);
+    return true;
 }
 
 void NodesViewModel::RightButtonDown(int x, int y) {
     const int k = HitPin(x, y);
     if (!drawing_) {
-        if (k < 0) return;
-        const Pin* pin = pinSpots_[k].pin;
-        if (!pin->IsOutputPin() && !pin->cables.empty()) return;  // one cable per input
+        if (k < 0 || !CanStart(pinSpots_[k].pin)) return;
         endPin_ = -1;
         startPin_ = k;
         drawing_ = true;
@@ -192,14 +210,28 @@ void NodesViewModel::RightButtonDown(int x, int y) {
         CancelDrawing();
         return;
     }
-    Pin* start = pinSpots_[startPin_].pin;
-    Pin* end = pinSpots_[k].pin;
-    const bool oneOutput = start->IsOutputPin() != end->IsOutputPin();
-    const bool endFree = end->IsOutputPin() || end->cables.empty();
-    if (!oneOutput || !endFree) return;  // refused; the drawing goes on
-    drawing_ = false;
-    endPin_ = k;
-    if (drawCable) drawCable(start, end);
+    FinishCable(k);  // refused: the drawing goes on
+}
+
+bool NodesViewModel::BeginCableDrag(int x, int y) {
+    if (drawing_) return false;  // a right-button cable is under way
+    RightButtonDown(x, y);
+    dragging_ = drawing_;
+    if (dragging_) banding_ = false;  // a press on a pin off every box draws no band
+    return dragging_;
+}
+
+void NodesViewModel::EndCableDrag(int x, int y) {
+    if (!dragging_) return;
+    const int k = HitPin(x, y);
+    const bool valid = startPin_ < static_cast<int>(pinSpots_.size());
+    if (!valid || k < 0 || !FinishCable(k)) CancelDrawing();
+}
+
+Pin* NodesViewModel::drawingFrom() const {
+    if (!drawing_ || startPin_ < 0 || startPin_ >= static_cast<int>(pinSpots_.size()))
+        return nullptr;
+    return pinSpots_[startPin_].pin;
 }
 
 bool NodesViewModel::TrackRubberBand(int x, int y) {
@@ -221,6 +253,87 @@ bool NodesViewModel::BeginMove(int x, int y) {
     moveStartX_ = x;
     moveStartY_ = y;
     return true;
+}
+
+Point NodesViewModel::DocumentAt(Point window) const {
+    const Point at = transform.ToModel(window);
+    return {at.x + scrollX, at.y + scrollY};
+}
+
+Rect NodesViewModel::VisibleRect() const {
+    return {scrollX, scrollY, scrollX + transform.ToModelLength(viewWidth),
+            scrollY + transform.ToModelLength(viewHeight)};
+}
+
+// The spawning pool's frame and the boxes, selected ones only if asked and
+// there are any.
+Rect NodesViewModel::Bounds(bool selection) const {
+    Rect all = view::kPoolFrame;
+    std::optional<Rect> chosen;
+    for (const NodeBox& box : boxes_) {
+        all = view::Union(all, box.rect());
+        if (selection && IsSelected(box.node))
+            chosen = chosen ? view::Union(*chosen, box.rect()) : box.rect();
+    }
+    return chosen ? *chosen : all;
+}
+
+Rect NodesViewModel::ScrollRange() const {
+    constexpr int kMargin = 40;
+    constexpr int kFirstScreen = 400;
+    const Rect bounds = Bounds(false);
+    const Rect visible = VisibleRect();
+    const int width = visible.right - visible.left;
+    const int height = visible.bottom - visible.top;
+    // Left and up the range only grows past the origin when a box does.
+    return {std::min(bounds.left < 0 ? bounds.left - kMargin : 0, scrollX),
+            std::min(bounds.top < 0 ? bounds.top - kMargin : 0, scrollY),
+            std::max({kFirstScreen, bounds.right + kMargin - width, scrollX}),
+            std::max({kFirstScreen, bounds.bottom + kMargin - height, scrollY})};
+}
+
+void NodesViewModel::SetScroll(int x, int y) {
+    // The dragged box follows the document point under the mouse.
+    moveStartX_ -= x - scrollX;
+    moveStartY_ -= y - scrollY;
+    scrollX = x;
+    scrollY = y;
+}
+
+void NodesViewModel::ZoomAbout(Point window, int percent) {
+    const Point at = DocumentAt(window);
+    transform.SetZoom(percent);
+    const Point now = transform.ToModel(window);
+    SetScroll(at.x - now.x, at.y - now.y);
+}
+
+void NodesViewModel::Frame(bool selection) {
+    constexpr int kMargin = 20;
+    const Rect r = Bounds(selection);
+    const int width = r.right - r.left + 2 * kMargin;
+    const int height = r.bottom - r.top + 2 * kMargin;
+    int zoom = 100;
+    while (zoom > view::ViewTransform::kMinZoom &&
+           (static_cast<long long>(width) * zoom > 100LL * viewWidth ||
+            static_cast<long long>(height) * zoom > 100LL * viewHeight))
+        zoom = view::ViewTransform::StepOut(zoom);
+    transform.SetZoom(zoom);
+    const Point centre = r.Centre();
+    SetScroll(centre.x - transform.ToModelLength(viewWidth) / 2,
+              centre.y - transform.ToModelLength(viewHeight) / 2);
+}
+
+void NodesViewModel::ShowStore() {
+    if (boxes_.empty()) return;
+    const Rect store = boxes_.front().rect();
+    const Rect visible = VisibleRect();
+    int x = scrollX;
+    int y = scrollY;
+    if (store.right > visible.right) x += store.right - visible.right;
+    if (store.left < x) x = store.left;
+    if (store.bottom > visible.bottom) y += store.bottom - visible.bottom;
+    if (store.top < y) y = store.top;
+    SetScroll(x, y);
 }
 
 bool NodesViewModel::MoveBox(int x, int y) {

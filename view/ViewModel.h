@@ -9,6 +9,7 @@
 
 #include "engine/TextureFile.h"
 #include "view/Geometry.h"
+#include "view/ViewTransform.h"
 
 class Cable;
 class Node;
@@ -62,7 +63,10 @@ public:
     Cable* selectedCable = nullptr;
     int scrollX = 0;
     int scrollY = 0;
-    int cableResolution = 100;  // 10, 100 or 500
+    int cableResolution = 100;      // 10, 100 or 500
+    view::ViewTransform transform;  // the zoom, applied at the widget's edge
+    int viewWidth = 0;              // the widget's size in window pixels
+    int viewHeight = 0;
     // Makes the cable the user finished drawing (an undoable command).
     std::function<void(Pin* first, Pin* second)> drawCable;
 
@@ -108,6 +112,33 @@ public:
     bool MoveBox(int x, int y);
     void EndMove() { moving_ = false; }
 
+    // Left press: starts a cable drawn by dragging from the pin under the
+    // point; true if one was hit. The release finishes it over a pin that
+    // takes it, and drops it anywhere else.
+    bool BeginCableDrag(int x, int y);
+    void EndCableDrag(int x, int y);
+    bool cableDragging() const { return dragging_; }
+    // Drops the cable being drawn, if any.
+    void CancelDrawing();
+    // The pin a cable being drawn starts from, or null.
+    Pin* drawingFrom() const;
+
+    // The document point under a window pixel.
+    view::Point DocumentAt(view::Point window) const;
+    // The scroll positions that reach every box and the spawning pool with a
+    // margin to spare, never less than the first screenful and always
+    // including the current position: {minX, minY, maxX, maxY}.
+    view::Rect ScrollRange() const;
+    // Scrolls; a box being moved stays under the mouse.
+    void SetScroll(int x, int y);
+    // Zooms to `percent`, keeping the document point under `window` in place.
+    void ZoomAbout(view::Point window, int percent);
+    // Zooms (to at most 100%) and scrolls so the boxes fit, centred: the
+    // selected ones, or all when `selection` is false or nothing is selected.
+    void Frame(bool selection);
+    // Scrolls the least that brings the Store's box into view, if it is out.
+    void ShowStore();
+
     // Box corners for every node of the graph in node order (the default place
     // for a node without a box), and back.
     std::vector<view::Point> Corners() const;
@@ -130,7 +161,10 @@ private:
     void AddPin(Node* node, Pin* pin, int index, const view::Rect& rect);
     void AddCables();
     const PinSpot* SpotOf(const Pin* pin) const;
-    void CancelDrawing();
+    bool CanStart(const Pin* pin) const;
+    bool FinishCable(int k);
+    view::Rect Bounds(bool selection) const;
+    view::Rect VisibleRect() const;  // in document coordinates
 
     std::vector<NodeBox> boxes_;
     std::vector<PinSpot> pinSpots_;
@@ -150,6 +184,7 @@ private:
     bool drawing_ = false;
     int startPin_ = -1;
     int endPin_ = -1;
+    bool dragging_ = false;  // drawn with the left button held
     int mouseX_ = 0;
     int mouseY_ = 0;
 

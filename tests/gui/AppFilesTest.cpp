@@ -114,8 +114,9 @@ TEST_F(AppFiles, SaveGoesToTheDocumentsOwnFileAndAFailureKeepsItModified) {
     AnswerDialog(kDir + "first.mtf");
     const QString caption = w.windowTitle();
     w.Command(CMD_LARGER);
-    EXPECT_EQ(w.windowTitle(), caption);  // no file: the caption stays
-    w.Command(CMD_SAVE_CURRENT);          // no file yet: as "Save as..."
+    EXPECT_EQ(w.windowTitle(), "[*]" + caption);  // no file: the caption, marked
+    EXPECT_TRUE(w.isWindowModified());
+    w.Command(CMD_SAVE_CURRENT);  // no file yet: as "Save as..."
     EXPECT_EQ(requests().size(), 1u);
     EXPECT_EQ(w.windowTitle(), "first.mtf[*] \u2014 " + caption);
     EXPECT_FALSE(w.isWindowModified());

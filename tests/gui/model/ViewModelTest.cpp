@@ -13,6 +13,7 @@
 #include "nodes/filters/DisplacementMap.h"
 #include "nodes/filters/Mixer.h"
 #include "nodes/generators/RawNoise.h"
+#include "view/NodeSearch.h"
 #include "view/ViewModel.h"
 
 namespace {
@@ -206,6 +207,143 @@ TEST_F(ViewModelTest, MiddleDragMovesABoxByTheMouseDisplacement) {
     model.Rebuild();
     EXPECT_FALSE(model.MoveBox(10, 10));
     EXPECT_FALSE(model.moving());
+}
+
+TEST_F(ViewModelTest, LeftDragFromAPinMakesTheCableOnlyOverAPinThatTakesIt) {
+    Node* noise = Add(RawNoise::kTypeId);
+    Node* mixer = Add(Mixer::kTypeId);
+    Place({{300, 150}, {30, 30}, {160, 30}});
+    graph.Connect(noise->outputPin.get(), mixer->inputPins[0].get());
+    model.Rebuild();
+    const Point out = At(noise->outputPin.get());
+    const struct {
+        Point release;
+        size_t cables;
+    } kRows[] = {
+        {At(mixer->inputPins[0].get()), 1},  // occupied
+        {kEmpty, 1},
+        {out, 1},  // a click on the pin
+        {At(mixer->inputPins[1].get()), 2},
+    };
+    for (const auto& row : kRows) {
+        ASSERT_TRUE(model.BeginCableDrag(out.x, out.y));
+        model.TrackRubberBand(row.release.x, row.release.y);
+        model.Rebuild();
+        EXPECT_GT(model.rubberBandCount(), 0);
+        model.EndCableDrag(row.release.x, row.release.y);
+        model.Rebuild();
+        EXPECT_FALSE(model.drawing());
+        EXPECT_EQ(graph.cables.size(), row.cables) << row.release.x;
+    }
+    EXPECT_FALSE(model.BeginCableDrag(kEmpty.x, kEmpty.y));
+}
+
+TEST_F(ViewModelTest, ScrollRangeReachesEveryBoxWithAMargin) {
+    Add(RawNoise::kTypeId);
+    model.viewWidth = 480;
+    model.viewHeight = 320;
+    const struct {
+        BoxPos far;
+        int zoom;
+        int scrollX;
+        Rect range;
+    } kRows[] = {
+        {{30, 30}, 100, 0, {0, 0, 400, 400}},  // the first screenful
+        {{-500, -30}, 100, 0, {-540, -70, 400, 400}}, {{2000, 3000}, 100, 0, {0, 0, 1660, 2820}},
+        {{2000, 3000}, 50, 0, {0, 0, 1180, 2500}},   // the view shows twice as much
+        {{30, 30}, 100, -900, {-900, 0, 400, 400}},  // where it is stays reachable
+    };
+    for (const auto& row : kRows) {
+        Place({{300, 150}, row.far});
+        model.transform.SetZoom(row.zoom);
+        model.scrollX = row.scrollX;
+        EXPECT_EQ(model.ScrollRange(), row.range) << row.far.x << " at " << row.zoom;
+    }
+}
+
+TEST_F(ViewModelTest, ZoomMapsWindowPixelsAndHitTestsFollow) {
+    Node* noise = Add(RawNoise::kTypeId);
+    Node* mixer = Add(Mixer::kTypeId);
+    Place({{300, 150}, {60, 40}, {160, 200}});
+    graph.Connect(noise->outputPin.get(), mixer->inputPins[0].get());
+    model.scrollX = 20;
+    model.Rebuild();  // the lists do not depend on the zoom
+    const Point pin = At(mixer->inputPins[1].get());
+    const Point sample = model.cableTraces().at(0).samples[4];
+    const struct {
+        int zoom;
+        Point window;
+        Point model;
+    } kRows[] = {
+        {100, {57, -3}, {57, -3}}, {200, {101, 51}, {50, 25}}, {200, {-1, -1}, {-1, -1}},
+        {25, {-1, 3}, {-4, 12}},   {25, {10, 10}, {40, 40}},
+    };
+    for (const auto& row : kRows) {
+        model.transform.SetZoom(row.zoom);
+        EXPECT_EQ(model.transform.ToModel(row.window), row.model) << row.zoom;
+        // The window pixel of a model point maps back onto it, so every hit
+        // test finds at any zoom what it finds at 100%.
+        const auto hit = [&](Point p) {
+            return model.transform.ToModel(model.transform.ToWindow(p));
+        };
+        const Point box = hit({60 - 20 + 1, 41});
+        EXPECT_EQ(model.HitNode(box.x, box.y), 1) << row.zoom;
+        const Point p = hit(pin);
+        EXPECT_EQ(model.pinSpots().at(model.HitPin(p.x, p.y)).pin, mixer->inputPins[1].get());
+        const Point c = hit(sample);
+        EXPECT_EQ(model.HitCable(c.x, c.y), 0) << row.zoom;
+    }
+    // Zooming keeps the document point under the mouse; the ladder stops at its ends.
+    model.transform.SetZoom(100);
+    model.scrollX = 0;
+    model.ZoomAbout({200, 100}, 200);
+    EXPECT_EQ(std::pair(model.scrollX, model.scrollY), std::pair(100, 50));
+    model.ZoomAbout({200, 100}, 25);
+    EXPECT_EQ(model.DocumentAt({200, 100}), (Point{200, 100}));
+    // Back to 100% about the same point, the scroll is exactly where it was.
+    model.transform.SetZoom(100);
+    model.SetScroll(7, -3);
+    for (int zoom : {125, 150, 33, 100}) model.ZoomAbout({333, 77}, zoom);
+    EXPECT_EQ(std::pair(model.scrollX, model.scrollY), std::pair(7, -3));
+    EXPECT_EQ(view::ViewTransform::StepOut(25), 25);
+    EXPECT_EQ(view::ViewTransform::StepIn(200), 200);
+    EXPECT_EQ(view::ViewTransform::StepIn(100), 125);
+}
+
+TEST_F(ViewModelTest, FrameFitsTheBoxesOrTheSelectionAtMostAtFullSize) {
+    Add(RawNoise::kTypeId);
+    model.viewWidth = 480;
+    model.viewHeight = 320;
+    Place({{300, 150}, {-500, -30}});
+    model.Frame(true);  // nothing selected: all
+    EXPECT_EQ(model.transform.zoom(), 50);
+    EXPECT_EQ(std::pair(model.scrollX, model.scrollY), std::pair(-530, -210));
+    model.selectedNodes = {graph.store()};
+    model.Frame(true);
+    EXPECT_EQ(model.transform.zoom(), 100);
+    EXPECT_EQ(std::pair(model.scrollX, model.scrollY), std::pair(110, 40));
+    model.Frame(false);
+    EXPECT_EQ(model.transform.zoom(), 50);
+}
+
+TEST(NodeSearch, EveryQueryWordBeginsAWordOfTheName) {
+    const struct {
+        const char* query;
+        const char* name;
+        bool match;
+    } kRows[] = {
+        {"hsv", "Adjust HSV", true},
+        {"hsv", "RGB -> HSV", true},
+        {"HSV", "HSV -> RGB", true},
+        {"blur", "Blur", true},
+        {"lur", "Blur", false},
+        {"", "Mixer", true},
+        {"br con", "Brightness, Contrast", true},
+        {"br x", "Brightness, Contrast", false},
+        {"  emb ", "Emboss + Shade", true},
+    };
+    for (const auto& row : kRows)
+        EXPECT_EQ(view::MatchesSearch(row.name, row.query), row.match) << row.query << row.name;
 }
 
 TEST_F(ViewModelTest, LayoutSectionBytes) {
