@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <tuple>
 
@@ -80,6 +81,7 @@ MainWindow::MainWindow() {
     client_->resize(kMainClientWidth, kMainClientHeight);
     ApplyLayout(kMainClientWidth, kMainClientHeight);
     resize(kMainClientWidth, kMainClientHeight + menuBar()->sizeHint().height());
+    setMinimumSize(size());  // smaller, the panel would cover the preview
 
     largeView_ = std::make_unique<LargeView>(state_);
     state_.largeView = largeView_.get();
@@ -92,7 +94,12 @@ MainWindow::MainWindow() {
 
     state_.view->Attach();
     state_.progress = std::make_unique<ProgressBarListener>(state_.progressBar);
-    renders_ = std::make_unique<RenderScheduler>(state_, [this] { DrawPreview(); });
+    renders_ = std::make_unique<RenderScheduler>(state_, [this] {
+        DrawPreview();
+        if (pendingSlider_) QTimer::singleShot(0, this, &MainWindow::ApplyPendingSlider);
+    });
+    renders_->focus = [this] { return PreviewedNode(); };
+    panel_->shown = [this] { renders_->FocusChanged(); };
     state_.previewArea = state_.preview->contentsRect();
     state_.zoom = 1;
     state_.tiled = true;
@@ -182,6 +189,7 @@ void MainWindow::BuildControls() {
 
     state_.selectionTitle = field(IDC_SELECTION_TITLE);
     state_.selectionTitle->setAlignment(Qt::AlignRight);
+    state_.previewCaption = add(IDC_PREVIEW_CAPTION, new QLabel(client_));
     state_.preview = add(IDC_PREVIEW, new PreviewPane(client_));
     state_.previewHScroll = add(IDC_PREVIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
     state_.previewVScroll = add(IDC_PREVIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
@@ -315,6 +323,9 @@ void MainWindow::Command(int id) {
             return DeleteCable();
         case CMD_AUTO_RENDER:
             return ToggleCheck(id, state_.autoRender);
+        case CMD_PREVIEW_SELECTED:
+            ToggleCheck(id, state_.previewSelected);
+            return renders_->FocusChanged();
         case CMD_CABLES_LOW:
         case CMD_CABLES_STANDARD:
         case CMD_CABLES_HIGH:
@@ -388,7 +399,13 @@ void MainWindow::ResetSelectionPanel() {
 
 // A posted notification may come after its slider or node has gone: the
 // slider is then no longer among the value controls.
+// While a render runs a slider's newest value waits for its end instead of
+// cancelling it, so that a drag keeps showing completed renders.
 void MainWindow::SliderChanged(QWidget* slider) {
+    if (renders_->running()) {
+        pendingSlider_ = slider;
+        return;
+    }
     const int i = panel_->FindValueControl(slider);
     if (i < 0 || !state_.selection.node()) return;
     Node* node = state_.selection.node();
@@ -396,7 +413,13 @@ void MainWindow::SliderChanged(QWidget* slider) {
     document_->SetParam(*node, i, {value, {}}, ParamRun(slider));
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data()))
         label->SetText(ValueLabelText(node->param(i).GetText()));
-    if (state_.autoRender) RenderNow();
+}
+
+void MainWindow::ApplyPendingSlider() {
+    if (renders_->running()) return;  // applied when that one ends
+    QWidget* slider = pendingSlider_.data();
+    pendingSlider_ = nullptr;
+    if (slider) SliderChanged(slider);
 }
 
 void MainWindow::EditChanged(QWidget* editBox) {
@@ -406,7 +429,6 @@ void MainWindow::EditChanged(QWidget* editBox) {
     Node* node = state_.selection.node();
     document_->SetParam(*node, i, {0, text.toStdString()}, ParamRun(editBox));
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data())) label->SetText(text);
-    if (state_.autoRender) RenderNow();
 }
 
 void MainWindow::AddNode() {
@@ -504,21 +526,25 @@ void MainWindow::ZoomOut() {
     DrawPreview();
 }
 
-// Edits show themselves where they are made; undo and redo show here what
+// Every change that may change the texture renders it (a resize always);
+// edits show themselves where they are made, undo and redo show here what
 // they changed.
 void MainWindow::DocumentChanged(const DocumentChange& change) {
     if (change.resized) {
-        RenderNow();
         UpdateTextureDims();
         UpdatePreviewScrollRanges();
     }
+    // A previewed node the texture does not use renders on its own.
+    Node* previewed = PreviewedNode();
+    const bool shownChanges =
+        change.renders || (previewed && !state_.graph->ReachesStore(previewed));
+    if (change.resized || (shownChanges && state_.autoRender)) RenderNow();
     if (!change.replayed) return;
     state_.view->Redraw();
     if (Node* node = state_.selection.node())
         panel_->BuildNodePanel(node);
     else
         panel_->BuildCablePanel(state_.selection.cable());
-    if (change.renders && !change.resized && state_.autoRender) RenderNow();
 }
 
 // Changes through one control merge while it is the same gesture or run of
@@ -565,12 +591,20 @@ void MainWindow::RenderNow() {
     renders_->Request();
 }
 
+Node* MainWindow::PreviewedNode() const {
+    Node* node = state_.selection.node();
+    return state_.previewSelected && node && node != state_.graph->store() ? node : nullptr;
+}
+
 void MainWindow::DrawPreview() {
-    if (!state_.texture) return;
+    const Image* shown = state_.shown();
+    if (!shown) return;
+    state_.previewCaption->setText(state_.nodeImageOf ? QString::fromStdString(state_.nodeImageName)
+                                                      : QStringLiteral("Texture"));
     const QRect& area = state_.previewArea;
-    state_.preview->SetPicture(BuildPreviewPicture(
-        *state_.texture, area.width(), area.height(), state_.previewHScroll->value(),
-        state_.previewVScroll->value(), state_.zoom, state_.tiled));
+    state_.preview->SetPicture(
+        BuildPreviewPicture(*shown, area.width(), area.height(), state_.previewHScroll->value(),
+                            state_.previewVScroll->value(), state_.zoom, state_.tiled));
     if (largeView_ && largeView_->isVisible()) largeView_->DrawLargeView();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 #include "app/AppState.h"
@@ -73,6 +74,7 @@ private:
     void SelectCable(Cable* cable);
     void ResetSelectionPanel();
     void SliderChanged(QWidget* slider);
+    void ApplyPendingSlider();
     void EditChanged(QWidget* editBox);
 
     void CreateDocument();
@@ -102,6 +104,8 @@ private:
     void UpdateTextureDims();
     void UpdateZoomText();
     void UpdatePreviewScrollRanges();
+    // The node the preview shows: the one selected unless it is the Store.
+    Node* PreviewedNode() const;
 
     AppState state_;
     QWidget* client_ = nullptr;
@@ -111,4 +115,5 @@ private:
     QHash<int, QAction*> actions_;
     std::unique_ptr<RenderScheduler> renders_;
     std::unique_ptr<DocumentController> document_;
+    QPointer<QWidget> pendingSlider_;  // changed while a render ran
 };

@@ -23,7 +23,7 @@ struct MenuItem {
 
 // Pop-ups appear in the order of their first item; a sub-menu where its
 // first item stands in the parent.
-inline constexpr std::array<MenuItem, 29> kMenuItems{{
+inline constexpr std::array<MenuItem, 30> kMenuItems{{
     {"&File", CMD_OPEN, "&Open...", MenuItem::kPlain, QKeySequence::Open},
     {"&File", CMD_SAVE_CURRENT, "&Save", MenuItem::kPlain, QKeySequence::Save},
     {"&File", CMD_SAVE, "Save &as...", MenuItem::kPlain, QKeySequence::SaveAs, "Ctrl+Shift+S"},
@@ -42,6 +42,8 @@ inline constexpr std::array<MenuItem, 29> kMenuItems{{
     {"&Display", kMenuSeparator, nullptr},
     {"&Display", CMD_TILED, "&Tiled", MenuItem::kChecked},
     {"&Display", CMD_AUTO_RENDER, "&Auto render", MenuItem::kChecked},
+    {"&Display", CMD_PREVIEW_SELECTED, "&Preview selected node", MenuItem::kChecked,
+     QKeySequence::UnknownKey, "Ctrl+Shift+P"},
     {"&Display", kMenuSeparator, nullptr},
     {"&Display>Cables", CMD_CABLES_LOW, "Low resolution cables (fast)", MenuItem::kCheckable},
     {"&Display>Cables", CMD_CABLES_STANDARD, "Standard cables", MenuItem::kChecked},

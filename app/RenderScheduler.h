@@ -15,6 +15,7 @@
 #include "engine/RenderCancel.h"
 
 struct AppState;
+class Node;
 
 class RenderScheduler : public QObject {
     Q_OBJECT
@@ -23,8 +24,16 @@ public:
     RenderScheduler(AppState& state, std::function<void()> shown);
     ~RenderScheduler() override;
 
+    // The node whose image the preview shows instead of the texture (null for
+    // the texture), asked for when needed: it may change while a render runs.
+    std::function<Node*()> focus;
+
     // A render of the document as it will be when the queued events are done.
     void Request();
+    // Call when the focus changed: shows the node's image as of the last
+    // completed render, after bringing it up to date first when that render
+    // did not reach it.
+    void FocusChanged();
     // Call before any change of the document: cancels the running render and
     // waits for its thread, which stops at its next checkpoint. A render that
     // completed meanwhile is shown now; a cancelled one is due again.
@@ -47,7 +56,7 @@ public:
     };
 
     bool running() const { return worker_.joinable(); }
-    bool busy() const { return running() || due_; }  // running or to come
+    bool busy() const { return running() || due_ || focusDue_; }  // running or to come
     int started() const { return started_; }
     int cancelled() const { return cancelled_; }
 
@@ -59,6 +68,7 @@ private:
     void Finish();
     void ShowBusy();
     void KeepTexture();
+    bool KeepFocus();
 
     AppState& state_;
     std::function<void()> shown_;
@@ -71,6 +81,10 @@ private:
     int64_t startTicks_ = 0;
     unsigned generation_ = 0;  // tells a worker's end from an earlier one's
     bool due_ = false;
+    bool focusDue_ = false;  // a render rooted at the focus alone
+    bool storeRun_ = false;  // what the running render renders
+    Node* rootRun_ = nullptr;
+    const Node* rooted_ = nullptr;  // the root of the last completed rooted render
     bool posted_ = false;
     int holds_ = 0;
     bool busyCursor_ = false;

@@ -51,7 +51,8 @@ TEST_F(AppWindow, StartsWithAnEmptyDocumentAndTheWholeMenuWithItsCheckedItems) {
     EXPECT_EQ(menus.join("\n").toStdString(),
               "&File: &Open..., &Save, Save &as..., -, E&xit\n"
               "&Edit: Undo, Redo, -, &Add node, &Clone node, &Delete node, -, Delete cable\n"
-              "&Display: Zoom &in, Zoom &out, -, &Tiled [x], &Auto render [x], -, "
+              "&Display: Zoom &in, Zoom &out, -, &Tiled [x], &Auto render [x], "
+              "&Preview selected node [x], -, "
               "Cables > (Low resolution cables (fast), Standard cables [x], "
               "High resolution cables (slow)), -, Show large view...\n"
               "&Texture: &Larger, &Smaller\n"
@@ -109,7 +110,9 @@ TEST_F(AppWindow, AddCloneAndDeleteRefuseInOrderAndKeepThePanelCurrent) {
     EXPECT_EQ(s.view->model().selectedNode, nullptr);
     EXPECT_EQ(s.selectionTitle->text(), "none");
     EXPECT_TRUE(s.valueControls.empty() && s.nameLabels.empty() && s.valueLabels.empty());
-    EXPECT_EQ(RenderCount(), 1);  // editing the graph does not render
+    // Editing the graph does not render; selecting a node the texture does not
+    // use renders it alone: the Mixer and its clone.
+    EXPECT_EQ(RenderCount(), 3);
 }
 
 TEST_F(AppWindow, CablePanelResizeAndDeleteCableClearingTheViewSelectionOnly) {
