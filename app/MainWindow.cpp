@@ -96,6 +96,7 @@ MainWindow::MainWindow() {
     state_.progress = std::make_unique<ProgressBarListener>(state_.progressBar);
     renders_ = std::make_unique<RenderScheduler>(state_, [this] {
         DrawPreview();
+        UpdateThumbnails();
         if (pendingSlider_) QTimer::singleShot(0, this, &MainWindow::ApplyPendingSlider);
     });
     renders_->focus = [this] { return PreviewedNode(); };
@@ -323,6 +324,10 @@ void MainWindow::Command(int id) {
             return DeleteCable();
         case CMD_AUTO_RENDER:
             return ToggleCheck(id, state_.autoRender);
+        case CMD_THUMBNAILS:
+            ToggleCheck(id, state_.view->model().thumbnails);
+            UpdateThumbnails();
+            return state_.view->Redraw();
         case CMD_PREVIEW_SELECTED:
             ToggleCheck(id, state_.previewSelected);
             return renders_->FocusChanged();
@@ -589,6 +594,17 @@ void MainWindow::Help() {
 void MainWindow::RenderNow() {
     renders_->Stop();
     renders_->Request();
+}
+
+// Small copies made once per render, so that painting never scales a full
+// image; the boxes grow or shrink with the setting.
+void MainWindow::UpdateThumbnails() {
+    auto& kept = state_.view->thumbnails();
+    kept.clear();
+    if (!state_.view->model().thumbnails || renders_->running()) return;
+    for (const auto& node : state_.graph->nodes)
+        kept.insert(node.get(), BuildThumbnail(*node->image, view::kThumbnailSize));
+    state_.view->Redraw();
 }
 
 Node* MainWindow::PreviewedNode() const {

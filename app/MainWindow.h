@@ -106,6 +106,7 @@ private:
     void UpdatePreviewScrollRanges();
     // The node the preview shows: the one selected unless it is the Store.
     Node* PreviewedNode() const;
+    void UpdateThumbnails();
 
     AppState state_;
     QWidget* client_ = nullptr;

@@ -43,3 +43,4 @@ constexpr int CMD_SAVE_CURRENT = 40040;
 constexpr int CMD_UNDO = 40041;
 constexpr int CMD_REDO = 40042;
 constexpr int CMD_PREVIEW_SELECTED = 40043;
+constexpr int CMD_THUMBNAILS = 40044;

@@ -5,6 +5,7 @@
 // out by the parent, which receives the messages of controls/Messages.h.
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QWidget>
 #include <vector>
@@ -31,6 +32,10 @@ public:
     // describe the graph as it is now.
     void Redraw();
 
+    // The small copies boxes show while the model's thumbnails are on; a node
+    // without one shows an empty frame.
+    QHash<const Node*, QImage>& thumbnails() { return thumbnails_; }
+
     // The picture of the last paint (client size; null before Attach).
     const QImage& backBuffer() const { return backBuffer_; }
 
@@ -50,6 +55,8 @@ private:
     void Paint();
     void PaintPool(QPainter& p);
     void PaintNode(QPainter& p, const NodeBox& box, size_t& spot);
+    void PaintThumbnail(QPainter& p, const Node* node, const view::Rect& window,
+                        const QImage& picture);
     void PaintPin(QPainter& p, const PinSpot& spot, const view::Rect& inner);
     void StrokeCurve(QPainter& p, const view::CurveSamples& samples, int count, bool selected);
     void PaintFocus(QPainter& p);
@@ -62,4 +69,5 @@ private:
     QImage selectedBoxPicture_;
     QImage pinPicture_;                        // pure blue already made transparent
     std::vector<view::Point> cornersAtPress_;  // of the drag in progress
+    QHash<const Node*, QImage> thumbnails_;
 };

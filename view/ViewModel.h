@@ -62,6 +62,7 @@ public:
     int scrollX = 0;
     int scrollY = 0;
     int cableResolution = 100;  // 10, 100 or 500
+    bool thumbnails = false;    // boxes grow to show their node's thumbnail
     // Makes the cable the user finished drawing (an undoable command).
     std::function<void(Pin* first, Pin* second)> drawCable;
 

@@ -10,6 +10,7 @@
 #include "controls/MessageIds.h"
 #include "engine/NodeGraph.h"
 #include "support/TestSupport.h"
+#include "view/NodesView.h"
 
 namespace {
 
@@ -87,6 +88,30 @@ TEST_F(AppPreview, CableChangesRenderOnlyWhileRenderingIsAutomatic) {
         EXPECT_EQ(RenderCount(), renders + (automatic ? 2 : 0));
         EXPECT_EQ(Bytes(*s.texture), before);
     }
+}
+
+// The boxes grow below their pins, which stay put; a click on the thumbnail
+// hits its box; the thumbnail samples the node's image and is what is painted.
+TEST_F(AppPreview, ThumbnailsGrowTheBoxesBelowThePinsAndShowEachNodesImage) {
+    s.view->model().SetCorners({{30, 30}, {160, 30}, {290, 30}, {420, 30}});
+    s.view->Redraw();
+    const std::vector<PinSpot> pins = s.view->model().pinSpots();
+    w.Command(CMD_THUMBNAILS);
+    WaitForRenders();
+    for (const NodeBox& box : s.view->model().boxes())
+        EXPECT_EQ(box.bottom - box.top, view::kBoxSize + view::kThumbnailRoom);
+    ASSERT_EQ(s.view->model().pinSpots().size(), pins.size());
+    for (size_t i = 0; i < pins.size(); ++i)
+        EXPECT_EQ(s.view->model().pinSpots()[i].rect(), pins[i].rect());
+
+    const view::Rect place = view::ThumbnailRect(view::BoxAt(290, 30, true))
+                                 .Moved(-s.view->model().scrollX, -s.view->model().scrollY);
+    const QImage& thumbnail = s.view->thumbnails().value(probe);
+    const uint8_t* p = probe->image->pixel(10 * probe->image->width / 64, 20);
+    EXPECT_EQ(thumbnail.pixel(10, 20 * 64 / probe->image->height), qRgb(p[0], p[1], p[2]));
+    EXPECT_EQ(s.view->backBuffer().pixel(place.left + 10, place.top + 5), thumbnail.pixel(10, 5));
+    QTest::mouseClick(s.view, Qt::LeftButton, {}, QPoint(place.left + 10, place.top + 30));
+    EXPECT_EQ(s.selection.node(), probe);
 }
 
 }  // namespace

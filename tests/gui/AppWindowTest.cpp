@@ -52,7 +52,7 @@ TEST_F(AppWindow, StartsWithAnEmptyDocumentAndTheWholeMenuWithItsCheckedItems) {
               "&File: &Open..., &Save, Save &as..., -, E&xit\n"
               "&Edit: Undo, Redo, -, &Add node, &Clone node, &Delete node, -, Delete cable\n"
               "&Display: Zoom &in, Zoom &out, -, &Tiled [x], &Auto render [x], "
-              "&Preview selected node [x], -, "
+              "&Preview selected node [x], Node t&humbnails, -, "
               "Cables > (Low resolution cables (fast), Standard cables [x], "
               "High resolution cables (slow)), -, Show large view...\n"
               "&Texture: &Larger, &Smaller\n"
