@@ -1,6 +1,7 @@
 #include "app/SelectionPanel.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLineEdit>
 
@@ -129,8 +130,9 @@ void SelectionPanel::AddRow(const Param& param, const Param* prototype, int y, i
     }
     Label* name = MakeLabel(client_, QRect(kNameLeft, y, kNameWidth, kRowHeight), {});
     // Cut names end in an ellipsis; the tooltip has them in full.
-    name->SetText(name->fontMetrics().elidedText(QString::fromStdString(param.name), Qt::ElideRight,
-                                                 kNameWidth - 4));
+    name->SetText(
+        QFontMetrics(Label::Font())
+            .elidedText(QString::fromStdString(param.name), Qt::ElideRight, kNameWidth - 3));
     Label* value = MakeLabel(client_, QRect(gw + 112, y, kValueLabelWidth, kRowHeight), text);
     const QString tip = RowToolTip(param, prototype);
     for (QWidget* part : {control, static_cast<QWidget*>(name), static_cast<QWidget*>(value)})
