@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/EditorSelection.h"
@@ -16,6 +17,7 @@
 #include "engine/NodeRegistry.h"
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
@@ -52,6 +54,7 @@ struct AppState {
     QLineEdit* selectionTitle = nullptr;
     QGroupBox* selectionGroup = nullptr;
     QProgressBar* progressBar = nullptr;
+    QLabel* previewCaption = nullptr;
     LargeView* largeView = nullptr;
 
     QRect previewArea;    // read once at start-up
@@ -60,7 +63,8 @@ struct AppState {
     int zoom = 1;
     bool tiled = true;
     bool autoRender = true;
-    EditorSelection selection;  // bound to the view once it exists
+    bool previewSelected = true;  // the preview shows the selected node's image
+    EditorSelection selection;    // bound to the view once it exists
 
     std::unique_ptr<NodeGraph> graph;
     std::unique_ptr<NodeRegistry> registry;
@@ -69,6 +73,14 @@ struct AppState {
     // The last completed render's texture: what the preview, the large view
     // and the export show. The Store image itself is the running render's.
     std::unique_ptr<Image> texture;
+    // A copy of the previewed node's image as of the render that last brought
+    // it up to date, and that node; null while the texture is shown.
+    std::unique_ptr<Image> nodeImage;
+    const Node* nodeImageOf = nullptr;
+    std::string nodeImageName;  // the caption; the node may be gone by the next paint
+
+    // What the preview, the large view and the export show.
+    const Image* shown() const { return nodeImageOf ? nodeImage.get() : texture.get(); }
 
     // The selection panel's rows: index i belongs to parameter i of the
     // selected node. Entries may be null when a control could not be made.

@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 #include "app/FileDialogs.h"
 #include "app/Layout.h"
@@ -16,6 +18,8 @@ constexpr int kDialogWidth = 528;
 constexpr int kDialogHeight = 397;
 constexpr int kButtonWidth = 74;
 constexpr int kButtonHeight = 24;
+// Wide enough for the three buttons.
+constexpr int kMinimumWidth = 4 + 3 * 80;
 
 }  // namespace
 
@@ -33,6 +37,7 @@ LargeView::LargeView(AppState& state)
         const Image& texture = state_.graph->texture();
         SizePictureTo(texture.width, texture.height);
     });
+    setMinimumWidth(kMinimumWidth);
     resize(kDialogWidth, kDialogHeight);
     Layout();
 }
@@ -61,18 +66,35 @@ void LargeView::closeEvent(QCloseEvent* event) {
 }
 
 void LargeView::DrawLargeView() {
-    if (!isVisible() || !state_.texture) return;
+    if (!isVisible() || !state_.shown()) return;
     const QRect& area = state_.largeViewArea;
-    picture_->SetPicture(BuildPreviewPicture(*state_.texture, area.width(), area.height(), 0, 0,
+    picture_->SetPicture(BuildPreviewPicture(*state_.shown(), area.width(), area.height(), 0, 0,
                                              state_.zoom, state_.tiled));
 }
 
-// The picture's frame adds the same border whatever its size.
+// The picture's frame adds the same border whatever its size. The window
+// stays within the screen's free area, where a larger picture is cut; one
+// narrower than the buttons keeps its size within the wider window.
 void LargeView::SizePictureTo(int width, int height) {
     const QSize frame = picture_->size() - picture_->contentsRect().size();
-    const QSize outside = size() - picture_->size();
-    resize(outside + frame + QSize(width, height));
+    const QSize outside(8, 34);  // around the picture, as Layout places it
+    const QSize wanted = outside + frame + QSize(width, height);
+    QSize fitted = wanted;
+    if (const QScreen* shown = screen()) {
+        const QRect free = shown->availableGeometry();
+        const QSize decoration = frameGeometry().size() - size();
+        fitted = fitted.boundedTo(free.size() - decoration);
+        resize(fitted.expandedTo(minimumSize()));
+        move(std::max(free.left(), std::min(x(), free.right() + 1 - frameGeometry().width())),
+             std::max(free.top(), std::min(y(), free.bottom() + 1 - frameGeometry().height())));
+    } else {
+        resize(fitted.expandedTo(minimumSize()));
+    }
     Layout();
+    if (fitted.width() < this->width()) {
+        picture_->resize(fitted - outside);
+        state_.largeViewArea = picture_->contentsRect();
+    }
 }
 
 void LargeView::ExportImage() {
@@ -82,9 +104,9 @@ void LargeView::ExportImage() {
                {QStringLiteral("Bitmap file (*.bmp)"), QStringLiteral("JPEG file (*.jpg)"),
                 QStringLiteral("PNG file (*.png)")},
                QStringLiteral("bmp")});
-    if (path.isEmpty() || !state_.texture) return;
+    if (path.isEmpty() || !state_.shown()) return;
     const QRect& area = state_.largeViewArea;
     std::string error;
-    if (!WriteImageFile(path.toStdString(), *state_.texture, area.width(), area.height(), &error))
+    if (!WriteImageFile(path.toStdString(), *state_.shown(), area.width(), area.height(), &error))
         ShowOops(QString::fromStdString(error));
 }

@@ -1,6 +1,6 @@
 #include "app/Layout.h"
 
-std::array<ControlPlace, 18> LayoutControls(int W, int H) {
+std::array<ControlPlace, 19> LayoutControls(int W, int H) {
     return {{
         {IDC_PROGRESS, 15, H - 31, 128, 15, false},
         {IDC_RENDER, 68, H - 62, 75, 23, false},
@@ -11,6 +11,7 @@ std::array<ControlPlace, 18> LayoutControls(int W, int H) {
         {IDC_MAIN_MENU_GROUP, 8, H - 163, 143, 154, false},
         {IDC_NODE_LIST, 15, 24, 128, H - 200, true},
         {IDC_NODE_LIST_GROUP, 8, 8, 143, H - 176, true},
+        {IDC_PREVIEW_CAPTION, W - 264, H - 257, 233, 13, true},
         {IDC_PREVIEW, W - 264, H - 244, 233, 215, true},
         {IDC_PREVIEW_VSCROLL, W - 24, H - 249, 15, 216, true},
         {IDC_PREVIEW_HSCROLL, W - 264, H - 25, 233, 15, true},

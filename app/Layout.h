@@ -23,6 +23,7 @@ constexpr int IDC_ZOOM_LABEL = 1033;
 constexpr int IDC_NODE_LIST_GROUP = 1034;
 constexpr int IDC_SELECTION_GROUP = 1035;
 constexpr int IDC_NODES_GROUP = 1036;
+constexpr int IDC_PREVIEW_CAPTION = 1037;
 
 // Large view controls.
 constexpr int IDC_LARGE_PICTURE = 1018;
@@ -43,4 +44,4 @@ struct ControlPlace {
 
 // Every control of the main window, in the order it is moved, for a client
 // area of width x height pixels.
-std::array<ControlPlace, 18> LayoutControls(int width, int height);
+std::array<ControlPlace, 19> LayoutControls(int width, int height);

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "app/Autosave.h"
 #include "app/FileDialogs.h"
@@ -71,6 +72,7 @@ MainWindow::MainWindow() {
     client_->resize(kMainClientWidth, kMainClientHeight);
     ApplyLayout(kMainClientWidth, kMainClientHeight);
     resize(kMainClientWidth, kMainClientHeight + menuBar()->sizeHint().height());
+    setMinimumSize(size());  // smaller, the panel would cover the preview
 
     largeView_ = std::make_unique<LargeView>(state_);
     state_.largeView = largeView_.get();
@@ -83,7 +85,13 @@ MainWindow::MainWindow() {
 
     state_.view->Attach();
     state_.progress = std::make_unique<ProgressBarListener>(state_.progressBar);
-    renders_ = std::make_unique<RenderScheduler>(state_, [this] { DrawPreview(); });
+    renders_ = std::make_unique<RenderScheduler>(state_, [this] {
+        DrawPreview();
+        UpdateThumbnails();
+        if (pendingSlider_) QTimer::singleShot(0, this, &MainWindow::ApplyPendingSlider);
+    });
+    renders_->focus = [this] { return PreviewedNode(); };
+    panel_->shown = [this] { renders_->FocusChanged(); };
     state_.previewArea = state_.preview->contentsRect();
     state_.zoom = 1;
     state_.tiled = true;
@@ -193,6 +201,13 @@ void MainWindow::Command(int id) {
             return Paste();
         case CMD_AUTO_RENDER:
             return ToggleCheck(id, state_.autoRender);
+        case CMD_THUMBNAILS:
+            ToggleCheck(id, state_.view->model().thumbnails);
+            UpdateThumbnails();
+            return state_.view->Redraw();
+        case CMD_PREVIEW_SELECTED:
+            ToggleCheck(id, state_.previewSelected);
+            return renders_->FocusChanged();
         case CMD_CABLES_LOW:
         case CMD_CABLES_STANDARD:
         case CMD_CABLES_HIGH:
@@ -278,19 +293,6 @@ void MainWindow::ResetSelectionPanel() {
     panel_->BuildNodePanel(nullptr);
 }
 
-// A posted notification may come after its slider or node has gone: the
-// slider is then no longer among the value controls.
-void MainWindow::SliderChanged(QWidget* slider) {
-    const int i = panel_->FindValueControl(slider);
-    if (i < 0 || !state_.selection.node()) return;
-    Node* node = state_.selection.node();
-    const auto value = static_cast<int16_t>(static_cast<Slider*>(slider)->value());
-    document_->SetParam(*node, i, {value, {}}, ParamRun(slider));
-    if (auto* label = static_cast<Label*>(state_.valueLabels[i].data()))
-        label->SetText(ValueLabelText(node->param(i).GetText()));
-    if (state_.autoRender) RenderNow();
-}
-
 void MainWindow::EditChanged(QWidget* editBox) {
     const int i = panel_->FindValueControl(editBox);
     if (i < 0 || !state_.selection.node()) return;
@@ -298,7 +300,6 @@ void MainWindow::EditChanged(QWidget* editBox) {
     Node* node = state_.selection.node();
     document_->SetParam(*node, i, {0, text.toStdString()}, ParamRun(editBox));
     if (auto* label = static_cast<Label*>(state_.valueLabels[i].data())) label->SetText(text);
-    if (state_.autoRender) RenderNow();
 }
 
 void MainWindow::Open() {
@@ -359,18 +360,24 @@ bool MainWindow::RecoverFile(const QString& file, const QString& originalPath) {
     return true;
 }
 
-// Edits show themselves where they are made; undo and redo show here what
+// Every change that may change the texture renders it (a resize always);
+// edits show themselves where they are made, undo and redo show here what
 // they changed.
 void MainWindow::DocumentChanged(const DocumentChange& change) {
     if (change.resized) {
-        RenderNow();
         UpdateTextureDims();
         UpdatePreviewScrollRanges();
     }
+    // Every command stopped the running render before its change. A previewed
+    // node the texture does not use renders on its own, once the selection is
+    // what the change leaves.
+    if (change.resized || (change.renders && state_.autoRender))
+        renders_->Request();
+    else if (state_.autoRender && state_.previewSelected)
+        renders_->FocusEdited();
     if (!change.replayed) return;
     state_.view->Redraw();
     panel_->Build(state_.selection.shown());
-    if (change.renders && !change.resized && state_.autoRender) RenderNow();
 }
 
 // Changes through one control merge while it is the same gesture or run of

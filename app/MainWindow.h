@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <optional>
 
@@ -83,6 +84,7 @@ private:
     void SelectCable(Cable* cable);
     void ResetSelectionPanel();
     void SliderChanged(QWidget* slider);
+    void ApplyPendingSlider();
     void EditChanged(QWidget* editBox);
 
     NodeGraph& graph() { return *state_.graph; }
@@ -123,6 +125,9 @@ private:
     void UpdateTextureDims();
     void UpdateZoomText();
     void UpdatePreviewScrollRanges();
+    // The node the preview shows: the one selected unless it is the Store.
+    Node* PreviewedNode() const;
+    void UpdateThumbnails();
 
     AppState state_;
     QWidget* client_ = nullptr;
@@ -132,6 +137,7 @@ private:
     QHash<int, QAction*> actions_;
     std::unique_ptr<RenderScheduler> renders_;
     std::unique_ptr<DocumentController> document_;
-    Autosave* autosave_ = nullptr;  // a child: removes its file when the window goes
-    QString lastFolder_;            // of the last file dialog
+    Autosave* autosave_ = nullptr;     // a child: removes its file when the window goes
+    QString lastFolder_;               // of the last file dialog
+    QPointer<QWidget> pendingSlider_;  // changed while a render ran
 };

@@ -21,7 +21,9 @@
 #include "app/MenuTable.h"
 #include "app/Preview.h"
 #include "app/SelectionPanel.h"
+#include "controls/Label.h"
 #include "controls/MessageIds.h"
+#include "controls/Slider.h"
 #include "view/NodesView.h"
 
 namespace {
@@ -90,6 +92,7 @@ void MainWindow::BuildControls() {
 
     state_.selectionTitle = field(IDC_SELECTION_TITLE);
     state_.selectionTitle->setAlignment(Qt::AlignRight);
+    state_.previewCaption = add(IDC_PREVIEW_CAPTION, new QLabel(client_));
     state_.preview = add(IDC_PREVIEW, new PreviewPane(client_));
     state_.previewHScroll = add(IDC_PREVIEW_HSCROLL, new QScrollBar(Qt::Horizontal, client_));
     state_.previewVScroll = add(IDC_PREVIEW_VSCROLL, new QScrollBar(Qt::Vertical, client_));
@@ -269,12 +272,31 @@ void MainWindow::Help() {
     box.exec();
 }
 
+// Small copies made once per render, so that painting never scales a full
+// image; the boxes grow or shrink with the setting.
+void MainWindow::UpdateThumbnails() {
+    auto& kept = state_.view->thumbnails();
+    kept.clear();
+    if (!state_.view->model().thumbnails || renders_->running()) return;
+    for (const auto& node : state_.graph->nodes)
+        kept.insert(node.get(), BuildThumbnail(*node->image, view::kThumbnailSize));
+    state_.view->Redraw();
+}
+
+Node* MainWindow::PreviewedNode() const {
+    Node* node = state_.selection.node();
+    return state_.previewSelected && node && node != state_.graph->store() ? node : nullptr;
+}
+
 void MainWindow::DrawPreview() {
-    if (!state_.texture) return;
+    const Image* shown = state_.shown();
+    if (!shown) return;
+    state_.previewCaption->setText(state_.nodeImageOf ? QString::fromStdString(state_.nodeImageName)
+                                                      : QStringLiteral("Texture"));
     const QRect& area = state_.previewArea;
-    state_.preview->SetPicture(BuildPreviewPicture(
-        *state_.texture, area.width(), area.height(), state_.previewHScroll->value(),
-        state_.previewVScroll->value(), state_.zoom, state_.tiled));
+    state_.preview->SetPicture(
+        BuildPreviewPicture(*shown, area.width(), area.height(), state_.previewHScroll->value(),
+                            state_.previewVScroll->value(), state_.zoom, state_.tiled));
     if (largeView_ && largeView_->isVisible()) largeView_->DrawLargeView();
 }
 
@@ -324,4 +346,29 @@ void MainWindow::UpdatePreviewScrollRanges() {
     if (rx > 0) SetupScrollBar(state_.previewHScroll, rx);
     state_.previewVScroll->setEnabled(ry >= 0);
     if (ry >= 0) SetupScrollBar(state_.previewVScroll, ry);
+}
+
+// A posted notification may come after its slider or node has gone: the
+// slider is then no longer among the value controls.
+// While a render runs a slider's newest value waits for its end instead of
+// cancelling it, so that a drag keeps showing completed renders.
+void MainWindow::SliderChanged(QWidget* slider) {
+    if (renders_->running()) {
+        pendingSlider_ = slider;
+        return;
+    }
+    const int i = panel_->FindValueControl(slider);
+    if (i < 0 || !state_.selection.node()) return;
+    Node* node = state_.selection.node();
+    const auto value = static_cast<int16_t>(static_cast<Slider*>(slider)->value());
+    document_->SetParam(*node, i, {value, {}}, ParamRun(slider));
+    if (auto* label = static_cast<Label*>(state_.valueLabels[i].data()))
+        label->SetText(ValueLabelText(node->param(i).GetText()));
+}
+
+void MainWindow::ApplyPendingSlider() {
+    if (renders_->running()) return;  // applied when that one ends
+    QWidget* slider = pendingSlider_.data();
+    pendingSlider_ = nullptr;
+    if (slider) SliderChanged(slider);
 }

@@ -23,7 +23,7 @@ struct MenuItem {
 
 // Pop-ups appear in the order of their first item; a sub-menu where its
 // first item stands in the parent.
-inline constexpr std::array<MenuItem, 35> kMenuItems{{
+inline constexpr std::array<MenuItem, 37> kMenuItems{{
     {"&File", CMD_OPEN, "&Open...", MenuItem::kPlain, QKeySequence::Open},
     {"&File", CMD_SAVE_CURRENT, "&Save", MenuItem::kPlain, QKeySequence::Save},
     {"&File", CMD_SAVE, "Save &as...", MenuItem::kPlain, QKeySequence::SaveAs, "Ctrl+Shift+S"},
@@ -50,6 +50,10 @@ inline constexpr std::array<MenuItem, 35> kMenuItems{{
     {"&Display", kMenuSeparator, nullptr},
     {"&Display", CMD_TILED, "&Tiled", MenuItem::kChecked},
     {"&Display", CMD_AUTO_RENDER, "&Auto render", MenuItem::kChecked},
+    {"&Display", CMD_PREVIEW_SELECTED, "&Preview selected node", MenuItem::kChecked,
+     QKeySequence::UnknownKey, "Ctrl+Shift+P"},
+    {"&Display", CMD_THUMBNAILS, "Node t&humbnails", MenuItem::kCheckable, QKeySequence::UnknownKey,
+     "Ctrl+Shift+T"},
     {"&Display", kMenuSeparator, nullptr},
     {"&Display>Cables", CMD_CABLES_LOW, "Low resolution cables (fast)", MenuItem::kCheckable},
     {"&Display>Cables", CMD_CABLES_STANDARD, "Standard cables", MenuItem::kChecked},

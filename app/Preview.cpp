@@ -19,6 +19,18 @@ void SetBackdrop(uchar* out, int c, int r) {
 
 }  // namespace
 
+QImage BuildThumbnail(const Image& image, int side) {
+    QImage picture(side, side, QImage::Format_RGB888);
+    for (int r = 0; r < side; ++r) {
+        uchar* out = picture.scanLine(r);
+        for (int c = 0; c < side; ++c, out += 3) {
+            const uint8_t* p = image.pixel(c * image.width / side, r * image.height / side);
+            SetRgb(out, p[0], p[1], p[2]);
+        }
+    }
+    return picture;
+}
+
 QImage BuildPreviewPicture(const Image& texture, int width, int height, int offsetX, int offsetY,
                            int zoom, bool tiled) {
     QImage picture(width, height, QImage::Format_RGB888);

@@ -13,6 +13,9 @@ class Image;
 QImage BuildPreviewPicture(const Image& texture, int width, int height, int offsetX, int offsetY,
                            int zoom, bool tiled);
 
+// A side x side copy of the image, each pixel the nearest of the image's.
+QImage BuildThumbnail(const Image& image, int side);
+
 // A sunken, 1-pixel black frame whose contents show the last picture given.
 class PreviewPane : public QFrame {
     Q_OBJECT

@@ -20,6 +20,7 @@
 #include "engine/RenderContext.h"
 
 struct AppState;
+class Node;
 
 class RenderScheduler : public QObject {
     Q_OBJECT
@@ -28,8 +29,19 @@ public:
     RenderScheduler(AppState& state, std::function<void()> shown);
     ~RenderScheduler() override;
 
+    // The node whose image the preview shows instead of the texture (null for
+    // the texture), asked for when needed: it may change while a render runs.
+    std::function<Node*()> focus;
+
     // A render of the document as it will be when the queued events are done.
     void Request();
+    // Call when the focus changed: shows the node's image as of the last
+    // completed render, after bringing it up to date first when that render
+    // did not reach it.
+    void FocusChanged();
+    // Call when the document changed without changing the texture: renders the
+    // focus again, when it is due, if the texture does not use it.
+    void FocusEdited();
     // Call before any change of the document other than a parameter value:
     // cancels the running render and waits for its thread, which stops at its
     // next checkpoint. A render that completed meanwhile is shown now; a
@@ -53,7 +65,7 @@ public:
     };
 
     bool running() const { return worker_.joinable(); }
-    bool busy() const { return running() || due_; }  // running or to come
+    bool busy() const { return running() || due_ || focusDue_; }  // running or to come
     int started() const { return started_; }
     int cancelled() const { return cancelled_; }
     // Renders that ran out of memory; each is reported in a message box.
@@ -68,6 +80,7 @@ private:
     void ShowBusy();
     void KeepTexture();
     void ReportOutOfMemory();
+    bool KeepFocus();
 
     AppState& state_;
     std::function<void()> shown_;
@@ -76,6 +89,7 @@ private:
     // The running render's state; it skips the nodes whose inputs and
     // parameters have not changed since they last computed.
     std::unique_ptr<RenderContext> context_;
+    std::unique_ptr<RenderContext> rootContext_;  // of the render rooted at the focus
     // Written by the worker before it ends; read after joining it.
     bool completed_ = false;
     bool outOfMemory_ = false;
@@ -84,6 +98,10 @@ private:
     int64_t startTicks_ = 0;
     unsigned generation_ = 0;  // tells a worker's end from an earlier one's
     bool due_ = false;
+    bool focusDue_ = false;  // a render rooted at the focus alone
+    bool storeRun_ = false;  // what the running render renders
+    Node* rootRun_ = nullptr;
+    const Node* rooted_ = nullptr;  // the root of the last completed rooted render
     bool posted_ = false;
     int holds_ = 0;
     bool busyCursor_ = false;

@@ -1,6 +1,7 @@
 #include "app/SelectionPanel.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLineEdit>
 
@@ -19,6 +20,27 @@ constexpr int kValueControlLeft = 224;
 constexpr int kValueLabelWidth = 40;
 constexpr int kValueLabelBuffer = 255;  // characters of a value label's text
 constexpr int kEditBuffer = 999;        // characters of an edit box's text
+
+// "Amp A: 0 to 255, default 128"; the name in full, as its label may be cut.
+QString RowToolTip(const Param& param, const Param* prototype) {
+    const QString name = QString::fromStdString(param.name);
+    const QString fallback = prototype ? QString::fromStdString(prototype->GetText()) : QString();
+    if (!param.isNumeric) return QStringLiteral("%1: text, default \"%2\"").arg(name, fallback);
+    return QStringLiteral("%1: %2 to %3, default %4")
+        .arg(name)
+        .arg(param.GetMin())
+        .arg(param.GetMax())
+        .arg(fallback);
+}
+
+// The same parameter of the node type's prototype: its value is the default.
+const Param* PrototypeParam(const NodeRegistry* registry, const Node& node, size_t i) {
+    if (!registry) return nullptr;
+    for (const auto& prototype : registry->prototypes())
+        if (prototype->typeId == node.typeId && i < prototype->params.size())
+            return &prototype->param(i);
+    return nullptr;
+}
 
 Label* MakeLabel(QWidget* parent, const QRect& place, const QString& text) {
     auto* label = new Label(parent);
@@ -75,6 +97,7 @@ void SelectionPanel::Clear() {
 void SelectionPanel::ShowNothing() {
     state_.selectionTitle->setText(QStringLiteral("none"));
     state_.selection.Show({});
+    if (shown) shown();
 }
 
 QRect SelectionPanel::GroupRect() const {
@@ -86,10 +109,11 @@ void SelectionPanel::BuildNodePanel(Node* node) {
     if (!node) return ShowNothing();
     const QRect group = GroupRect();
     for (size_t i = 0; i < node->params.size(); ++i)
-        AddRow(node->param(i), group.top() + kRowTop + kRowPitch * static_cast<int>(i),
-               group.width());
+        AddRow(node->param(i), PrototypeParam(state_.registry.get(), *node, i),
+               group.top() + kRowTop + kRowPitch * static_cast<int>(i), group.width());
     state_.selectionTitle->setText(QString::fromStdString(node->name));
     state_.selection.Show(Selection::Of(node));
+    if (shown) shown();
 }
 
 void SelectionPanel::BuildNodesPanel(const std::vector<Node*>& nodes) {
@@ -97,6 +121,7 @@ void SelectionPanel::BuildNodesPanel(const std::vector<Node*>& nodes) {
     Clear();
     state_.selectionTitle->setText(QStringLiteral("%1 nodes selected").arg(nodes.size()));
     state_.selection.Show(Selection::Of(nodes));
+    if (shown) shown();
 }
 
 void SelectionPanel::Build(const Selection& selection) {
@@ -106,7 +131,7 @@ void SelectionPanel::Build(const Selection& selection) {
         BuildNodesPanel(selection.nodes);
 }
 
-void SelectionPanel::AddRow(const Param& param, int y, int gw) {
+void SelectionPanel::AddRow(const Param& param, const Param* prototype, int y, int gw) {
     const QString text = ValueLabelText(param.GetText());
     const QRect controlPlace(kValueControlLeft, y, gw - 116, kRowHeight);
     QWidget* control = nullptr;
@@ -118,9 +143,15 @@ void SelectionPanel::AddRow(const Param& param, int y, int gw) {
         QObject::connect(edit, &QLineEdit::editingFinished, edit, [this] { ++generation_; });
         control = edit;
     }
-    Label* name = MakeLabel(client_, QRect(kNameLeft, y, kNameWidth, kRowHeight),
-                            QString::fromStdString(param.name));
+    Label* name = MakeLabel(client_, QRect(kNameLeft, y, kNameWidth, kRowHeight), {});
+    // Cut names end in an ellipsis; the tooltip has them in full.
+    name->SetText(
+        QFontMetrics(Label::Font())
+            .elidedText(QString::fromStdString(param.name), Qt::ElideRight, kNameWidth - 3));
     Label* value = MakeLabel(client_, QRect(gw + 112, y, kValueLabelWidth, kRowHeight), text);
+    const QString tip = RowToolTip(param, prototype);
+    for (QWidget* part : {control, static_cast<QWidget*>(name), static_cast<QWidget*>(value)})
+        if (part) part->setToolTip(tip);
     state_.valueControls.emplace_back(control);
     state_.nameLabels.emplace_back(name);
     state_.valueLabels.emplace_back(value);
@@ -135,6 +166,7 @@ void SelectionPanel::BuildCablePanel(Cable* cable) {
         client_, QRect(kNameLeft, group.top() + kRowTop, group.width() - 20, kRowHeight), text));
     state_.selectionTitle->setText(QStringLiteral("a cable"));
     state_.selection.Show(Selection::Of(cable));
+    if (shown) shown();
 }
 
 int SelectionPanel::FindValueControl(const QWidget* control) const {

@@ -16,6 +16,9 @@ public:
         : state_(state), client_(client), editChanged_(std::move(editChanged)) {}
 
     void Clear();
+    // Called once a build has shown what is selected.
+    std::function<void()> shown;
+
     void BuildNodePanel(Node* node);
     // One node's rows, or "N nodes selected" for several.
     void BuildNodesPanel(const std::vector<Node*>& nodes);
@@ -30,7 +33,7 @@ public:
 
 private:
     void ShowNothing();
-    void AddRow(const Param& param, int y, int groupWidth);
+    void AddRow(const Param& param, const Param* prototype, int y, int groupWidth);
     QRect GroupRect() const;
 
     AppState& state_;

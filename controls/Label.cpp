@@ -26,6 +26,10 @@ Label::Label(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
+QFont Label::Font() {
+    return LabelFont();
+}
+
 void Label::SetText(const QString& text) {
     text_ = text.left(kMaxText);
     repaint();

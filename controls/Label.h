@@ -2,6 +2,7 @@
 // drawn through a back buffer. It shows "Woei" until its first SetText.
 #pragma once
 
+#include <QFont>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -18,6 +19,8 @@ public:
     // Replaces the text and repaints at once; a null or empty text clears it.
     void SetText(const QString& text);
     const QString& text() const { return text_; }
+    // The font every label draws with.
+    static QFont Font();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

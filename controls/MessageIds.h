@@ -49,3 +49,5 @@ constexpr int CMD_COPY = 40044;
 constexpr int CMD_CUT = 40045;
 constexpr int CMD_PASTE = 40046;
 constexpr int CMD_DELETE_WITH_CABLES = 40047;
+constexpr int CMD_PREVIEW_SELECTED = 40048;
+constexpr int CMD_THUMBNAILS = 40049;

@@ -94,7 +94,8 @@ bool EditorShot(const char* example) {
     MainWindow window;
     if (!window.OpenFile(QString::fromUtf8(example))) return false;
     window.Command(CMD_ZOOM_IN);
-    MessageEvent select(MSG_SELECT_NODE, 3);
+    window.Command(CMD_THUMBNAILS);
+    MessageEvent select(MSG_SELECT_NODE, 3);  // previewed with its caption
     QCoreApplication::sendEvent(window.client(), &select);
     // Renders run in the background: show the texture, not the black start.
     if (!QTest::qWaitFor([&] { return !window.renders().busy(); }, 60000)) return false;

@@ -54,14 +54,28 @@ constexpr Rect kPoolFrame{19, 19, 141, 141};
 constexpr int kPoolCorner = 20;
 constexpr Rect kPoolLabelRect{25, 141, 135, 157};
 
+// A box that shows its node's thumbnail is taller by this, below its pins.
+constexpr int kThumbnailSize = 64;
+constexpr int kThumbnailRoom = kThumbnailSize + 2 * kTextInset;
+
 // The smallest rectangle holding both.
 inline Rect Union(const Rect& a, const Rect& b) {
     return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
             a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
 }
 
-inline Rect BoxAt(int left, int top) {
-    return {left, top, left + kBoxSize, top + kBoxSize};
+inline Rect BoxAt(int left, int top, bool thumbnail = false) {
+    return {left, top, left + kBoxSize, top + kBoxSize + (thumbnail ? kThumbnailRoom : 0)};
+}
+// The square at a box's top that holds its name and pins.
+inline Rect BoxHead(const Rect& box) {
+    return {box.left, box.top, box.right, box.top + kBoxSize};
+}
+// Where a box's thumbnail goes: centred below the head.
+inline Rect ThumbnailRect(const Rect& box) {
+    const int left = box.left + (kBoxSize - kThumbnailSize) / 2;
+    const int top = box.top + kBoxSize + kTextInset;
+    return {left, top, left + kThumbnailSize, top + kThumbnailSize};
 }
 
 // Pins inside a box's inner rectangle (the box shrunk by the text inset).

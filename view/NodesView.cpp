@@ -165,8 +165,9 @@ void NodesView::PaintNode(QPainter& p, const NodeBox& box, size_t& spot) {
     if (!picture.isNull())
         p.drawImage(QPoint(window.left, window.top), picture,
                     QRect(0, 0, view::kBoxSize, view::kBoxSize));
+    if (model_.thumbnails) PaintThumbnail(p, box.node, window, picture);
 
-    const Rect inner = window.Shrunk(view::kTextInset);
+    const Rect inner = view::BoxHead(window).Shrunk(view::kTextInset);
     p.setPen(Tools().boxNameColour);
     p.setFont(Tools().boxNameFont);
     p.drawText(ToQRect(inner), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
@@ -176,6 +177,22 @@ void NodesView::PaintNode(QPainter& p, const NodeBox& box, size_t& spot) {
     const auto& spots = model_.pinSpots();
     for (; spot < spots.size() && spots[spot].node == box.node; ++spot)
         PaintPin(p, spots[spot], inner);
+}
+
+// The room below the head takes the colour of the picture's bottom edge.
+void NodesView::PaintThumbnail(QPainter& p, const Node* node, const Rect& window,
+                               const QImage& picture) {
+    const Rect room{window.left, window.top + view::kBoxSize, window.right, window.bottom};
+    const QColor fill = picture.isNull()
+                            ? QColor(Qt::lightGray)
+                            : picture.pixelColor(view::kBoxSize / 2, view::kBoxSize - 3);
+    p.fillRect(ToQRect(room), fill);
+    const QRect place = ToQRect(view::ThumbnailRect(window));
+    const auto found = thumbnails_.constFind(node);
+    if (found != thumbnails_.constEnd()) p.drawImage(place, *found);
+    p.setPen(Qt::black);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(place.adjusted(-1, -1, 0, 0));
 }
 
 void NodesView::PaintPin(QPainter& p, const PinSpot& spot, const Rect& inner) {

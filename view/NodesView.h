@@ -7,6 +7,7 @@
 // The view can be zoomed; its model works in unzoomed coordinates.
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QStringList>
 #include <QTimer>
@@ -36,6 +37,10 @@ public:
     // Repaints at once: when it returns the boxes, pin spots and cable traces
     // describe the graph as it is now.
     void Redraw();
+
+    // The small copies boxes show while the model's thumbnails are on; a node
+    // without one shows an empty frame.
+    QHash<const Node*, QImage>& thumbnails() { return thumbnails_; }
 
     // The picture of the last paint (client size; null before Attach).
     const QImage& backBuffer() const { return backBuffer_; }
@@ -75,6 +80,8 @@ private:
     void Paint();
     void PaintPool(QPainter& p);
     void PaintNode(QPainter& p, const NodeBox& box, size_t& spot);
+    void PaintThumbnail(QPainter& p, const Node* node, const view::Rect& window,
+                        const QImage& picture);
     void PaintPin(QPainter& p, const PinSpot& spot, const view::Rect& inner);
     void StrokeCurve(QPainter& p, const view::CurveSamples& samples, int count, bool selected);
     void PaintFocus(QPainter& p);
@@ -102,4 +109,5 @@ private:
     bool panning_ = false;
     QPoint panStart_;
     view::Point scrollAtPanStart_{};
+    QHash<const Node*, QImage> thumbnails_;
 };

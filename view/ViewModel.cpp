@@ -42,11 +42,14 @@ void NodesViewModel::AddNode(Node* node, int index, std::vector<NodeBox>& frame)
             break;
         }
     }
+    const Rect sized = view::BoxAt(box.left, box.top, thumbnails);
+    box.right = sized.right;
+    box.bottom = sized.bottom;
     box.node = node;
     box.index = index;
     frame.push_back(box);
 
-    const Rect inner = box.rect().Moved(-scrollX, -scrollY).Shrunk(view::kTextInset);
+    const Rect inner = view::BoxHead(box.rect()).Moved(-scrollX, -scrollY).Shrunk(view::kTextInset);
     // The Store node (always first) has no output to offer.
     if (index != 0 && node->outputPin)
         AddPin(node, node->outputPin.get(), -1, view::OutputPinRect(inner));
@@ -344,7 +347,8 @@ bool NodesViewModel::MoveBox(int x, int y) {
             return false;
         }
         NodeBox& box = boxes_[index];
-        const Rect r = view::BoxAt(start.x + (x - moveStartX_), start.y + (y - moveStartY_));
+        const Rect r =
+            view::BoxAt(start.x + (x - moveStartX_), start.y + (y - moveStartY_), thumbnails);
         box.left = r.left;
         box.top = r.top;
         box.right = r.right;
@@ -376,7 +380,7 @@ void NodesViewModel::SetCorners(const std::vector<Point>& corners) {
     boxes_.clear();
     if (!graph) return;
     for (size_t i = 0; i < corners.size() && i < graph->nodes.size(); ++i) {
-        const Rect r = view::BoxAt(corners[i].x, corners[i].y);
+        const Rect r = view::BoxAt(corners[i].x, corners[i].y, thumbnails);
         boxes_.push_back(
             {r.left, r.top, r.right, r.bottom, graph->nodes[i].get(), static_cast<int>(i)});
     }

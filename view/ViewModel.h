@@ -67,6 +67,7 @@ public:
     view::ViewTransform transform;  // the zoom, applied at the widget's edge
     int viewWidth = 0;              // the widget's size in window pixels
     int viewHeight = 0;
+    bool thumbnails = false;  // boxes grow to show their node's thumbnail
     // Makes the cable the user finished drawing (an undoable command).
     std::function<void(Pin* first, Pin* second)> drawCable;
 

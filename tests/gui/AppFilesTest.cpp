@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPushButton>
+#include <QScreen>
 #include <QSysInfo>
 #include <QTest>
 
@@ -182,7 +184,8 @@ TEST_F(AppFiles, LargeViewExportsTheShownSizeInEveryFormatAndReportsBadPaths) {
     EXPECT_EQ(s.largeViewArea.size(), QSize(502, 476));
     ClickButton(s.largeView, "Size to fit");
     WaitForRenders();
-    EXPECT_EQ(s.largeView->size(), QSize(32 + 10, 32 + 36));
+    EXPECT_EQ(s.largeView->size(), QSize(244, 32 + 36));  // room for the buttons
+    EXPECT_EQ(s.largeViewArea.size(), QSize(32, 32));
     for (const QString name : {"fit.bmp", "fit.png", "fit.jpg"}) {
         AnswerDialog(kDir + name);
         ClickButton(s.largeView, "Export...");
@@ -203,6 +206,14 @@ TEST_F(AppFiles, LargeViewExportsTheShownSizeInEveryFormatAndReportsBadPaths) {
     s.largeView->close();
     w.Command(CMD_SHOW_LARGE_VIEW);  // shown again after closing
     EXPECT_TRUE(s.largeView->isVisible());
+
+    for (int i = 0; i < 5; ++i) w.Command(CMD_LARGER);  // 1024 x 1024
+    ClickButton(s.largeView, "Size to fit");
+    const QRect free = s.largeView->screen()->availableGeometry();
+    EXPECT_TRUE(free.contains(s.largeView->frameGeometry()))
+        << free.width() << "x" << free.height();
+    for (const QPushButton* button : s.largeView->findChildren<QPushButton*>())
+        EXPECT_TRUE(s.largeView->rect().contains(button->geometry())) << qPrintable(button->text());
 
     BoxCloser closer;
     for (const char* bad : {"missing/dir/x.png", "unknown.gif"}) {
