@@ -2,7 +2,8 @@
 // than one node besides the Store, after a first full render, has a number of
 // one node moved by one and alternately back, then renders (cancellable, as in
 // the editor). The node is the one that feeds the Store, or the first node
-// without inputs (a generator).
+// without inputs (a generator). The NoSkip rows recompute every node, as
+// renders did before unchanged nodes were skipped.
 #include <filesystem>
 #include <string>
 
@@ -32,13 +33,13 @@ Param* FirstNumber(Node& node) {
     return nullptr;
 }
 
-void RenderAsEditor(NodeGraph& graph) {
+void RenderAsEditor(NodeGraph& graph, bool skip) {
     CancelFlag never;
-    RenderContext context(&never, true);
+    RenderContext context(&never, skip);
     graph.Render(context);
 }
 
-void BM_Step(benchmark::State& state, const std::string& path, Stepped which) {
+void BM_Step(benchmark::State& state, const std::string& path, Stepped which, bool skip) {
     const int side = static_cast<int>(state.range(0));
     NodeRegistry registry;
     NodeGraph graph(1, 1);
@@ -56,12 +57,12 @@ void BM_Step(benchmark::State& state, const std::string& path, Stepped which) {
     }
     const int16_t start = param->GetValue();
     const int16_t next = start < param->GetMax() ? start + 1 : start - 1;
-    RenderAsEditor(graph);
+    RenderAsEditor(graph, skip);
     bool moved = false;
     for (auto _ : state) {
         moved = !moved;
         param->SetValue(moved ? next : start);
-        RenderAsEditor(graph);
+        RenderAsEditor(graph, skip);
         benchmark::DoNotOptimize(graph.texture().pixels[0]);
     }
 }
@@ -79,13 +80,14 @@ const bool kStepsRegistered = [] {
         const std::string stem = entry.path().stem().string();
         for (auto [name, which] : {std::pair{"BM_StepFeedingStore/", Stepped::kFeedsStore},
                                    std::pair{"BM_StepFirstGenerator/", Stepped::kFirstGenerator}})
-            benchmark::RegisterBenchmark((name + stem).c_str(), BM_Step, entry.path().string(),
-                                         which)
-                ->Arg(1024)
-                ->Arg(2048)
-                ->ArgName("side")
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+            for (bool skip : {true, false})
+                benchmark::RegisterBenchmark((name + stem + (skip ? "" : "/NoSkip")).c_str(),
+                                             BM_Step, entry.path().string(), which, skip)
+                    ->Arg(1024)
+                    ->Arg(2048)
+                    ->ArgName("side")
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
     }
     return true;
 }();
