@@ -330,6 +330,7 @@ void NodesViewModel::ShowStore() {
     if (boxes_.empty()) return;
     const Rect store = boxes_.front().rect();
     const Rect visible = VisibleRect();
+    if (store.Touches(visible)) return;  // files that open as they always did stay so
     int x = scrollX;
     int y = scrollY;
     if (store.right > visible.right) x += store.right - visible.right;

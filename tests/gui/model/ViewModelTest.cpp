@@ -324,6 +324,15 @@ TEST_F(ViewModelTest, FrameFitsTheBoxesOrTheSelectionAtMostAtFullSize) {
     EXPECT_EQ(std::pair(model.scrollX, model.scrollY), std::pair(110, 40));
     model.Frame(false);
     EXPECT_EQ(model.transform.zoom(), 50);
+    // Opening a file scrolls only when its Store lies wholly out of view.
+    model.transform.SetZoom(100);
+    for (auto [store, scroll] : {std::pair(BoxPos{400, 290}, Point{0, 0}),
+                                 std::pair(BoxPos{-500, 900}, Point{-500, 680})}) {
+        Place({store, {30, 30}});
+        model.scrollX = model.scrollY = 0;
+        model.ShowStore();
+        EXPECT_EQ((Point{model.scrollX, model.scrollY}), scroll) << store.x;
+    }
 }
 
 TEST(NodeSearch, EveryQueryWordBeginsAWordOfTheName) {
