@@ -1,9 +1,9 @@
 #include "engine/Image.h"
 
 #include <atomic>
-#include <cstdlib>
 
 #include "engine/Diagnostics.h"
+#include "platform/Memory.h"
 
 namespace {
 uint64_t NextVersion() {
@@ -22,7 +22,8 @@ void Image::Written() {
 std::unique_ptr<Image> Image::Create(int width, int height) {
     void* block = nullptr;
     if (width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide) {
-        block = std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height), 4);
+        block =
+            platform::AllocateZeroed(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
     }
     if (!block) {
         DebugLog("null: no %ix%ix4 buf", width, height);
@@ -32,5 +33,5 @@ std::unique_ptr<Image> Image::Create(int width, int height) {
 }
 
 Image::~Image() {
-    std::free(pixels);
+    platform::ReleaseZeroed(pixels, byteCount());
 }

@@ -1,9 +1,11 @@
 #include "platform/Memory.h"
 
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <string>
@@ -91,6 +93,61 @@ uint64_t ObtainableMemoryBytes() {
     ProcessSizes(&total, &data);
     return std::min(
         {RoomUnder(RLIMIT_AS, total), RoomUnder(RLIMIT_DATA, data), CgroupRoom(), MemAvailable()});
+}
+
+namespace {
+
+constexpr size_t kHugePage = size_t{2} << 20;
+
+size_t RoundUp(size_t bytes, size_t to) {
+    return (bytes + to - 1) / to * to;
+}
+
+// Sanitizers track the heap only: their builds keep every block there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMapLargeBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kMapLargeBlocks = false;
+#else
+constexpr bool kMapLargeBlocks = true;
+#endif
+#else
+constexpr bool kMapLargeBlocks = true;
+#endif
+
+bool Mapped(size_t bytes) {
+    return kMapLargeBlocks && bytes >= 2 * kHugePage;
+}
+
+}  // namespace
+
+// A fresh anonymous mapping reads as zeros, like calloc's, and one aligned to
+// the huge page can be backed by huge pages from its first touch.
+void* AllocateZeroed(size_t bytes) {
+    if (!Mapped(bytes)) return std::calloc(bytes, 1);
+    if (bytes > SIZE_MAX - 2 * kHugePage) return nullptr;
+    const size_t length = RoundUp(bytes, kHugePage);
+    const size_t slack = kHugePage;
+    void* raw =
+        mmap(nullptr, length + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    const auto start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = RoundUp(start, kHugePage);
+    if (aligned > start) munmap(raw, aligned - start);
+    if (const size_t tail = start + length + slack - (aligned + length); tail > 0)
+        munmap(reinterpret_cast<void*>(aligned + length), tail);
+    void* block = reinterpret_cast<void*>(aligned);
+#ifdef MADV_HUGEPAGE
+    madvise(block, length, MADV_HUGEPAGE);  // advice only: small pages serve as well
+#endif
+    return block;
+}
+
+void ReleaseZeroed(void* block, size_t bytes) {
+    if (!block) return;
+    if (!Mapped(bytes)) return std::free(block);
+    munmap(block, RoundUp(bytes, kHugePage));
 }
 
 }  // namespace platform
