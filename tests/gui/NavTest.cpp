@@ -80,16 +80,28 @@ TEST_F(Nav, ADropFromTheListAddsTheTypeWhereItFalls) {
 }
 
 TEST_F(Nav, LeftDragFromAnOutputCablesOnlyAFreeInput) {
-    Node* blur =
-        graph().AddNode(s.registry->CreateNode(s.registry->prototypes()[Row("Blur")]->typeId));
-    s.view->model().SetLayout({{300, 30}, {40, 40}});
+    auto add = [&](const char* type) {
+        return graph().AddNode(s.registry->CreateNode(s.registry->prototypes()[Row(type)]->typeId));
+    };
+    Node* blur = add("Blur");
+    Node* mixer = add("Mixer");
+    s.view->model().SetLayout({{300, 30}, {40, 40}, {170, 150}});
     const QPoint out = PinCentre(blur->outputPin.get());
-    const QPoint in = PinCentre(graph().store()->inputPins[0].get());
-    for (size_t cables : {1u, 1u}) {  // the second drag finds the input taken
+    const struct {
+        QPoint release;
+        size_t cables;
+    } kRows[] = {
+        {PinCentre(graph().store()->inputPins[0].get()), 1},
+        {PinCentre(graph().store()->inputPins[0].get()), 1},  // taken now
+        {QPoint(450, 250), 1},                                // empty space
+        {out, 1},                                             // a click on the pin
+        {PinCentre(mixer->inputPins[1].get()), 2},
+    };
+    for (const auto& row : kRows) {
         QTest::mousePress(s.view, Qt::LeftButton, {}, out);
-        QTest::mouseMove(s.view, in);
-        QTest::mouseRelease(s.view, Qt::LeftButton, {}, in);
-        EXPECT_EQ(graph().cables.size(), cables);
+        QTest::mouseMove(s.view, row.release);
+        QTest::mouseRelease(s.view, Qt::LeftButton, {}, row.release);
+        EXPECT_EQ(graph().cables.size(), row.cables) << row.release.x();
         EXPECT_FALSE(s.view->model().drawing());
     }
 }

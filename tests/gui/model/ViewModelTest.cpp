@@ -209,35 +209,6 @@ TEST_F(ViewModelTest, MiddleDragMovesABoxByTheMouseDisplacement) {
     EXPECT_FALSE(model.moving());
 }
 
-TEST_F(ViewModelTest, LeftDragFromAPinMakesTheCableOnlyOverAPinThatTakesIt) {
-    Node* noise = Add(RawNoise::kTypeId);
-    Node* mixer = Add(Mixer::kTypeId);
-    Place({{300, 150}, {30, 30}, {160, 30}});
-    graph.Connect(noise->outputPin.get(), mixer->inputPins[0].get());
-    model.Rebuild();
-    const Point out = At(noise->outputPin.get());
-    const struct {
-        Point release;
-        size_t cables;
-    } kRows[] = {
-        {At(mixer->inputPins[0].get()), 1},  // occupied
-        {kEmpty, 1},
-        {out, 1},  // a click on the pin
-        {At(mixer->inputPins[1].get()), 2},
-    };
-    for (const auto& row : kRows) {
-        ASSERT_TRUE(model.BeginCableDrag(out.x, out.y));
-        model.TrackRubberBand(row.release.x, row.release.y);
-        model.Rebuild();
-        EXPECT_GT(model.rubberBandCount(), 0);
-        model.EndCableDrag(row.release.x, row.release.y);
-        model.Rebuild();
-        EXPECT_FALSE(model.drawing());
-        EXPECT_EQ(graph.cables.size(), row.cables) << row.release.x;
-    }
-    EXPECT_FALSE(model.BeginCableDrag(kEmpty.x, kEmpty.y));
-}
-
 TEST_F(ViewModelTest, ScrollRangeReachesEveryBoxWithAMargin) {
     Add(RawNoise::kTypeId);
     model.viewWidth = 480;
