@@ -1,11 +1,13 @@
 // Shared helpers for the test suites.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "engine/Image.h"
+#include "engine/RenderCancel.h"
 #include "engine/RenderListener.h"
 #include "platform/DebugSink.h"
 
@@ -32,6 +34,18 @@ public:
     void NodeDone() override { ++done; }
     void NodeProgress(int, int) override {}
     int done = 0;
+};
+
+// Requests the cancel from the `at`-th checkpoint on, counting every question.
+class CancelAt : public RenderCancel {
+public:
+    explicit CancelAt(long at) : at_(at) {}
+    bool Requested() override { return asked_.fetch_add(1) >= at_; }
+    long asked() const { return asked_.load(); }
+
+private:
+    const long at_;
+    std::atomic<long> asked_{0};
 };
 
 std::vector<uint8_t> Bytes(const Image& image);
