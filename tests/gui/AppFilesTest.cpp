@@ -57,7 +57,7 @@ TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
               std::tuple(FileDialogRequest::kOpen, "Select a texture to assimilate...", kTextures));
 }
 
-TEST_F(AppFiles, ARectangleCopiedPastesInThisWindowAndInASecondOne) {
+TEST_F(AppFiles, ARectangleCopiedPastesInASecondWindow) {
     const QString path = kDir + "streaks.mtf";
     QFile::remove(path);
     ASSERT_TRUE(QFile::copy(SWATCHER_EXAMPLES_DIR "/saturated-streaks.mtf", path));
@@ -82,11 +82,6 @@ TEST_F(AppFiles, ARectangleCopiedPastesInThisWindowAndInASecondOne) {
     EXPECT_EQ(other.graph().nodes.size(), 6u);
     EXPECT_EQ(other.graph().cables.size(), 4u);  // those among the copies
     EXPECT_EQ(other.state().selection.nodes().size(), 5u);
-    w.action(CMD_PASTE)->trigger();
-    w.action(CMD_SAVE_CURRENT)->trigger();
-    const std::vector<uint8_t> saved = ReadFileBytes(path.toStdString());
-    EXPECT_EQ(saved.at(4), 11);  // nodes
-    EXPECT_EQ(saved.at(5), 9);   // cables
 }
 
 TEST_F(AppFiles, CancelledDialogsAndBadPathsKeepTheDocumentAndNameTheProblem) {
