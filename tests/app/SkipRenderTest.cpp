@@ -118,9 +118,9 @@ void Apply(Document& d, const Step& step, int run, const NodeRegistry& registry,
     if (k == kDrop) doc.DeleteNodes({&node}, "Delete with cables");
     if (k == kUndo) doc.Undo();
     if (k == kRedo) doc.Redo();
-    if (k == kSize) doc.ResizeTexture(sides[step.value & 3]);
+    ASSERT_TRUE(k != kSize || doc.ResizeTexture(sides[step.value & 3]));
     // A document the file cannot hold stays as it is.
-    if (k == kLoad && doc.Save(d.file)) ASSERT_TRUE(doc.Open(d.file));
+    ASSERT_TRUE(k != kLoad || !doc.Save(d.file) || doc.Open(d.file));
     if (k == kRoot) d.Render(d.node(step.other));
     if (k == kCancel) {
         CancelAt cancel(d.skip ? step.cancelAt : (otherCancelled ? 0 : LONG_MAX));

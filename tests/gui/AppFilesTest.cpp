@@ -15,7 +15,6 @@
 #include "app/Preview.h"
 #include "controls/MessageIds.h"
 #include "controls/Messages.h"
-#include "engine/Stream.h"
 #include "engine/TextureFile.h"
 #include "platform/SafeFile.h"
 #include "support/TestSupport.h"
@@ -214,17 +213,10 @@ TEST_F(AppFiles, LargeViewExportsTheShownSizeInEveryFormatAndReportsBadPaths) {
     EXPECT_EQ(QImage(kDir + "fit.png").size(), QSize(32, 32));
 }
 
-std::vector<uint8_t> ToBytes(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return {utf8.begin(), utf8.end()};
-}
-
 // The document as a texture file, without saving it.
 std::vector<uint8_t> DocumentBytes(MainWindow& window) {
-    MemoryStream out;
-    window.state().graph->Save(out, nullptr);
-    WriteLayoutSection(out, window.state().view->model().Layout());
-    return out.data();
+    const std::vector<BoxPos> layout = window.state().view->model().Layout();
+    return GraphBytes(*window.state().graph, &layout);
 }
 
 // Unsaved work goes aside and only there; an editor that did not close
@@ -259,11 +251,13 @@ TEST_F(AppFiles, AutosaveKeepsUnsavedWorkForTheNextEditorToRecover) {
     const pid_t gone = fork();
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
-    WriteFileBytes(
-        (folder + "/crashed.lock").toStdString(),
-        ToBytes(QStringLiteral("%1\n%2\n%3\n")
-                    .arg(gone)
-                    .arg(QCoreApplication::applicationName(), QSysInfo::machineHostName())));
+    QFile lock(folder + "/crashed.lock");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write(QStringLiteral("%1\n%2\n%3\n")
+                   .arg(gone)
+                   .arg(QCoreApplication::applicationName(), QSysInfo::machineHostName())
+                   .toUtf8());
+    lock.close();
     ASSERT_TRUE(w.SaveFile(kDir + "saved.mtf"));
     EXPECT_FALSE(QFile::exists(autosave->file()));
 

@@ -9,7 +9,10 @@
 #include "engine/Image.h"
 #include "engine/RenderCancel.h"
 #include "engine/RenderListener.h"
+#include "engine/TextureFile.h"
 #include "platform/DebugSink.h"
+
+class NodeGraph;
 
 // Collects debug log lines while alive; restores the default sink after.
 class LogCapture {
@@ -49,6 +52,12 @@ private:
 };
 
 std::vector<uint8_t> Bytes(const Image& image);
+// The graph section as a save writes it, and the layout section when one is given.
+std::vector<uint8_t> GraphBytes(const NodeGraph& graph,
+                                const std::vector<BoxPos>* layout = nullptr);
+// Loads a file's bytes, the graph and then the layout section; "" or the error.
+std::string LoadBytes(NodeGraph& graph, const std::vector<uint8_t>& bytes,
+                      std::vector<BoxPos>* layout = nullptr);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
