@@ -63,27 +63,23 @@ protected:
 
 TEST_F(Document, EveryEditUndoesAndRedoesToTheSameBytes) {
     const std::vector<Node*> two = {node(1), node(2)}, withStore = {graph.store(), node(1)};
+    const ParamValue amount{200, {}}, text{0, "abc"};
     const struct {
         const char* step;  // the history's name for it
         bool renders;      // what the Store renders may have changed
+        size_t told;       // changes told: one a command, a macro's each
         std::function<void()> edit;
     } kCases[] = {
-        {"Add node", false,
+        {"Add node", false, 1,
          [&] { doc.AddNode(registry.CreateNode(registry.prototypes()[kBlur]->typeId)); }},
-        {"Clone node", false, [&] { doc.CloneNode(*node(2)); }},
-        {"Delete node", false, [&] { doc.DeleteNode(*node(5)); }},  // from the middle
-        {"Draw cable", true,
+        {"Clone node", false, 1, [&] { doc.CloneNode(*node(2)); }},
+        {"Delete node", false, 1, [&] { doc.DeleteNode(*node(5)); }},  // from the middle
+        {"Draw cable", true, 1,
          [&] { doc.DrawCable(node(4)->outputPin.get(), node(1)->inputPins[1].get()); }},
-        {"Change Amount", true,
-         [&] {
-             doc.SetParam(*node(2), 0, {200, {}}, 1);
-         }},
-        {"Change Text", false,
-         [&] {
-             doc.SetParam(*node(3), 4, {0, "abc"}, 1);
-         }},
-        {"Delete cable", true, [&] { doc.DeleteCable(graph.cables[0].get()); }},
-        {"Move node", false,
+        {"Change Amount", true, 1, [&] { doc.SetParam(*node(2), 0, amount, 1); }},
+        {"Change Text", false, 1, [&] { doc.SetParam(*node(3), 4, text, 1); }},
+        {"Delete cable", true, 1, [&] { doc.DeleteCable(graph.cables[0].get()); }},
+        {"Move node", false, 1,
          [&] {
              const std::vector<view::Point> before = layout.Corners();
              std::vector<view::Point> moved = before;
@@ -91,12 +87,12 @@ TEST_F(Document, EveryEditUndoesAndRedoesToTheSameBytes) {
              layout.SetCorners(moved);
              doc.MoveBoxes(before);
          }},
-        {"Larger texture", true, [&] { doc.ResizeTexture(32); }},
-        {"Smaller texture", true, [&] { doc.ResizeTexture(16); }},
-        // Macros: the group edits, and the cable between the pasted copies.
-        {"Paste", false, [&] { doc.PasteNodes(doc.CopyNodes(two), std::nullopt, "Paste"); }},
-        {"Clone nodes", false, [&] { doc.CloneNodes(two, "Clone nodes"); }},
-        {"Delete nodes", false, [&] { doc.DeleteNodes(withStore, "Delete nodes"); }},
+        {"Larger texture", true, 1, [&] { doc.ResizeTexture(32); }},
+        {"Smaller texture", true, 1, [&] { doc.ResizeTexture(16); }},
+        // Macros: the group edits, and the cables among the copies.
+        {"Paste", false, 3, [&] { doc.PasteNodes(doc.CopyNodes(two), std::nullopt, "Paste"); }},
+        {"Clone nodes", false, 3, [&] { doc.CloneNodes(two, "Clone nodes"); }},
+        {"Delete nodes", false, 3, [&] { doc.DeleteNodes(withStore, "Delete nodes"); }},
     };
     // Whether the changes told since the last call render; each was replayed or not.
     auto renders = [this](bool replayed) {
@@ -118,6 +114,7 @@ TEST_F(Document, EveryEditUndoesAndRedoesToTheSameBytes) {
         EXPECT_NE(after, before);
         ASSERT_EQ(doc.history().count(), steps + 1);
         EXPECT_EQ(doc.history().UndoText(), c.step);
+        EXPECT_EQ(changes.size(), c.told);
         EXPECT_EQ(renders(false), c.renders);
         for (int round = 0; round < 2; ++round) {  // the same nodes each time
             doc.Undo();
