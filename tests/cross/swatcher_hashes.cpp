@@ -8,13 +8,10 @@
 // two sizes, and random graphs of every node type from a fixed seed.
 // It renders through the graph's public operations only, as the renderer does.
 #include <algorithm>
-#include <cctype>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,21 +19,15 @@
 #include "engine/NodeRegistry.h"
 #include "engine/TextureFile.h"
 #include "nodes/generators/ND_TEXT.h"
+#include "support/GoldenCases.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-uint64_t Fnv1a(const uint8_t* bytes, size_t n) {
-    uint64_t h = 14695981039346656037ull;
-    for (size_t i = 0; i < n; ++i) h = (h ^ bytes[i]) * 1099511628211ull;
-    return h;
-}
-
 void Print(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::printf("%s %016llx\n", name.c_str(),
-                static_cast<unsigned long long>(Fnv1a(bytes.data(), bytes.size())));
+    std::printf("%s %016llx\n", name.c_str(), static_cast<unsigned long long>(Fnv1a(bytes)));
 }
 
 std::vector<std::string> SortedFiles(const fs::path& dir, const std::string& extension) {
@@ -47,40 +38,15 @@ std::vector<std::string> SortedFiles(const fs::path& dir, const std::string& ext
     return files;
 }
 
-std::string Alnum(const std::string& s) {
-    std::string out;
-    std::ranges::copy_if(s, std::back_inserter(out),
-                         [](unsigned char c) { return std::isalnum(c); });
-    return out;
-}
-
-// A golden reference name, "Type_p1_m2_WxH_inplace", back into its case; the
-// hash is taken at 32 x 32 unless the name gives the size.
-bool RenderGolden(const NodeRegistry& registry, const std::string& name) {
-    std::vector<std::string> parts;
-    std::stringstream in(name);
-    for (std::string part; std::getline(in, part, '_');) parts.push_back(part);
-    const auto& types = registry.prototypes();
-    const auto type =
-        std::ranges::find_if(types, [&](const auto& p) { return Alnum(p->name) == parts[0]; });
-    if (type == types.end()) {
-        std::fprintf(stderr, "swatcher-hashes: no node type for %s\n", name.c_str());
+// A golden case, named by its reference image.
+bool RenderGolden(const std::string& name) {
+    const auto c =
+        std::ranges::find_if(kGoldenCases, [&](const auto& c) { return CaseName(c) == name; });
+    if (c == std::end(kGoldenCases)) {
+        std::fprintf(stderr, "swatcher-hashes: no golden case %s\n", name.c_str());
         return false;
     }
-    std::vector<int16_t> params;
-    int width = 32, height = 32;
-    bool inPlace = false;
-    for (size_t i = 1; i < parts.size(); ++i) {
-        const std::string& p = parts[i];
-        if (p == "inplace")
-            inPlace = true;
-        else if (p.find('x') != std::string::npos)
-            std::sscanf(p.c_str(), "%dx%d", &width, &height);
-        else
-            params.push_back(
-                static_cast<int16_t>(p[0] == 'm' ? -std::atoi(&p[1]) : std::atoi(p.c_str())));
-    }
-    Print("golden/" + name, RenderFed((*type)->typeId, params, width, height, inPlace));
+    Print("golden/" + name, RenderFed(c->type, c->params, c->width, c->height, c->inPlace));
     return true;
 }
 
@@ -142,7 +108,7 @@ int main(int argc, char** argv) {
     const int perType = argc > 3 ? std::atoi(argv[3]) : 200;
     const NodeRegistry registry;
     for (const std::string& file : SortedFiles(argv[2], ".rgba"))
-        if (!RenderGolden(registry, fs::path(file).stem().string())) return 2;
+        if (!RenderGolden(fs::path(file).stem().string())) return 2;
     for (const std::string& file : SortedFiles(argv[1], ".mtf"))
         for (int side : {97, 256})
             if (!RenderFile(registry, file, side)) return 2;

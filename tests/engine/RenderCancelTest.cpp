@@ -4,14 +4,12 @@
 // generators that draw rand, on one thread and on all.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <climits>
 #include <memory>
 #include <vector>
 
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"
-#include "engine/RenderCancel.h"
 #include "engine/RowBands.h"
 #include "platform/CRand.h"
 #include "support/TestSupport.h"
@@ -21,18 +19,6 @@ namespace {
 constexpr uint8_t kRawNoise = 2, kMixer = 3, kBlur = 4, kBrightness = 5, kEmboss = 6,
                   kSubPlasma = 9, kPerlin = 15, kBump = 18;
 constexpr int kSide = 70;  // several bands per pass on any thread count
-
-// Requests the cancel from the `at`-th checkpoint on, counting every question.
-class CancelAt : public RenderCancel {
-public:
-    explicit CancelAt(long at) : at_(at) {}
-    bool Requested() override { return asked_.fetch_add(1) >= at_; }
-    long asked() const { return asked_.load(); }
-
-private:
-    const long at_;
-    std::atomic<long> asked_{0};
-};
 
 // One cable: node `from`'s output into input `pin` of node `to`, by index
 // (0 is the Store). A pin already fed loses its cable first.

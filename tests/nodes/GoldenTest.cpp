@@ -6,49 +6,12 @@
 // byte, so that a failure names the first differing pixel.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <vector>
-
-#include "engine/NodeRegistry.h"
+#include "support/GoldenCases.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-constexpr bool kInPlace = true;  // see RenderFed
-
-struct Case {
-    uint8_t type;
-    std::vector<int16_t> params;  // the first values, in slot order
-    uint64_t hash;
-    int width = 32, height = 32;
-    bool inPlace = false;
-};
-
 constexpr int kMaxReferenceSide = 16;
-
-uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
-    uint64_t h = 14695981039346656037ull;
-    for (uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
-    return h;
-}
-
-// "Brightness, Contrast" {40, -100} at 32 x 32 becomes "BrightnessContrast_40_m100".
-std::string CaseName(const Case& c) {
-    const NodeRegistry registry;
-    const std::string typeName = registry.CreateNode(c.type)->name;
-    std::string name;
-    std::ranges::copy_if(typeName, std::back_inserter(name),
-                         [](unsigned char ch) { return std::isalnum(ch); });
-    for (int v : c.params)
-        name += "_" + std::string(v < 0 ? "m" : "") + std::to_string(std::abs(v));
-    if (c.width != 32 || c.height != 32)
-        name += "_" + std::to_string(c.width) + "x" + std::to_string(c.height);
-    return c.inPlace ? name + "_inplace" : name;
-}
 
 // "" when the images agree, else where and how they first differ.
 std::string FirstDifference(const std::vector<uint8_t>& expected,
@@ -67,67 +30,10 @@ std::string FirstDifference(const std::vector<uint8_t>& expected,
            bytes(actual);
 }
 
-const Case kCases[] = {
-    {2, {}, 5766927064025285075u},
-    {2, {200, 60, 33}, 13714376322390145430u},
-    {7, {}, 1781417268835954875u},
-    {7, {255, 3, 200, 1, 359, 45, 3}, 16131685575876390716u},
-    {9, {}, 13645489689456802853u},
-    {9, {2, 3, 77}, 1405660164318496693u},
-    {9, {5, 1, 5}, 5930531862610469669u},
-    {15, {}, 14712539462611376650u},
-    {15, {2, 255, 16, 3, 200}, 14142912670893571011u},
-    {15, {5, 90, 3, 2, 1}, 14968205763366776753u},
-    {14, {}, 11462430325376205605u},
-    {14, {400, 0, 3}, 11462430325376205605u},
-    {14, {100, 1023, 1}, 8999995687558963232u},
-    {4, {3, 7}, 1556473991289176023u},
-    {4, {255, 1}, 1094554042400955858u},
-    {8, {77, -100, 30}, 10975524287894095971u},
-    {8, {-180, 255, -255}, 13346994205906133797u},
-    {16, {3}, 10116978563954929432u},
-    {17, {0}, 997485036645809726u},
-    {17, {5}, 997485036645809726u},
-    {3, {}, 17957155533837659659u},
-    {3, {300, 555, 1}, 6035309264088452816u},
-    {3, {100, 400, 2}, 8750167460502327356u},
-    {3, {255, 255, 3}, 2907090350990055626u},
-    {5, {40, 100}, 9510472619101469116u},
-    {5, {-30, -200}, 5275630923908537734u},
-    {10, {}, 14114762558173121020u},
-    {10, {20, 255, 255, 90, 180, 270}, 16336161698480577520u},
-    {6, {}, 9570860602448258942u},
-    {6, {300}, 5279363762173569793u},
-    {18, {}, 15164014638277575461u},
-    {18, {-200, 100, 30, 255}, 10439123222841572871u},
-    {12, {20, 1, 40, 2}, 4721010251315397886u},
-    {12, {255, 0, 3, 1}, 1812184827089759431u},
-    // Sides that are not multiples of a lattice spacing or a power of two.
-    {9, {2, 3, 77}, 3065815181103484077u, 6, 5},
-    {9, {3, 1, 9}, 1147640569418798093u, 1, 7},
-    {15, {2, 200, 3, 3, 6}, 5553402642841741131u, 7, 5},
-    {7, {200, 17, 1, 254, 45, 300, 1}, 5050168798573175787u, 5, 3},
-    {18, {-200, 90, 30, 1}, 4411167691756575722u, 7, 4},
-    {14, {100, 1023, 1}, 3928657209784334973u, 7, 5},
-    {14, {300, 200, 3}, 7867272484061229109u, 6, 9},
-    {14, {}, 5558857559748466520u, 1, 1},
-    // Read while written: the node's own image on every input pin.
-    {3, {100, 400, 2}, 2523339686120600125u, 32, 32, kInPlace},
-    {4, {3, 7}, 14936798597976156627u, 32, 32, kInPlace},
-    {5, {37, -100}, 9243093381453899092u, 32, 32, kInPlace},
-    {6, {300}, 12085234448261547224u, 32, 32, kInPlace},
-    {8, {77, -100, 30}, 17968283093914725567u, 32, 32, kInPlace},
-    {10, {20, 255, 255, 90, 180, 270}, 12901675585344443718u, 32, 32, kInPlace},
-    {12, {20, 1, 40, 2}, 17539725031672228292u, 32, 32, kInPlace},
-    {16, {3}, 12332041734747337508u, 32, 32, kInPlace},
-    {17, {5}, 15524301411137462356u, 32, 32, kInPlace},
-    {18, {-200, 100, 30, 255}, 1520669466844942027u, 32, 32, kInPlace},
-};
-
-class Golden : public testing::TestWithParam<Case> {};
+class Golden : public testing::TestWithParam<GoldenCase> {};
 
 TEST_P(Golden, RendersTheAgreedBytes) {
-    const Case& c = GetParam();
+    const GoldenCase& c = GetParam();
     const std::vector<uint8_t> actual = RenderFed(c.type, c.params, c.width, c.height, c.inPlace);
     const bool hashMatches = Fnv1a(actual) == c.hash;
     EXPECT_TRUE(hashMatches) << CaseName(c) << " at " << c.width << " x " << c.height << ": hash "
@@ -144,7 +50,7 @@ TEST_P(Golden, RendersTheAgreedBytes) {
                       << file << ")";
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryNodeType, Golden, testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(EveryNodeType, Golden, testing::ValuesIn(kGoldenCases),
                          [](const auto& info) { return CaseName(info.param); });
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"
+#include "engine/Stream.h"
 
 std::vector<std::string> LogCapture::Matching(const std::string& prefix) const {
     std::vector<std::string> out;
@@ -16,6 +17,23 @@ std::vector<std::string> LogCapture::Matching(const std::string& prefix) const {
 
 std::vector<uint8_t> Bytes(const Image& image) {
     return std::vector<uint8_t>(image.bytes(), image.bytes() + image.byteCount());
+}
+
+std::vector<uint8_t> GraphBytes(const NodeGraph& graph, const std::vector<BoxPos>* layout) {
+    MemoryStream out;
+    if (!graph.Save(out, nullptr)) return {};  // compares unequal to any document
+    if (layout) WriteLayoutSection(out, *layout);
+    return out.data();
+}
+
+std::string LoadBytes(NodeGraph& graph, const std::vector<uint8_t>& bytes,
+                      std::vector<BoxPos>* layout) {
+    MemoryStream in(bytes);
+    std::string error;
+    if (!graph.Load(in, NodeRegistry(), &error)) return error.empty() ? "?" : error;
+    const std::vector<BoxPos> boxes = ReadLayoutSection(in, graph.nodes.size());
+    if (layout) *layout = boxes;
+    return "";
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {

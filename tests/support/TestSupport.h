@@ -1,13 +1,18 @@
 // Shared helpers for the test suites.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "engine/Image.h"
+#include "engine/RenderCancel.h"
 #include "engine/RenderListener.h"
+#include "engine/TextureFile.h"
 #include "platform/DebugSink.h"
+
+class NodeGraph;
 
 // Collects debug log lines while alive; restores the default sink after.
 class LogCapture {
@@ -34,7 +39,25 @@ public:
     int done = 0;
 };
 
+// Requests the cancel from the `at`-th checkpoint on, counting every question.
+class CancelAt : public RenderCancel {
+public:
+    explicit CancelAt(long at) : at_(at) {}
+    bool Requested() override { return asked_.fetch_add(1) >= at_; }
+    long asked() const { return asked_.load(); }
+
+private:
+    const long at_;
+    std::atomic<long> asked_{0};
+};
+
 std::vector<uint8_t> Bytes(const Image& image);
+// The graph section as a save writes it, and the layout section when one is given.
+std::vector<uint8_t> GraphBytes(const NodeGraph& graph,
+                                const std::vector<BoxPos>* layout = nullptr);
+// Loads a file's bytes, the graph and then the layout section; "" or the error.
+std::string LoadBytes(NodeGraph& graph, const std::vector<uint8_t>& bytes,
+                      std::vector<BoxPos>* layout = nullptr);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
