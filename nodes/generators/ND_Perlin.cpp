@@ -4,12 +4,18 @@
 #include <cmath>
 #include <iterator>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "engine/RowBands.h"
 #include "nodes/generators/ChannelMask.h"
 #include "platform/CRand.h"
 #include "platform/Numeric.h"
+#include "platform/Simd.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 using perlin::Gradient;
 
@@ -77,11 +83,146 @@ struct Column {
     int c0, c1;  // lattice columns of the cell's sides
 };
 
-// Adds one octave to the accumulator rows. Whatever Real holds the column
-// terms, each product widens them to the same extended values.
+// One octave's term added to one accumulator value. Whatever Real holds the
+// column terms, each product widens them to the same extended values.
 template <class Real>
-void AddRows(const Lattice& lattice, const std::vector<Column<Real>>& columns, int cell, float amp,
-             int W, int H, float* acc) {
+float OctavePixel(const CellPosition& py, const Gradient* top, const Gradient* bottom,
+                  const Column<Real>& px, float amp, float out) {
+    const Gradient g00 = top[px.c0], g01 = bottom[px.c0];
+    const Gradient g10 = top[px.c1], g11 = bottom[px.c1];
+    const long double f = px.f, s = px.s;
+    const float d00 = platform::single(py.f * g00.y + f * g00.x);
+    const float d01 = platform::single(py.fMinus1 * g01.y + f * g01.x);
+    const long double d10 = px.fMinus1 * static_cast<long double>(g10.x) + py.f * g10.y;
+    const long double d11 = px.fMinus1 * static_cast<long double>(g11.x) + py.fMinus1 * g11.y;
+    const long double a = d00 + (d10 - d00) * s;
+    const long double b = d01 + (d11 - d01) * s;
+    const long double v = a + (b - a) * py.s;
+    return platform::single(out + ((v + 1) * 0.5L) * amp);
+}
+
+// The column terms of a row component by component, for the vector path.
+struct ColumnPlanes {
+    std::vector<double> f, s, fMinus1;
+    std::vector<int32_t> c0, c1;
+};
+
+ColumnPlanes PlanesOf(const std::vector<Column<double>>& columns) {
+    ColumnPlanes planes;
+    for (const Column<double>& c : columns) {
+        planes.f.push_back(c.f);
+        planes.s.push_back(c.s);
+        planes.fMinus1.push_back(c.fMinus1);
+        planes.c0.push_back(c.c0);
+        planes.c1.push_back(c.c1);
+    }
+    return planes;
+}
+
+bool RowIsDouble(const CellPosition& py) {
+    return platform::dbl(py.f) == py.f && platform::dbl(py.s) == py.s &&
+           platform::dbl(py.fMinus1) == py.fMinus1;
+}
+
+#if defined(__x86_64__)
+#define SWATCHER_AVX2 __attribute__((target("avx2,fma")))
+
+struct Gradients4 {
+    __m256d x, y;
+};
+
+// The gradients at four lattice columns of one row, widened to double exactly.
+SWATCHER_AVX2 Gradients4 Gather4(const Gradient* row, __m128i columns) {
+    const __m256i pairs =
+        _mm256_i32gather_epi64(reinterpret_cast<const long long*>(row), columns, 8);
+    const __m256 split = _mm256_permutevar8x32_ps(_mm256_castsi256_ps(pairs),
+                                                  _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
+    return {_mm256_cvtps_pd(_mm256_castps256_ps128(split)),
+            _mm256_cvtps_pd(_mm256_extractf128_ps(split, 1))};
+}
+
+// a·b + c·d whose products are exact doubles: their exact sum rounded once.
+SWATCHER_AVX2 __m256d ExactDot(__m256d a, __m256d b, __m256d c, __m256d d) {
+    return _mm256_fmadd_pd(a, b, _mm256_mul_pd(c, d));
+}
+
+// x rounded to float, and the lanes where a value within margin of x may round
+// to another float.
+struct SureFloats {
+    __m128 value;
+    int unsure;
+};
+
+SWATCHER_AVX2 SureFloats SureFloatsOf(__m256d x, __m256d margin) {
+    const __m128 low = _mm256_cvtpd_ps(_mm256_sub_pd(x, margin));
+    const __m128 high = _mm256_cvtpd_ps(_mm256_add_pd(x, margin));
+    return {_mm256_cvtpd_ps(x), ~_mm_movemask_ps(_mm_cmpeq_ps(low, high)) & 15};
+}
+
+SWATCHER_AVX2 __m256d Abs(__m256d x) {
+    return _mm256_andnot_pd(_mm256_set1_pd(-0.0), x);
+}
+
+// OctavePixel for four columns at a time in double lanes; returns the columns
+// done. The fractions are multiples of 1/cell with cell a power of two at most
+// 8192 (the only cells whose fractions are doubles), so every product of a
+// fraction and a float gradient is an exact double, and an FMA rounds a dot
+// product's exact sum once, within 2^-53 of its size as against 2^-64 for the
+// extended sum: where everything within |x|·2^-51 of that rounds to one float,
+// so do both, and d00 and d01 are the plain code's. The rest of the chain
+// works on values of size at most 4 (|f|, |g|, s <= 1), so it stays within
+// (32 + |out|)·2^-53 of the extended chain; where everything within
+// (|out| + 4)·2^-46 of the double sum rounds to one float, the extended sum
+// rounds to it too. Other lanes (about one in 2^16) take the plain code.
+SWATCHER_AVX2 int AddRowAvx2(const CellPosition& py, const Gradient* top, const Gradient* bottom,
+                             const ColumnPlanes& planes, const std::vector<Column<double>>& columns,
+                             float amp, int W, float* out) {
+    const __m256d fy = _mm256_set1_pd(platform::dbl(py.f));
+    const __m256d fy1 = _mm256_set1_pd(platform::dbl(py.fMinus1));
+    const __m256d sy = _mm256_set1_pd(platform::dbl(py.s));
+    const __m256d one = _mm256_set1_pd(1), half = _mm256_set1_pd(0.5);
+    const __m256d ampd = _mm256_set1_pd(amp), relative = _mm256_set1_pd(0x1p-51);
+    int x = 0;
+    for (; x + 4 <= W; x += 4) {
+        const __m128i c0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&planes.c0[x]));
+        const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&planes.c1[x]));
+        const Gradients4 g00 = Gather4(top, c0), g01 = Gather4(bottom, c0);
+        const Gradients4 g10 = Gather4(top, c1), g11 = Gather4(bottom, c1);
+        const __m256d f = _mm256_loadu_pd(&planes.f[x]), s = _mm256_loadu_pd(&planes.s[x]);
+        const __m256d fx1 = _mm256_loadu_pd(&planes.fMinus1[x]);
+        const __m256d e00 = ExactDot(fy, g00.y, f, g00.x), e01 = ExactDot(fy1, g01.y, f, g01.x);
+        const SureFloats d00 = SureFloatsOf(e00, _mm256_mul_pd(Abs(e00), relative));
+        const SureFloats d01 = SureFloatsOf(e01, _mm256_mul_pd(Abs(e01), relative));
+        const __m256d d00d = _mm256_cvtps_pd(d00.value), d01d = _mm256_cvtps_pd(d01.value);
+        const __m256d d10 = ExactDot(fx1, g10.x, fy, g10.y), d11 = ExactDot(fx1, g11.x, fy1, g11.y);
+        const __m256d a = _mm256_add_pd(d00d, _mm256_mul_pd(_mm256_sub_pd(d10, d00d), s));
+        const __m256d b = _mm256_add_pd(d01d, _mm256_mul_pd(_mm256_sub_pd(d11, d01d), s));
+        const __m256d v = _mm256_add_pd(a, _mm256_mul_pd(_mm256_sub_pd(b, a), sy));
+        const __m128 before = _mm_loadu_ps(out + x);
+        const __m256d o = _mm256_cvtps_pd(before);
+        const __m256d sum =
+            _mm256_add_pd(o, _mm256_mul_pd(_mm256_mul_pd(_mm256_add_pd(v, one), half), ampd));
+        const __m256d margin =
+            _mm256_mul_pd(_mm256_add_pd(Abs(o), _mm256_set1_pd(4)), _mm256_set1_pd(0x1p-46));
+        const SureFloats result = SureFloatsOf(sum, margin);
+        _mm_storeu_ps(out + x, result.value);
+        alignas(16) float original[4];
+        _mm_store_ps(original, before);
+        for (int unsure = d00.unsure | d01.unsure | result.unsure; unsure; unsure &= unsure - 1) {
+            const int k = __builtin_ctz(unsure);
+            out[x + k] = OctavePixel(py, top, bottom, columns[x + k], amp, original[k]);
+        }
+    }
+    return x;
+}
+#endif
+
+// Adds one octave to the accumulator rows; planes, when given, send whole rows
+// of double terms to the vector path.
+template <class Real>
+void AddRows(const Lattice& lattice, const std::vector<Column<Real>>& columns,
+             [[maybe_unused]] const ColumnPlanes* planes, int cell, float amp, int W, int H,
+             float* acc) {
     // Each accumulator row depends on its own position and the lattice only.
     ForEachRow(H, RowOrder::kAnyOrder, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
@@ -89,21 +230,13 @@ void AddRows(const Lattice& lattice, const std::vector<Column<Real>>& columns, i
             const Gradient* top = lattice.Row(py.cell);
             const Gradient* bottom = lattice.Row(py.cell + 1);
             float* out = acc + static_cast<size_t>(y) * W;
-            for (int x = 0; x < W; ++x) {
-                const Column<Real>& px = columns[x];
-                const Gradient g00 = top[px.c0], g01 = bottom[px.c0];
-                const Gradient g10 = top[px.c1], g11 = bottom[px.c1];
-                const long double f = px.f, s = px.s;
-                const float d00 = platform::single(py.f * g00.y + f * g00.x);
-                const float d01 = platform::single(py.fMinus1 * g01.y + f * g01.x);
-                const long double d10 = px.fMinus1 * static_cast<long double>(g10.x) + py.f * g10.y;
-                const long double d11 =
-                    px.fMinus1 * static_cast<long double>(g11.x) + py.fMinus1 * g11.y;
-                const long double a = d00 + (d10 - d00) * s;
-                const long double b = d01 + (d11 - d01) * s;
-                const long double v = a + (b - a) * py.s;
-                out[x] = platform::single(out[x] + ((v + 1) * 0.5L) * amp);
-            }
+            int x = 0;
+#if defined(__x86_64__)
+            if constexpr (std::is_same_v<Real, double>)
+                if (planes && RowIsDouble(py))
+                    x = AddRowAvx2(py, top, bottom, *planes, columns, amp, W, out);
+#endif
+            for (; x < W; ++x) out[x] = OctavePixel(py, top, bottom, columns[x], amp, out[x]);
         }
     });
 }
@@ -118,7 +251,7 @@ void AddOctave(const Lattice& lattice, int cell, float amp, int W, int H, float*
                       lattice.Column(pos.cell + 1)};
         doubles = doubles && platform::dbl(pos.f) == pos.f && platform::dbl(pos.s) == pos.s;
     }
-    if (!doubles) return AddRows(lattice, columns, cell, amp, W, H, acc);
+    if (!doubles) return AddRows(lattice, columns, nullptr, cell, amp, W, H, acc);
     // With a power-of-two cell, f and the smoothstep have few bits and are
     // doubles exactly, which load faster than extended values.
     std::vector<Column<double>> narrow(W);
@@ -126,7 +259,10 @@ void AddOctave(const Lattice& lattice, int cell, float amp, int W, int H, float*
         const Column<long double>& c = columns[x];
         narrow[x] = {platform::dbl(c.f), platform::dbl(c.s), c.fMinus1, c.c0, c.c1};
     }
-    AddRows(lattice, narrow, cell, amp, W, H, acc);
+    if (platform::ActiveSimd() != platform::SimdLevel::Avx2)
+        return AddRows(lattice, narrow, nullptr, cell, amp, W, H, acc);
+    const ColumnPlanes planes = PlanesOf(narrow);
+    AddRows(lattice, narrow, &planes, cell, amp, W, H, acc);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "nodes/filters/BrightnessContrast.h"
 #include "nodes/filters/Bump.h"
 #include "nodes/filters/Emboss.h"
+#include "nodes/generators/ND_Perlin.h"
 #include "nodes/generators/RawNoise.h"
 #include "nodes/generators/SinePlasma.h"
 #include "nodes/generators/SubPlasma.h"
@@ -64,6 +65,8 @@ const Case kCases[] = {
     {RawNoise::kTypeId, 1, 1, 0, {255, 0, 5}},
     {RawNoise::kTypeId, 37, 29, 0, {100, 30, 127}},
     {RawNoise::kTypeId, 64, 9, 0, {255, 255, 1}},
+    {ND_Perlin::kTypeId, 67, 33, 0, {}},
+    {ND_Perlin::kTypeId, 130, 64, 0, {6, 255, 16, 3, 9}},
 };
 
 Pixels Rendered(const Case& c, SimdLevel level, int threads) {
