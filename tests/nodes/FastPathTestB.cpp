@@ -43,6 +43,7 @@ const Case kCases[] = {
     {Blur::kTypeId, 61, 70, 1, {24, 8}},
     {Blur::kTypeId, 300, 5, 1, {100, 2}},
     {Blur::kTypeId, 5, 300, 1, {2, 100}},
+    {Blur::kTypeId, 9, 4, 1, {30, 30}},
     {BrightnessContrast::kTypeId, kColourSide, kColourSide, -1, {-40, -170}},
     {BrightnessContrast::kTypeId, 257, 255, 1, {0, 0}},
     {BrightnessContrast::kTypeId, 257, 255, 1, {-40, -170}},
