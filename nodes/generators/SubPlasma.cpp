@@ -131,22 +131,6 @@ __attribute__((target("avx2"))) int SpanAvx2(uint8_t a, uint8_t b, uint8_t c, ui
     return o;
 }
 
-// One row of levels into pixels, eight at a time: each level in the chosen
-// bytes, 0 in the others and in byte 3, as ChannelMask::Put writes them.
-__attribute__((target("avx2"))) int PutRowAvx2(const uint8_t* levels, int width,
-                                               const ChannelMask& mask, uint8_t* pixels) {
-    const __m256i chosen = _mm256_set1_epi32(mask.byte[0] | mask.byte[1] << 8 | mask.byte[2] << 16);
-    int x = 0;
-    for (; x + 8 <= width; x += 8) {
-        const __m256i level =
-            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(levels + x)));
-        const __m256i pixel =
-            _mm256_and_si256(_mm256_mullo_epi32(level, _mm256_set1_epi32(0x010101)), chosen);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels + 4 * x), pixel);
-    }
-    return x;
-}
-
 // One row's levels from the rows a .. d, four at a time; returns how many it did.
 __attribute__((target("avx2"))) int CubicRowAvx2(const uint8_t* a, const uint8_t* b,
                                                  const uint8_t* c, const uint8_t* d,
@@ -237,13 +221,6 @@ void SubPlasma::Compute() {
             SeedRow(step, weights, avx2 ? &planes : nullptr, seeds,
                     &levels[static_cast<size_t>(j) * W]);
     });
-    const auto putRow = [&](const uint8_t* rowLevels, uint8_t* row) {
-        int x = 0;
-#if defined(__x86_64__)
-        if (avx2) x = PutRowAvx2(rowLevels, W, mask, row);
-#endif
-        for (; x < W; ++x) mask.Put(row + 4 * x, rowLevels[x]);
-    };
 
     // Vertical pass. Rows between seed rows read 0 wherever a lookup misses a seed row.
     const std::vector<uint8_t> zeros(W);
@@ -257,7 +234,7 @@ void SubPlasma::Compute() {
             uint8_t* row = image->pixel(0, y);
             const int y0 = y - y % step;
             if (y == y0) {
-                putRow(levelRow(y), row);
+                mask.PutRow(levelRow(y), W, row, avx2);
                 continue;
             }
             const Neighbours n = NeighboursOf(y0, step, H);
@@ -267,7 +244,7 @@ void SubPlasma::Compute() {
             const uint8_t* d = levelRow(n.after);
             subplasma::CubicRow(a, b, c, d, static_cast<long double>(y - y0 - 1) / (step - 1), W,
                                 cubics.data());
-            putRow(cubics.data(), row);
+            mask.PutRow(cubics.data(), W, row, avx2);
         }
     });
 }
