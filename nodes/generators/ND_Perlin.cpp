@@ -26,12 +26,25 @@ constexpr float kF255 = 1.0f / 255.0f;
 // first ones, so each octave has period n - 1 cells.
 class Lattice {
 public:
-    // Fills the entries in memory order; only entries that are not copies draw.
+    // Draws for the entries in memory order, only entries that are not copies
+    // drawing; then turns each pair of draws into its gradient, entries being
+    // independent of each other, on every core; then fills the copies.
     explicit Lattice(int n) : n_(n), entries_(static_cast<size_t>(n) * n) {
-        ForEachRow(n, RowOrder::kInOrder, [&](int r0, int r1) {
+        const int last = n - 1;
+        ForEachRow(last, RowOrder::kInOrder, [&](int r0, int r1) {
             for (int r = r0; r < r1; ++r)
-                for (int c = 0; c < n; ++c) entries_[Index(r, c)] = Fill(r, c);
+                for (int c = 0; c < last; ++c) entries_[Index(r, c)] = Draw();
         });
+        ForEachRow(last, RowOrder::kAnyOrder, [&](int r0, int r1) {
+            for (int r = r0; r < r1; ++r)
+                for (int c = 0; c < last; ++c) {
+                    Gradient& g = entries_[Index(r, c)];
+                    g = perlin::GradientOf(g.x, g.y);
+                }
+        });
+        for (int r = 0; r < n; ++r)
+            for (int c = 0; c < n; ++c)
+                if (r == last || c == last) entries_[Index(r, c)] = Copied(r, c);
     }
 
     // Lattice row r and the index of column c within it, for any r, c >= 0: indices
@@ -43,13 +56,18 @@ public:
 private:
     size_t Index(int r, int c) const { return static_cast<size_t>(r) * n_ + c; }
 
-    Gradient Fill(int r, int c) const {
-        const int last = n_ - 1;
-        if (c == last) return entries_[Index(r == last ? 0 : r, 0)];
-        if (r == last) return entries_[Index(0, c)];
+    // The two draws of an entry, held where its gradient will be.
+    static Gradient Draw() {
         const float a = static_cast<float>(platform::rand() % 10000 - 5000);
         const float b = static_cast<float>(platform::rand() % 10000 - 5000);
-        return perlin::GradientOf(a, b);
+        return {a, b};
+    }
+
+    // An entry of the last row or column: a copy of the first column or row.
+    Gradient Copied(int r, int c) const {
+        const int last = n_ - 1;
+        if (c == last) return entries_[Index(r == last ? 0 : r, 0)];
+        return entries_[Index(0, c)];
     }
 
     int n_;
