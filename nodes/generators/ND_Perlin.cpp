@@ -158,6 +158,10 @@ SWATCHER_AVX2 Gradients4 Gather4(const Gradient* row, __m128i columns) {
             _mm256_cvtps_pd(_mm256_extractf128_ps(split, 1))};
 }
 
+SWATCHER_AVX2 Gradients4 Broadcast(Gradient g) {
+    return {_mm256_set1_pd(g.x), _mm256_set1_pd(g.y)};
+}
+
 // Lanes where a + b, rounded to sum, was exact: TwoSum's error is zero.
 SWATCHER_AVX2 __m256d SumExact(__m256d a, __m256d b, __m256d sum) {
     const __m256d bb = _mm256_sub_pd(sum, a);
@@ -265,8 +269,14 @@ SWATCHER_AVX2 int AddRowAvx2(const CellPosition& py, const Gradient* top, const 
     for (; x + 4 <= W; x += 4) {
         const __m128i c0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&planes.c0[x]));
         const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&planes.c1[x]));
-        const Gradients4 g00 = Gather4(top, c0), g01 = Gather4(bottom, c0);
-        const Gradients4 g10 = Gather4(top, c1), g11 = Gather4(bottom, c1);
+        // Cells of four columns or more hold all four lanes (x is a multiple
+        // of four): their gradients are the same for every lane.
+        const int first = planes.c0[x];
+        const bool oneCell = first == planes.c0[x + 3];
+        const Gradients4 g00 = oneCell ? Broadcast(top[first]) : Gather4(top, c0);
+        const Gradients4 g01 = oneCell ? Broadcast(bottom[first]) : Gather4(bottom, c0);
+        const Gradients4 g10 = oneCell ? Broadcast(top[planes.c1[x]]) : Gather4(top, c1);
+        const Gradients4 g11 = oneCell ? Broadcast(bottom[planes.c1[x]]) : Gather4(bottom, c1);
         const __m256d f = _mm256_loadu_pd(&planes.f[x]), s = _mm256_loadu_pd(&planes.s[x]);
         const __m256d fx1 = _mm256_loadu_pd(&planes.fMinus1[x]);
         const __m256d p00 = _mm256_mul_pd(fy, g00.y), q00 = _mm256_mul_pd(f, g00.x);
