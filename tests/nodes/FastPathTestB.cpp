@@ -7,6 +7,7 @@
 #include "nodes/filters/BrightnessContrast.h"
 #include "nodes/filters/Bump.h"
 #include "nodes/filters/Emboss.h"
+#include "nodes/filters/EnvMap.h"
 #include "nodes/generators/ND_Perlin.h"
 #include "nodes/generators/RawNoise.h"
 #include "nodes/generators/SinePlasma.h"
@@ -57,6 +58,8 @@ const Case kCases[] = {
     {Bump::kTypeId, 67, 33, 1, {}},
     {Bump::kTypeId, 1, 5, 1, {-200, 90, 30, 255}},
     {Bump::kTypeId, 9, 1, 1, {40, -255, 0, 3}},
+    {EnvMap::kTypeId, 301, 257, 0, {255, 700, 3}},
+    {EnvMap::kTypeId, 67, 33, 0, {1, 0, 1}},
     {SinePlasma::kTypeId, 67, 33, 0, {}},
     {SinePlasma::kTypeId, 7, 1, 0, {255, 3, 200, 1, 359, 45, 3}},
     {SinePlasma::kTypeId, 130, 97, 0, {200, 17, 1, 254, 45, 300, 1}},
