@@ -56,6 +56,7 @@ const Case kCases[] = {
     {Emboss::kTypeId, 6, 7, 1, {300}},
     {Emboss::kTypeId, 5, 2, 1, {1}},
     {Bump::kTypeId, 67, 33, 1, {}},
+    {Bump::kTypeId, 513, 512, 1, {-200, 90, 30, 255}},  // more pixels than gradients
     {Bump::kTypeId, 1, 5, 1, {-200, 90, 30, 255}},
     {Bump::kTypeId, 9, 1, 1, {40, -255, 0, 3}},
     {EnvMap::kTypeId, 301, 257, 0, {255, 700, 3}},
