@@ -110,7 +110,8 @@ __attribute__((target("avx2"))) int SpotLevelsAvx2(const Spot& spot, int cx, int
 
 // The levels of one row at squared vertical distance dy2, the row's right half
 // worked out and mirrored: columns cx - d and cx + d lie at the same distance.
-void RowLevels(const Spot& spot, int cx, int dy2, std::vector<uint8_t>& levels, bool avx2) {
+void RowLevels(const Spot& spot, int cx, int dy2, std::vector<uint8_t>& levels,
+               [[maybe_unused]] bool avx2) {
     const int w = static_cast<int>(levels.size());
     int right = cx;
 #if defined(__x86_64__)

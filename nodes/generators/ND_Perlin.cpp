@@ -136,13 +136,13 @@ ColumnPlanes PlanesOf(const std::vector<Column<double>>& columns) {
     return planes;
 }
 
+#if defined(__x86_64__)
+#define SWATCHER_AVX2 __attribute__((target("avx2,fma")))
+
 bool RowIsDouble(const CellPosition& py) {
     return platform::dbl(py.f) == py.f && platform::dbl(py.s) == py.s &&
            platform::dbl(py.fMinus1) == py.fMinus1;
 }
-
-#if defined(__x86_64__)
-#define SWATCHER_AVX2 __attribute__((target("avx2,fma")))
 
 struct Gradients4 {
     __m256d x, y;
@@ -445,7 +445,7 @@ void ND_Perlin::Compute() {
         cell /= 2;
     }
 
-    const bool avx2 = platform::ActiveSimd() == platform::SimdLevel::Avx2;
+    [[maybe_unused]] const bool avx2 = platform::ActiveSimd() == platform::SimdLevel::Avx2;
     ForEachRow(H, RowOrder::kAnyOrder, [&](int y0, int y1) {
         size_t i = static_cast<size_t>(y0) * W;
         const size_t end = static_cast<size_t>(y1) * W;
