@@ -22,9 +22,11 @@ Node* AddNodeOfType(NodeGraph& graph, const NodeRegistry& registry, uint8_t type
 void Feed(NodeGraph& graph, Node* from, Node* to, int pin = 0);
 
 // Every node benchmark runs at these sides, on one thread and on every core
-// (threads 0). Arguments: side, threads.
+// (threads 0), and at 4096 on one thread, where the image no longer fits the
+// cache as the peers' figures are taken. Arguments: side, threads.
 #define SWATCHER_SIDES                  \
     ArgsProduct({{1024, 2048}, {1, 0}}) \
+        ->Args({4096, 1})               \
         ->ArgNames({"side", "threads"}) \
         ->Unit(benchmark::kMillisecond) \
         ->UseRealTime()

@@ -109,10 +109,10 @@ void BM_PeerMemcpy(benchmark::State& state) {
 }
 
 #define PEER_SIDES \
-    Arg(1024)->Arg(2048)->ArgName("side")->Unit(benchmark::kMillisecond)->UseRealTime()
+    Arg(1024)->Arg(2048)->Arg(4096)->ArgName("side")->Unit(benchmark::kMillisecond)->UseRealTime()
 
 BENCHMARK(BM_PeerBoxBlur)
-    ->ArgsProduct({{1024, 2048}, {1, 8, 32}})
+    ->ArgsProduct({{1024, 2048, 4096}, {1, 8, 32}})
     ->ArgNames({"side", "radius"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

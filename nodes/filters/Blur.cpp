@@ -252,36 +252,44 @@ int WrapRow(int y, int height) {
     return (y + 2 * height) % height;
 }
 
-// The vertical pass over bytes [i0, i1) of every row, all rows. It keeps one
-// running sum per byte column and walks the rows in memory order, which gives
-// the same sums as walking each column; each column's sum is its own, so a
-// slab of columns needs only its own window primed once. Above the plain
-// level, 32 or 16 bytes at a time run in vector registers (see BlurThirtyTwo
-// and BlurSixteen).
-void BlurColumns(const Image& src, Image& dst, int r, [[maybe_unused]] float factor,
-                 const uint8_t* scale, size_t i0, size_t i1,
-                 [[maybe_unused]] platform::SimdLevel level) {
-    const int height = src.height;
+// The vertical pass over bytes [i0, i1) of every row, all rows, in place. It
+// keeps one running sum per byte column and walks the rows in memory order,
+// which gives the same sums as walking each column; each column's sum is its
+// own, so a slab of columns needs only its own window primed once. Above the
+// plain level, 32 or 16 bytes at a time run in vector registers (see
+// BlurThirtyTwo and BlurSixteen), reading each byte before writing it.
+void BlurColumns(Image& image, int r, [[maybe_unused]] float factor, const uint8_t* scale,
+                 size_t i0, size_t i1, [[maybe_unused]] platform::SimdLevel level) {
     // A radius of 0 has a factor of 1: each byte its own sum.
-    if (r == 0) {
-        for (int y = 0; y < height; ++y)
-            std::memcpy(dst.pixel(0, y) + i0, src.pixel(0, y) + i0, i1 - i0);
-        return;
-    }
+    if (r == 0) return;
+    const int height = image.height;
     const size_t count = i1 - i0;
+    const auto row = [&](int y) { return image.pixel(0, y) + i0; };
     std::vector<int32_t> sum(count, 0);
     for (int j = -1 - r; j < r; ++j) {
-        const uint8_t* p = src.pixel(0, WrapRow(j, height)) + i0;
+        const uint8_t* p = row(WrapRow(j, height));
         for (size_t i = 0; i < count; ++i) sum[i] += p[i];
     }
+    // Rows are rewritten top to bottom, but the window still takes each row's
+    // old bytes out r + 1 rows later, and the first r rows' in again past the
+    // bottom: those are kept, the last r + 2 rows in a ring, the first r apart.
+    // Rows that leave before any row is rewritten (r <= height - 1) and rows
+    // that enter below the current one are still as they were.
+    const int ringRows = r + 2;
+    std::vector<uint8_t> first(count * r), ring(count * ringRows);
+    for (int y = 0; y < r; ++y) std::memcpy(&first[count * y], row(y), count);
     [[maybe_unused]] const uint32_t m = blur::VerticalMultiplier(factor);
 #if defined(__SSE2__)
     const __m128i multiplier = _mm_set1_epi64x(m);
 #endif
     for (int y = 0; y < height; ++y) {
-        const uint8_t* leaving = src.pixel(0, WrapRow(y - r - 1, height)) + i0;
-        const uint8_t* entering = src.pixel(0, WrapRow(y + r, height)) + i0;
-        uint8_t* out = dst.pixel(0, y) + i0;
+        const int leavingRow = y - r - 1, enteringRow = y + r;
+        const uint8_t* leaving =
+            leavingRow < 0 ? row(leavingRow + height) : &ring[count * (leavingRow % ringRows)];
+        const uint8_t* entering =
+            enteringRow < height ? row(enteringRow) : &first[count * (enteringRow - height)];
+        uint8_t* out = row(y);
+        std::memcpy(&ring[count * (y % ringRows)], out, count);
         size_t i = 0;
 #if defined(__x86_64__)
         if (level == platform::SimdLevel::Avx2)
@@ -325,48 +333,52 @@ void Blur::Compute() {
     const int rv = std::min<int>(value(kAmountV), height - 1);
     const double fh = platform::dbl(1.0L / (2 * rh + 1));
     const float fv = platform::single(1.0L / (2 * rv + 1));
-    // Without room for the horizontal result the image keeps its old content
-    // (Image::Create has logged the failure).
-    if (auto temp = Image::Create(width, height)) {
-        const Image& source = *inputImages[0];
-        const std::vector<uint8_t> scaleH = blur::ScaleTable(rh, fh);
-        const uint32_t mh = rh > 0 ? blur::HorizontalMultiplier(rh) : 0;
-        const platform::SimdLevel level = platform::ActiveSimd();
-        const bool vector = level != platform::SimdLevel::Plain;
-        [[maybe_unused]] const bool multiply =
-            vector && rh > 0 && blur::MultipliesLikeTable(scaleH, mh);
-        // The passes write only what they do not read, even when the source is
-        // this node's own image, so their rows are independent.
-        ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-            int y = y0;
+    const Image& source = *inputImages[0];
+    const std::vector<uint8_t> scaleH = blur::ScaleTable(rh, fh);
+    const uint32_t mh = rh > 0 ? blur::HorizontalMultiplier(rh) : 0;
+    const platform::SimdLevel level = platform::ActiveSimd();
+    const bool vector = level != platform::SimdLevel::Plain;
+    [[maybe_unused]] const bool multiply =
+        vector && rh > 0 && blur::MultipliesLikeTable(scaleH, mh);
+    // The horizontal pass writes this image, each row from the same row of the
+    // source, so the rows are independent; a source that is this image itself
+    // is read through a copy of the rows at hand.
+    const size_t rowBytes = 4 * static_cast<size_t>(width);
+    const bool ownImage = &source == image.get();
+    ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        std::vector<uint8_t> copies(ownImage ? 2 * rowBytes : 0);
+        const auto sourceRow = [&](int y, int k) -> const uint8_t* {
+            if (!ownImage) return source.pixel(0, y);
+            std::memcpy(&copies[k * rowBytes], source.pixel(0, y), rowBytes);
+            return &copies[k * rowBytes];
+        };
+        int y = y0;
 #if defined(__x86_64__)
-            if (multiply && level == platform::SimdLevel::Avx2)
-                for (; y + 2 <= y1; y += 2)
-                    BlurTwoRowsMultiplying(source.pixel(0, y), source.pixel(0, y + 1),
-                                           temp->pixel(0, y), temp->pixel(0, y + 1), width, rh, mh);
+        if (multiply && level == platform::SimdLevel::Avx2)
+            for (; y + 2 <= y1; y += 2)
+                BlurTwoRowsMultiplying(sourceRow(y, 0), sourceRow(y + 1, 1), image->pixel(0, y),
+                                       image->pixel(0, y + 1), width, rh, mh);
 #endif
-            for (; y < y1; ++y) {
-                const uint8_t* src = source.pixel(0, y);
-                uint8_t* dst = temp->pixel(0, y);
-                // A radius of 0 has a factor of 1: each byte its own sum.
-                if (rh == 0)
-                    std::memcpy(dst, src, 4 * static_cast<size_t>(width));
-#if defined(__SSE2__)
-                else if (multiply)
-                    BlurRowMultiplying(src, dst, width, rh, mh);
-#endif
-                else
-                    BlurRow(src, dst, width, rh, scaleH.data());
+        for (; y < y1; ++y) {
+            uint8_t* dst = image->pixel(0, y);
+            // A radius of 0 has a factor of 1: each byte its own sum.
+            if (rh == 0) {
+                if (!ownImage) std::memcpy(dst, source.pixel(0, y), rowBytes);
             }
-        });
-        const std::vector<uint8_t> scaleV = blur::ScaleTable(rv, fv);
-        // The vertical pass goes by slabs of columns rather than bands of
-        // rows, so that a wide window is not primed again for every band.
-        const size_t rowBytes = 4 * static_cast<size_t>(width);
-        const int slabs = static_cast<int>((rowBytes + kSlabBytes - 1) / kSlabBytes);
-        ForEachRow(slabs, RowOrder::kAnyOrder, [&](int s0, int s1) {
-            BlurColumns(*temp, *image, rv, fv, scaleV.data(), s0 * kSlabBytes,
-                        std::min(rowBytes, s1 * kSlabBytes), level);
-        });
-    }
+#if defined(__SSE2__)
+            else if (multiply)
+                BlurRowMultiplying(sourceRow(y, 0), dst, width, rh, mh);
+#endif
+            else
+                BlurRow(sourceRow(y, 0), dst, width, rh, scaleH.data());
+        }
+    });
+    const std::vector<uint8_t> scaleV = blur::ScaleTable(rv, fv);
+    // The vertical pass goes by slabs of columns rather than bands of rows,
+    // so that a wide window is not primed again for every band.
+    const int slabs = static_cast<int>((rowBytes + kSlabBytes - 1) / kSlabBytes);
+    ForEachRow(slabs, RowOrder::kAnyOrder, [&](int s0, int s1) {
+        BlurColumns(*image, rv, fv, scaleV.data(), s0 * kSlabBytes,
+                    std::min(rowBytes, s1 * kSlabBytes), level);
+    });
 }

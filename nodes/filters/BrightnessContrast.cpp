@@ -49,7 +49,10 @@ Scale ScaleOf(int sum, double exponent) {
 std::vector<Scale> ScalesFor(const Image& source, double exponent) {
     std::vector<Scale> scales(kMaxSquareSum + 1);
     if (source.pixelCount > kMaxSquareSum) {
-        for (int sum = 0; sum <= kMaxSquareSum; ++sum) scales[sum] = ScaleOf(sum, exponent);
+        // Each entry is its own: filled on every core, as the pixels are.
+        ForEachRow(kMaxSquareSum + 1, RowOrder::kAnyOrder, [&](int s0, int s1) {
+            for (int sum = s0; sum < s1; ++sum) scales[sum] = ScaleOf(sum, exponent);
+        });
         return scales;
     }
     const uint8_t* pixel = source.bytes();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <memory>
 
 #include "platform/Numeric.h"
@@ -275,10 +276,15 @@ RGBTables BuildRGBTables() {
     return tables;
 }
 
+const RGBTables& Tables() {
+    static const RGBTables tables = BuildRGBTables();
+    return tables;
+}
+
 }  // namespace
 
 void RGBBytes(int h, int s, int v, uint8_t rgb[3]) {
-    static const RGBTables tables = BuildRGBTables();
+    const RGBTables& tables = Tables();
     // Only the S byte 0 gives a saturation of 0: a grey of level V.
     if (s == 0) {
         rgb[0] = rgb[1] = rgb[2] = static_cast<uint8_t>(v);
@@ -481,7 +487,8 @@ SWATCHER_AVX2 SureByte TruncatedProduct(__m256d a, __m256d v, __m128 s) {
 // too. p truncated straight has its edges on whole numbers, where p often
 // lands; it takes the exact product above. Other lanes are left to the plain
 // code.
-SWATCHER_AVX2 Shades4 ShadesOf4(__m128i sector, __m256d f, __m128 s, __m128 v) {
+SWATCHER_AVX2 inline __attribute__((always_inline)) Shades4 ShadesOf4(__m128i sector, __m256d f,
+                                                                      __m128 s, __m128 v) {
     const __m256d one = _mm256_set1_pd(1), sd = _mm256_cvtps_pd(s), vd = _mm256_cvtps_pd(v);
     const __m256d p = _mm256_mul_pd(_mm256_sub_pd(one, sd), vd);
     const __m256d q = _mm256_mul_pd(_mm256_sub_pd(one, _mm256_mul_pd(f, sd)), vd);
@@ -522,19 +529,33 @@ SWATCHER_AVX2 Shades4 HSVShades4(__m128 h, __m128 s, __m128 v) {
     return c;
 }
 
+// The sectors and fractions of four H bytes from the table, each entry one
+// 64-bit load: the sector in its low half, the fraction in its high half.
+SWATCHER_AVX2 Sectors4 SectorsOfBytes4(const HueSector* hues, __m128i h) {
+    static_assert(sizeof(HueSector) == 8 && offsetof(HueSector, f) == 4);
+    const __m256i pairs = _mm256_i32gather_epi64(reinterpret_cast<const long long*>(hues), h, 8);
+    const __m256i split =
+        _mm256_permutevar8x32_epi32(pairs, _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
+    return {_mm256_castsi256_si128(split),
+            _mm256_cvtps_pd(_mm_castsi128_ps(_mm256_extracti128_si256(split, 1))), 0};
+}
+
 SWATCHER_AVX2 void RGBBytesRowAvx2(const uint8_t* src, uint8_t* dst, size_t count,
                                    const int order[3]) {
+    const HueSector* hues = Tables().hue;
     size_t i = 0;
     for (; i + 4 <= count; i += 4) {
         const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
-        __m128 part[3];
+        __m128i part[3];
         for (int k = 0; k < 3; ++k)
-            part[order[k]] =
-                _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(pixels, 8 * k), _mm_set1_epi32(255)));
-        // The hue and saturation the bytes stand for: a byte times a float is
+            part[order[k]] = _mm_and_si128(_mm_srli_epi32(pixels, 8 * k), _mm_set1_epi32(255));
+        // The hue's sector and fraction from the plain code's table of the H
+        // byte; the saturation the S byte stands for: a byte times a float is
         // exact in extended precision, so rounding it once is the float product.
-        const Shades4 c = HSVShades4(_mm_mul_ps(part[0], _mm_set1_ps(k360Over255)),
-                                     _mm_mul_ps(part[1], _mm_set1_ps(kOneOver255)), part[2]);
+        const Sectors4 hue = SectorsOfBytes4(hues, part[0]);
+        const Shades4 c = ShadesOf4(hue.sector, hue.f,
+                                    _mm_mul_ps(_mm_cvtepi32_ps(part[1]), _mm_set1_ps(kOneOver255)),
+                                    _mm_cvtepi32_ps(part[2]));
         // The unsure pixels come from a copy: dst may be src.
         alignas(16) uint8_t copy[16];
         _mm_store_si128(reinterpret_cast<__m128i*>(copy), pixels);

@@ -161,7 +161,7 @@ void SinePlasma::Compute() {
 #endif
             for (; x < W; ++x) levels[x] = BlendedLevel(wx, wy, W, x, y, H - y, wh);
             uint8_t* row = image->pixel(0, y);
-            for (x = 0; x < W; ++x) mask.Put(row + 4 * x, levels[x]);
+            mask.PutRow(levels.data(), W, row, avx2);
         }
     });
 }

@@ -52,6 +52,11 @@ uint8_t Cubic(float a, float b, float c, float d, const CubicWeights& w) {
     return RoundLevel(r);
 }
 
+// The weights of every offset along a seed row as double lanes.
+struct WeightPlanes {
+    std::vector<double> t3, t2, t1;
+};
+
 #if defined(__x86_64__)
 // Cubic for four pixels from x on, in double lanes, for the rows a .. d; lanes
 // whose result could differ are worked out again by Cubic. Why they agree
@@ -61,19 +66,13 @@ uint8_t Cubic(float a, float b, float c, float d, const CubicWeights& w) {
 // in all, the extended chain less than 2^-50. A double result more
 // than 2^-38 from every k + 1/2 thus rounds to the extended result's integer;
 // and clamping to 0 .. 255 commutes with rounding, the ends being integers.
-__attribute__((target("avx2"))) void FourCubics(const uint8_t* a, const uint8_t* b,
-                                                const uint8_t* c, const uint8_t* d,
-                                                const CubicWeights& w, __m256d t3, __m256d t2,
-                                                __m256d t1, uint8_t* out) {
-    const auto load = [](const uint8_t* p) {
-        int32_t bytes;
-        std::memcpy(&bytes, p, 4);
-        return bytes;
-    };
-    const __m256d A = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(load(a))));
-    const __m256d B = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(load(b))));
-    const __m256d C = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(load(c))));
-    const __m256d D = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(load(d))));
+struct CubicLanes {
+    __m128i levels;  // 32-bit lanes
+    int near;        // lanes left to Cubic
+};
+
+__attribute__((target("avx2"))) CubicLanes CubicsOf4(__m256d A, __m256d B, __m256d C, __m256d D,
+                                                     __m256d t3, __m256d t2, __m256d t1) {
     const __m256d a3 = _mm256_add_pd(_mm256_sub_pd(_mm256_sub_pd(D, C), A), B);
     const __m256d a2 = _mm256_sub_pd(_mm256_sub_pd(A, B), a3);
     const __m256d a1 = _mm256_sub_pd(C, A);
@@ -87,11 +86,49 @@ __attribute__((target("avx2"))) void FourCubics(const uint8_t* a, const uint8_t*
     const __m256d rounded = _mm256_round_pd(r, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
     const __m256d clamped =
         _mm256_min_pd(_mm256_max_pd(rounded, _mm256_setzero_pd()), _mm256_set1_pd(255));
-    const __m128i levels = _mm256_cvtpd_epi32(clamped);
+    return {_mm256_cvtpd_epi32(clamped), near};
+}
+
+__attribute__((target("avx2"))) void StoreLevels4(__m128i levels, uint8_t* out) {
     const int packed = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(levels, levels), levels));
     std::memcpy(out, &packed, 4);
+}
+
+__attribute__((target("avx2"))) __m256d LoadFour(const uint8_t* p) {
+    int32_t bytes;
+    std::memcpy(&bytes, p, 4);
+    return _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(bytes)));
+}
+
+__attribute__((target("avx2"))) void FourCubics(const uint8_t* a, const uint8_t* b,
+                                                const uint8_t* c, const uint8_t* d,
+                                                const CubicWeights& w, __m256d t3, __m256d t2,
+                                                __m256d t1, uint8_t* out) {
+    const CubicLanes lanes =
+        CubicsOf4(LoadFour(a), LoadFour(b), LoadFour(c), LoadFour(d), t3, t2, t1);
+    StoreLevels4(lanes.levels, out);
     for (int i = 0; i < 4; ++i)
-        if (near & (1 << i)) out[i] = Cubic(a[i], b[i], c[i], d[i], w);
+        if (lanes.near & (1 << i)) out[i] = Cubic(a[i], b[i], c[i], d[i], w);
+}
+
+// Offsets [o, end) of one span of a seed row between the seeds a .. d, four at
+// a time with each lane's own weights, on the same argument as FourCubics;
+// returns where it stopped.
+__attribute__((target("avx2"))) int SpanAvx2(uint8_t a, uint8_t b, uint8_t c, uint8_t d,
+                                             const std::vector<CubicWeights>& weights,
+                                             const WeightPlanes& planes, int o, int end,
+                                             uint8_t* out) {
+    const __m256d A = _mm256_set1_pd(a), B = _mm256_set1_pd(b);
+    const __m256d C = _mm256_set1_pd(c), D = _mm256_set1_pd(d);
+    for (; o + 4 <= end; o += 4) {
+        const CubicLanes lanes =
+            CubicsOf4(A, B, C, D, _mm256_loadu_pd(&planes.t3[o]), _mm256_loadu_pd(&planes.t2[o]),
+                      _mm256_loadu_pd(&planes.t1[o]));
+        StoreLevels4(lanes.levels, out + o);
+        for (int i = 0; i < 4; ++i)
+            if (lanes.near & (1 << i)) out[o + i] = Cubic(a, b, c, d, weights[o + i]);
+    }
+    return o;
 }
 
 // One row's levels from the rows a .. d, four at a time; returns how many it did.
@@ -123,7 +160,8 @@ Neighbours NeighboursOf(int p0, int step, int size) {
 // Draws the seeds of one seed row and interpolates between them along the row.
 // Lookups that land on columns without a seed (sides not a multiple of the
 // spacing) read 0.
-void SeedRow(int step, const std::vector<CubicWeights>& weights, std::vector<uint8_t>& seeds,
+void SeedRow(int step, const std::vector<CubicWeights>& weights,
+             [[maybe_unused]] const WeightPlanes* planes, std::vector<uint8_t>& seeds,
              uint8_t* out) {
     const int W = static_cast<int>(seeds.size());
     std::fill(seeds.begin(), seeds.end(), 0);
@@ -132,9 +170,13 @@ void SeedRow(int step, const std::vector<CubicWeights>& weights, std::vector<uin
     for (int x0 = 0; x0 < W; x0 += step) {
         const Neighbours n = NeighboursOf(x0, step, W);
         out[x0] = seeds[x0];
-        for (int o = 1; o < span && x0 + o < W; ++o)
-            out[x0 + o] =
-                Cubic(seeds[n.before], seeds[n.here], seeds[n.next], seeds[n.after], weights[o]);
+        const uint8_t a = seeds[n.before], b = seeds[n.here], c = seeds[n.next], d = seeds[n.after];
+        const int end = std::min(span, W - x0);
+        int o = 1;
+#if defined(__x86_64__)
+        if (planes) o = SpanAvx2(a, b, c, d, weights, *planes, o, end, out + x0);
+#endif
+        for (; o < end; ++o) out[x0 + o] = Cubic(a, b, c, d, weights[o]);
     }
 }
 
@@ -167,9 +209,17 @@ void SubPlasma::Compute() {
     std::vector<CubicWeights> weights;  // by offset from the seed to the left
     for (int o = 0; o < std::min(step, W); ++o)
         weights.emplace_back(static_cast<long double>(o) / step);
+    const bool avx2 = platform::ActiveSimd() == platform::SimdLevel::Avx2;
+    WeightPlanes planes;
+    for (const CubicWeights& w : weights) {
+        planes.t3.push_back(platform::dbl(w.t3));
+        planes.t2.push_back(platform::dbl(w.t2));
+        planes.t1.push_back(platform::dbl(w.t1));
+    }
     ForEachRow(seedRows, RowOrder::kInOrder, [&](int j0, int j1) {
         for (int j = j0; j < j1; ++j)
-            SeedRow(step, weights, seeds, &levels[static_cast<size_t>(j) * W]);
+            SeedRow(step, weights, avx2 ? &planes : nullptr, seeds,
+                    &levels[static_cast<size_t>(j) * W]);
     });
 
     // Vertical pass. Rows between seed rows read 0 wherever a lookup misses a seed row.
@@ -184,8 +234,7 @@ void SubPlasma::Compute() {
             uint8_t* row = image->pixel(0, y);
             const int y0 = y - y % step;
             if (y == y0) {
-                const uint8_t* seedRow = levelRow(y);
-                for (int x = 0; x < W; ++x) mask.Put(row + 4 * x, seedRow[x]);
+                mask.PutRow(levelRow(y), W, row, avx2);
                 continue;
             }
             const Neighbours n = NeighboursOf(y0, step, H);
@@ -195,7 +244,7 @@ void SubPlasma::Compute() {
             const uint8_t* d = levelRow(n.after);
             subplasma::CubicRow(a, b, c, d, static_cast<long double>(y - y0 - 1) / (step - 1), W,
                                 cubics.data());
-            for (int x = 0; x < W; ++x) mask.Put(row + 4 * x, cubics[x]);
+            mask.PutRow(cubics.data(), W, row, avx2);
         }
     });
 }

@@ -13,10 +13,12 @@
 #include "nodes/filters/Bump.h"
 #include "nodes/filters/ColorSpace.h"
 #include "nodes/filters/Emboss.h"
+#include "nodes/filters/EnvMap.h"
 #include "nodes/filters/FromHSV.h"
 #include "nodes/filters/HSV.h"
 #include "nodes/filters/Mixer.h"
 #include "nodes/filters/ToHSV.h"
+#include "nodes/generators/ND_Perlin.h"
 #include "nodes/generators/RawNoise.h"
 #include "nodes/generators/SinePlasma.h"
 #include "nodes/generators/SubPlasma.h"
@@ -174,6 +176,7 @@ const Case kCases[] = {
     {Blur::kTypeId, 61, 70, 1, {24, 8}},
     {Blur::kTypeId, 300, 5, 1, {100, 2}},
     {Blur::kTypeId, 5, 300, 1, {2, 100}},
+    {Blur::kTypeId, 9, 4, 1, {30, 30}},
     {BrightnessContrast::kTypeId, kColourSide, kColourSide, -1, {-40, -170}},
     {BrightnessContrast::kTypeId, 257, 255, 1, {0, 0}},
     {BrightnessContrast::kTypeId, 257, 255, 1, {-40, -170}},
@@ -185,8 +188,11 @@ const Case kCases[] = {
     {Emboss::kTypeId, 6, 7, 1, {300}},
     {Emboss::kTypeId, 5, 2, 1, {1}},
     {Bump::kTypeId, 67, 33, 1, {}},
+    {Bump::kTypeId, 513, 512, 1, {-200, 90, 30, 255}},  // more pixels than gradients
     {Bump::kTypeId, 1, 5, 1, {-200, 90, 30, 255}},
     {Bump::kTypeId, 9, 1, 1, {40, -255, 0, 3}},
+    {EnvMap::kTypeId, 301, 257, 0, {255, 700, 3}},
+    {EnvMap::kTypeId, 67, 33, 0, {1, 0, 1}},
     {SinePlasma::kTypeId, 67, 33, 0, {}},
     {SinePlasma::kTypeId, 7, 1, 0, {255, 3, 200, 1, 359, 45, 3}},
     {SinePlasma::kTypeId, 130, 97, 0, {200, 17, 1, 254, 45, 300, 1}},
@@ -196,6 +202,8 @@ const Case kCases[] = {
     {RawNoise::kTypeId, 1, 1, 0, {255, 0, 5}},
     {RawNoise::kTypeId, 37, 29, 0, {100, 30, 127}},
     {RawNoise::kTypeId, 64, 9, 0, {255, 255, 1}},
+    {ND_Perlin::kTypeId, 67, 33, 0, {}},
+    {ND_Perlin::kTypeId, 130, 64, 0, {6, 255, 16, 3, 9}},
     {ToHSV::kTypeId, 67, 41, 1, {2}},
     {FromHSV::kTypeId, 67, 41, 1, {4}},
     {HSV::kTypeId, 67, 41, 1, {30, 40, 20}},
