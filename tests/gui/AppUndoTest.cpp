@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTest>
 #include <functional>
 
@@ -43,14 +42,6 @@ protected:
             w.action(CMD_REDO)->trigger();
             EXPECT_EQ(Saved(), after);
         }
-    }
-
-    QPoint PinCentre(const Pin* pin) {
-        s.view->Redraw();
-        for (const PinSpot& spot : s.view->model().pinSpots())
-            if (spot.pin == pin) return {spot.rect().Centre().x, spot.rect().Centre().y};
-        ADD_FAILURE() << "pin not drawn";
-        return {};
     }
 };
 
@@ -105,55 +96,45 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
     });
 }
 
-// Store <- Mixer(1) <- noises (2) and (3); every group edit is one step.
+// Store <- Mixer(1) <- noises (2) and (3). What group edits do and undo is
+// the document's to test; here each gesture or command is one step, named as
+// the Undo item says, leaving the nodes and cables it should.
 TEST_F(AppUndo, GroupEditsAreOneStepEach) {
     Node* mixer = AddFeedingStore(s.registry->CreateNode(Mixer::kTypeId));
-    // Types of the registry: the clipboard carries type ids.
-    Node* noise2 = graph().AddNode(s.registry->CreateNode(RawNoise::kTypeId));
-    Node* noise3 = graph().AddNode(s.registry->CreateNode(RawNoise::kTypeId));
-    graph().Connect(noise2->outputPin.get(), mixer->inputPins[0].get());
-    graph().Connect(noise3->outputPin.get(), mixer->inputPins[1].get());
+    for (const auto& input : mixer->inputPins)  // types of the registry: the clipboard carries ids
+        graph().Connect(graph().AddNode(s.registry->CreateNode(RawNoise::kTypeId))->outputPin.get(),
+                        input.get());
     s.view->model().SetLayout({{10, 10}, {150, 10}, {10, 150}, {150, 150}});
-    auto selectAll = [this] { w.action(CMD_SELECT_ALL)->trigger(); };
     BoxCloser closer;  // no refusal is expected; one would otherwise hang
-    ExpectOneStepEach({
-        {"Move node", 0,
-         [this] {  // a rectangle over both noises, then a left drag of one
-             QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(300, 300));
-             QTest::mouseMove(s.view, QPoint(100, 140));
-             QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(100, 140));
-             EXPECT_EQ(s.selectionTitle->text(), "2 nodes selected");
-             QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(240, 240));
-             QTest::mouseMove(s.view, QPoint(270, 260));
-             QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(270, 260));
-         }},
-        {"Clone nodes", 0,
-         [&] {
-             selectAll();
-             w.action(CMD_CLONE_NODE)->trigger();
-         }},
-        {"Cut", 1,
-         [&] {  // the nodes and their clones
-             selectAll();
-             w.action(CMD_CUT)->trigger();
-         }},
-        {"Paste", 0,
-         [this] {
-             w.action(CMD_PASTE)->trigger();
-             EXPECT_EQ(graph().cables.size(), 4u);  // among the pasted nodes only
-         }},
-        {"Delete with cables", 0,
-         [this] {  // the pasted mixer
-             SendMessage(MSG_SELECT_NODE, 1);
-             w.action(CMD_DELETE_WITH_CABLES)->trigger();
-         }},
-        {"Delete nodes", 0,
-         [&] {
-             selectAll();
-             QTest::keyClick(s.view, Qt::Key_Delete);
-         }},
-    });
-    EXPECT_EQ(graph().nodes.size(), 1u);
+    size_t steps = 0;
+    auto expectStep = [&](const char* step, size_t nodes, size_t cables) {
+        EXPECT_EQ(w.action(CMD_UNDO)->text(), QString("Undo ") + step);
+        EXPECT_EQ(w.document().history().count(), ++steps) << step;
+        EXPECT_EQ(std::pair(graph().nodes.size(), graph().cables.size()), std::pair(nodes, cables));
+    };
+    // A rectangle over both noises, then a left drag of one.
+    QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(300, 300));
+    QTest::mouseMove(s.view, QPoint(100, 140));
+    QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(100, 140));
+    EXPECT_EQ(s.selectionTitle->text(), "2 nodes selected");
+    QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(240, 240));
+    QTest::mouseMove(s.view, QPoint(270, 260));
+    QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(270, 260));
+    expectStep("Move node", 4, 3);
+    w.action(CMD_SELECT_ALL)->trigger();
+    w.action(CMD_CLONE_NODE)->trigger();
+    expectStep("Clone nodes", 7, 5);  // with the cables among the clones
+    w.action(CMD_SELECT_ALL)->trigger();
+    w.action(CMD_CUT)->trigger();
+    expectStep("Cut", 1, 0);
+    w.action(CMD_PASTE)->trigger();
+    expectStep("Paste", 7, 4);        // the cables among the pasted nodes only
+    SendMessage(MSG_SELECT_NODE, 1);  // the pasted mixer
+    w.action(CMD_DELETE_WITH_CABLES)->trigger();
+    expectStep("Delete with cables", 6, 2);
+    w.action(CMD_SELECT_ALL)->trigger();
+    QTest::keyClick(s.view, Qt::Key_Delete);
+    expectStep("Delete nodes", 1, 0);
     EXPECT_EQ(closer.texts(), QStringList());
 }
 

@@ -25,13 +25,6 @@ protected:
             m.transform.ToWindow({document.x - m.scrollX, document.y - m.scrollY});
         return {p.x, p.y};
     }
-    QPoint PinCentre(const Pin* pin) {
-        s.view->Redraw();
-        for (const PinSpot& spot : s.view->model().pinSpots())
-            if (spot.pin == pin) return {spot.rect().Centre().x, spot.rect().Centre().y};
-        ADD_FAILURE() << "pin not drawn";
-        return {};
-    }
     view::Point Corner(const Node* node) {
         const auto corners = s.view->model().Corners();
         for (size_t i = 0; i < graph().nodes.size(); ++i)
