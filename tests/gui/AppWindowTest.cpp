@@ -39,8 +39,8 @@ TEST_F(AppWindow, CheckedItemsFollowTheirFlags) {
     }
 }
 
-// Refusals of the window and of the document, which tests the Store's: a
-// cable on an output, a cable on an input other than the first.
+// The window's own refusal, then the document's for a cable on an output and
+// for one on an input other than the first; the Store's are the document test's.
 TEST_F(AppWindow, AddCloneAndDeleteRefuseAndKeepThePanelCurrent) {
     Node* probe = Feed<ProbeNode>();
     BoxCloser closer;
