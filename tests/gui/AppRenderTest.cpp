@@ -180,7 +180,7 @@ protected:
     void SetUp() override {
         blur = AddFeedingStore(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
         probe = graph().AddNode(std::make_unique<ProbeNode>());
-        loose = graph().AddNode(std::make_unique<ProbeNode>());
+        graph().AddNode(std::make_unique<ProbeNode>());  // node 3
         graph().Connect(probe->outputPin.get(), blur->inputPins[0].get());
         blur->param(0).SetValue(4);
         w.Command(CMD_RENDER);
@@ -201,7 +201,6 @@ protected:
 
     Node* blur = nullptr;
     Node* probe = nullptr;
-    Node* loose = nullptr;
 };
 
 TEST_F(AppPreview, ShowsTheSelectedNodesImageAndTheTextureOtherwise) {
