@@ -58,19 +58,6 @@ TEST_F(AppFiles, SaveThenOpenRestoresTheDocumentAndItsLayout) {
               std::tuple(FileDialogRequest::kOpen, "Select a texture to assimilate...", kTextures));
 }
 
-// The Store is never copied.
-TEST_F(AppFiles, CopiedNodesPasteInASecondWindow) {
-    ASSERT_TRUE(w.OpenFile(SWATCHER_EXAMPLES_DIR "/saturated-streaks.mtf"));
-    w.action(CMD_SELECT_ALL)->trigger();
-    w.action(CMD_COPY)->trigger();
-
-    AppFixture other;
-    other.window().action(CMD_PASTE)->trigger();
-    EXPECT_EQ(other.graph().nodes.size(), 6u);
-    EXPECT_EQ(other.graph().cables.size(), 4u);  // those among the copies
-    EXPECT_EQ(other.state().selection.nodes().size(), 5u);
-}
-
 TEST_F(AppFiles, CancelledDialogsAndBadPathsKeepTheDocumentAndNameTheProblem) {
     WriteFileBytes((kDir + "broken.mtf").toStdString(), {64, 0, 64, 0, 3, 99});
     Feed<ProbeNode>();

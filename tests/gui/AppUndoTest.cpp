@@ -128,6 +128,9 @@ TEST_F(AppUndo, GroupEditsAreOneStepEach) {
     w.action(CMD_SELECT_ALL)->trigger();
     QTest::keyClick(s.view, Qt::Key_Delete);
     expectStep("Delete nodes", 1, 0);
+    AppFixture other;  // the cut nodes are on the desktop's clipboard; what is pasted is selected
+    other.window().action(CMD_PASTE)->trigger();
+    EXPECT_EQ(other.state().selection.nodes().size(), 6u);
     EXPECT_EQ(closer.texts(), QStringList());
 }
 
