@@ -62,7 +62,8 @@ protected:
 };
 
 TEST_F(Document, EveryEditUndoesAndRedoesToTheSameBytes) {
-    const std::vector<Node*> two = {node(1), node(2)}, withStore = {graph.store(), node(1)};
+    const std::vector<Node*> two = {node(1), node(2)},
+                             withStore = {graph.store(), node(1), node(2)};
     const ParamValue amount{200, {}}, text{0, "abc"};
     const struct {
         const char* step;  // the history's name for it
@@ -92,7 +93,7 @@ TEST_F(Document, EveryEditUndoesAndRedoesToTheSameBytes) {
         // Macros: the group edits, and the cables among the copies.
         {"Paste", false, 3, [&] { doc.PasteNodes(doc.CopyNodes(two), std::nullopt, "Paste"); }},
         {"Clone nodes", false, 3, [&] { doc.CloneNodes(two, "Clone nodes"); }},
-        {"Delete nodes", false, 3, [&] { doc.DeleteNodes(withStore, "Delete nodes"); }},
+        {"Delete nodes", false, 4, [&] { doc.DeleteNodes(withStore, "Delete nodes"); }},
     };
     // Whether the changes told since the last call render; each was replayed or not.
     auto renders = [this](bool replayed) {
@@ -173,6 +174,8 @@ TEST_F(Document, RefusalsSayWhyAndChangeNothing) {
         {[&] { return doc.DeleteNode(*node(1)); },
          "Cannot delete node, since it still has cables attached to it.\n"
          "Please remove the cables first..."},
+        {[&] { return doc.DeleteNodes({graph.store()}, "Delete nodes"); },
+         "Why would you want to delete the Store node?!"},
         {[&] { return doc.CloneNode(*graph.store()) != nullptr; },
          "Duplicating the store node makes no sense at all!"},
         {[&] { return doc.ResizeTexture(Image::kMaxSide * 2); },

@@ -1,7 +1,9 @@
 // Renders run off the user-interface thread: the loop goes on meanwhile, a
 // drag lets each render complete and then renders its newest value, closing cancels
-// the running render, and the preview only ever shows completed textures.
+// the running render, and the preview only ever shows completed textures of
+// the node it is asked for.
 #include <QApplication>
+#include <QLabel>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
@@ -13,6 +15,7 @@
 #include "controls/Slider.h"
 #include "engine/NodeGraph.h"
 #include "support/TestSupport.h"
+#include "view/NodesView.h"
 
 namespace {
 
@@ -78,10 +81,6 @@ TEST_F(AppRender, ALongRenderKeepsTheLoopRunningAndThePreviewOnTheLastCompletedT
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(s.progressBar->value(), 2 * 256);
     EXPECT_EQ(Bytes(*s.texture), SynchronousTexture());
-    EXPECT_EQ(
-        s.preview->picture(),
-        BuildPreviewPicture(*s.texture, s.previewArea.width(), s.previewArea.height(),
-                            s.previewHScroll->value(), s.previewVScroll->value(), s.zoom, s.tiled));
 }
 
 // Twenty moves of a drag, each while a render is held at the gate, which
@@ -171,6 +170,91 @@ TEST_F(AppTest, ARenderOutOfMemoryKeepsTheDocumentAndTheTextureAndSaysSo) {
     w.RenderNow();  // still usable
     EXPECT_EQ(RenderCount(), renders + 1);
     EXPECT_EQ(closer.boxes().size(), 1u);
+}
+
+// The preview shows the selected node's image, bringing a node the texture
+// does not use up to date on demand, and the boxes show thumbnails.
+// Store <- Blur <- probe, and a loose probe that nothing reads.
+class AppPreview : public AppTest {
+protected:
+    void SetUp() override {
+        blur = AddFeedingStore(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
+        probe = graph().AddNode(std::make_unique<ProbeNode>());
+        graph().AddNode(std::make_unique<ProbeNode>());  // node 3
+        graph().Connect(probe->outputPin.get(), blur->inputPins[0].get());
+        blur->param(0).SetValue(4);
+        w.Command(CMD_RENDER);
+        WaitForRenders();
+    }
+
+    // Selects the node at `index` (-1: nothing) and waits for what it asks.
+    void Select(int index) {
+        SendMessage(index < 0 ? MSG_SELECT_NONE : MSG_SELECT_NODE, index);
+        WaitForRenders();
+    }
+    QString Caption() const { return s.previewCaption->text(); }
+    QImage Expected(const Image& image) const {
+        return BuildPreviewPicture(image, s.previewArea.width(), s.previewArea.height(),
+                                   s.previewHScroll->value(), s.previewVScroll->value(), s.zoom,
+                                   s.tiled);
+    }
+
+    Node* blur = nullptr;
+    Node* probe = nullptr;
+};
+
+TEST_F(AppPreview, ShowsTheSelectedNodesImageAndTheTextureOtherwise) {
+    const std::vector<uint8_t> texture = Bytes(*s.texture);
+    ASSERT_NE(Bytes(*probe->image), texture);  // the blur changes it
+    Select(2);
+    EXPECT_EQ(Caption(), QString::fromStdString(probe->name));
+    EXPECT_EQ(Bytes(*s.shown()), Bytes(*probe->image));
+    EXPECT_EQ(s.preview->picture(), Expected(*probe->image));
+
+    // The loose probe is rendered on demand, rooted at it, and alone.
+    const int renders = RenderCount();
+    Select(3);
+    EXPECT_EQ(RenderCount(), renders + 1);
+    EXPECT_EQ(Bytes(*s.shown()), Bytes(*probe->image));
+    EXPECT_EQ(Bytes(*s.texture), texture);
+    Select(2);
+    Select(3);  // up to date already: no render
+    EXPECT_EQ(RenderCount(), renders + 1);
+
+    for (int index : {-1, 0}) {  // nothing, the Store
+        Select(index);
+        EXPECT_EQ(Caption(), "Texture");
+        EXPECT_EQ(s.preview->picture(), Expected(*s.texture));
+    }
+    Select(2);
+    w.Command(CMD_PREVIEW_SELECTED);
+    WaitForRenders();
+    EXPECT_EQ(Caption(), "Texture");
+    EXPECT_EQ(s.preview->picture(), Expected(*s.texture));
+}
+
+// The boxes grow below their pins, which stay put; a click on the thumbnail
+// hits its box; the thumbnail samples the node's image and is what is painted.
+TEST_F(AppPreview, ThumbnailsGrowTheBoxesBelowThePinsAndShowEachNodesImage) {
+    s.view->model().SetCorners({{30, 30}, {160, 30}, {290, 30}, {420, 30}});
+    s.view->Redraw();
+    const std::vector<PinSpot> pins = s.view->model().pinSpots();
+    w.Command(CMD_THUMBNAILS);
+    WaitForRenders();
+    for (const NodeBox& box : s.view->model().boxes())
+        EXPECT_EQ(box.bottom - box.top, view::kBoxSize + view::kThumbnailRoom);
+    ASSERT_EQ(s.view->model().pinSpots().size(), pins.size());
+    for (size_t i = 0; i < pins.size(); ++i)
+        EXPECT_EQ(s.view->model().pinSpots()[i].rect(), pins[i].rect());
+
+    const view::Rect place = view::ThumbnailRect(view::BoxAt(290, 30, true))
+                                 .Moved(-s.view->model().scrollX, -s.view->model().scrollY);
+    const QImage& thumbnail = s.view->thumbnails().value(probe);
+    const uint8_t* p = probe->image->pixel(10 * probe->image->width / 64, 20);
+    EXPECT_EQ(thumbnail.pixel(10, 20 * 64 / probe->image->height), qRgb(p[0], p[1], p[2]));
+    EXPECT_EQ(s.view->backBuffer().pixel(place.left + 10, place.top + 5), thumbnail.pixel(10, 5));
+    QTest::mouseClick(s.view, Qt::LeftButton, {}, QPoint(place.left + 10, place.top + 30));
+    EXPECT_EQ(s.selection.node(), probe);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "engine/RenderCancel.h"
 #include "engine/RowBands.h"
 #include "support/TestSupport.h"
+#include "view/NodesView.h"
 
 BoxCloser::BoxCloser(QMessageBox::StandardButton answer, std::function<void()> onBox) {
     QObject::connect(&timer_, &QTimer::timeout, [this, answer, onBox] {
@@ -111,4 +112,13 @@ std::vector<uint8_t> AppFixture::Saved() {
     const QString path = QString::fromStdString(TempDir()) + "/saved.mtf";
     EXPECT_TRUE(window_->SaveFile(path));
     return ReadFileBytes(path.toStdString());
+}
+
+QPoint AppFixture::PinCentre(const Pin* pin) {
+    NodesView* view = window_->state().view;
+    view->Redraw();
+    for (const PinSpot& spot : view->model().pinSpots())
+        if (spot.pin == pin) return {spot.rect().Centre().x, spot.rect().Centre().y};
+    ADD_FAILURE() << "pin not drawn";
+    return {};
 }

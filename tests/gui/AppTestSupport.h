@@ -91,8 +91,9 @@ public:
     Node* AddFeedingStore(std::unique_ptr<Node> node);
     // Sends a view message to the main window as the editor view does.
     void SendMessage(int message, long long wParam = 0);
-    int RenderCount() const;       // "Update took" lines once the renders are done
-    std::vector<uint8_t> Saved();  // the document as Save writes it
+    int RenderCount() const;           // "Update took" lines once the renders are done
+    std::vector<uint8_t> Saved();      // the document as Save writes it
+    QPoint PinCentre(const Pin* pin);  // in the editor view, redrawn first
 
 private:
     std::unique_ptr<class LogCapture> log_;

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTest>
 #include <functional>
 
@@ -16,57 +15,25 @@
 
 namespace {
 
-struct Step {
-    const char* step;   // the name the Undo item shows
-    int rendersOnUndo;  // with automatic rendering on
-    std::function<void()> change;
-};
+using AppUndo = AppTest;
 
-class AppUndo : public AppTest {
-protected:
-    // Each change is one step; undo gives back the saved bytes, redo the changed ones.
-    void ExpectOneStepEach(const std::vector<Step>& steps) {
-        for (const Step& c : steps) {
-            SCOPED_TRACE(c.step);
-            const std::vector<uint8_t> before = Saved();
-            const int count = w.document().history().count();
-            c.change();
-            const std::vector<uint8_t> after = Saved();
-            EXPECT_NE(after, before);
-            EXPECT_EQ(w.document().history().count(), count + 1);
-            EXPECT_EQ(w.action(CMD_UNDO)->text(), QString("Undo ") + c.step);
-            const int renders = RenderCount();
-            w.action(CMD_UNDO)->trigger();
-            EXPECT_EQ(Saved(), before);
-            EXPECT_EQ(RenderCount(), renders + c.rendersOnUndo);
-            EXPECT_EQ(w.action(CMD_REDO)->text(), QString("Redo ") + c.step);
-            w.action(CMD_REDO)->trigger();
-            EXPECT_EQ(Saved(), after);
-        }
-    }
-
-    QPoint PinCentre(const Pin* pin) {
-        s.view->Redraw();
-        for (const PinSpot& spot : s.view->model().pinSpots())
-            if (spot.pin == pin) return {spot.rect().Centre().x, spot.rect().Centre().y};
-        ADD_FAILURE() << "pin not drawn";
-        return {};
-    }
-};
-
+// Each change is one step; undo gives back the saved bytes, redo the changed ones.
 TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
-    // Store <- Probe(1); loose Probe(2), Probe(3) and Blur(4); boxes spread out.
+    // Store <- Probe(1); loose Probe(2) and Blur(3); boxes spread out.
     Feed<ProbeNode>();
     graph().AddNode(std::make_unique<ProbeNode>());
-    graph().AddNode(std::make_unique<ProbeNode>());
     graph().AddNode(s.registry->CreateNode(s.registry->prototypes()[2]->typeId));
-    s.view->model().SetLayout({{10, 10}, {150, 10}, {10, 150}, {290, 150}, {150, 150}});
-    ExpectOneStepEach({
+    s.view->model().SetLayout({{10, 10}, {150, 10}, {10, 150}, {150, 150}});
+    const struct {
+        const char* step;   // the name the Undo item shows
+        int rendersOnUndo;  // with automatic rendering on
+        std::function<void()> change;
+    } kSteps[] = {
         {"Draw cable", 0,
          [this] {  // begun at Blur's input, not rendered
              NodeGraph& g = graph();
              QTest::mouseClick(s.view, Qt::RightButton, {},
-                               PinCentre(g.nodes[4]->inputPins[0].get()));
+                               PinCentre(g.nodes[3]->inputPins[0].get()));
              QTest::mouseClick(s.view, Qt::RightButton, {}, PinCentre(g.nodes[2]->outputPin.get()));
          }},
         {"Move node", 0,
@@ -102,58 +69,68 @@ TEST_F(AppUndo, EveryStepUndoesAndRedoesToTheSameBytes) {
              SendMessage(MSG_SELECT_CABLE, 0);
              w.Command(CMD_DELETE_CABLE);
          }},
-    });
+    };
+    for (const auto& c : kSteps) {
+        SCOPED_TRACE(c.step);
+        const std::vector<uint8_t> before = Saved();
+        const int count = w.document().history().count();
+        c.change();
+        const std::vector<uint8_t> after = Saved();
+        EXPECT_NE(after, before);
+        EXPECT_EQ(w.document().history().count(), count + 1);
+        EXPECT_EQ(w.action(CMD_UNDO)->text(), QString("Undo ") + c.step);
+        const int renders = RenderCount();
+        w.action(CMD_UNDO)->trigger();
+        EXPECT_EQ(Saved(), before);
+        EXPECT_EQ(RenderCount(), renders + c.rendersOnUndo);
+        EXPECT_EQ(w.action(CMD_REDO)->text(), QString("Redo ") + c.step);
+        w.action(CMD_REDO)->trigger();
+        EXPECT_EQ(Saved(), after);
+    }
 }
 
-// Store <- Mixer(1) <- noises (2) and (3); every group edit is one step.
+// Store <- Mixer(1) <- noises (2) and (3). What group edits do and undo is
+// the document's to test; here each gesture or command is one step, named as
+// the Undo item says, leaving the nodes and cables it should.
 TEST_F(AppUndo, GroupEditsAreOneStepEach) {
     Node* mixer = AddFeedingStore(s.registry->CreateNode(Mixer::kTypeId));
-    // Types of the registry: the clipboard carries type ids.
-    Node* noise2 = graph().AddNode(s.registry->CreateNode(RawNoise::kTypeId));
-    Node* noise3 = graph().AddNode(s.registry->CreateNode(RawNoise::kTypeId));
-    graph().Connect(noise2->outputPin.get(), mixer->inputPins[0].get());
-    graph().Connect(noise3->outputPin.get(), mixer->inputPins[1].get());
+    for (const auto& input : mixer->inputPins)  // types of the registry: the clipboard carries ids
+        graph().Connect(graph().AddNode(s.registry->CreateNode(RawNoise::kTypeId))->outputPin.get(),
+                        input.get());
     s.view->model().SetLayout({{10, 10}, {150, 10}, {10, 150}, {150, 150}});
-    auto selectAll = [this] { w.action(CMD_SELECT_ALL)->trigger(); };
     BoxCloser closer;  // no refusal is expected; one would otherwise hang
-    ExpectOneStepEach({
-        {"Move node", 0,
-         [this] {  // a rectangle over both noises, then a left drag of one
-             QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(300, 300));
-             QTest::mouseMove(s.view, QPoint(100, 140));
-             QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(100, 140));
-             EXPECT_EQ(s.selectionTitle->text(), "2 nodes selected");
-             QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(240, 240));
-             QTest::mouseMove(s.view, QPoint(270, 260));
-             QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(270, 260));
-         }},
-        {"Clone nodes", 0,
-         [&] {
-             selectAll();
-             w.action(CMD_CLONE_NODE)->trigger();
-         }},
-        {"Cut", 1,
-         [&] {  // the nodes and their clones
-             selectAll();
-             w.action(CMD_CUT)->trigger();
-         }},
-        {"Paste", 0,
-         [this] {
-             w.action(CMD_PASTE)->trigger();
-             EXPECT_EQ(graph().cables.size(), 4u);  // among the pasted nodes only
-         }},
-        {"Delete with cables", 0,
-         [this] {  // the pasted mixer
-             SendMessage(MSG_SELECT_NODE, 1);
-             w.action(CMD_DELETE_WITH_CABLES)->trigger();
-         }},
-        {"Delete nodes", 0,
-         [&] {
-             selectAll();
-             QTest::keyClick(s.view, Qt::Key_Delete);
-         }},
-    });
-    EXPECT_EQ(graph().nodes.size(), 1u);
+    size_t steps = 0;
+    auto expectStep = [&](const char* step, size_t nodes, size_t cables) {
+        EXPECT_EQ(w.action(CMD_UNDO)->text(), QString("Undo ") + step);
+        EXPECT_EQ(w.document().history().count(), ++steps) << step;
+        EXPECT_EQ(std::pair(graph().nodes.size(), graph().cables.size()), std::pair(nodes, cables));
+    };
+    // A rectangle over both noises, then a left drag of one.
+    QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(300, 300));
+    QTest::mouseMove(s.view, QPoint(100, 140));
+    QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(100, 140));
+    EXPECT_EQ(s.selectionTitle->text(), "2 nodes selected");
+    QTest::mousePress(s.view, Qt::LeftButton, {}, QPoint(240, 240));
+    QTest::mouseMove(s.view, QPoint(270, 260));
+    QTest::mouseRelease(s.view, Qt::LeftButton, {}, QPoint(270, 260));
+    expectStep("Move node", 4, 3);
+    w.action(CMD_SELECT_ALL)->trigger();
+    w.action(CMD_CLONE_NODE)->trigger();
+    expectStep("Clone nodes", 7, 5);  // with the cables among the clones
+    w.action(CMD_SELECT_ALL)->trigger();
+    w.action(CMD_CUT)->trigger();
+    expectStep("Cut", 1, 0);
+    w.action(CMD_PASTE)->trigger();
+    expectStep("Paste", 7, 4);        // the cables among the pasted nodes only
+    SendMessage(MSG_SELECT_NODE, 1);  // the pasted mixer
+    w.action(CMD_DELETE_WITH_CABLES)->trigger();
+    expectStep("Delete with cables", 6, 2);
+    w.action(CMD_SELECT_ALL)->trigger();
+    QTest::keyClick(s.view, Qt::Key_Delete);
+    expectStep("Delete nodes", 1, 0);
+    AppFixture other;  // the cut nodes are on the desktop's clipboard; what is pasted is selected
+    other.window().action(CMD_PASTE)->trigger();
+    EXPECT_EQ(other.state().selection.nodes().size(), 6u);
     EXPECT_EQ(closer.texts(), QStringList());
 }
 

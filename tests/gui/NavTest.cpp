@@ -25,19 +25,6 @@ protected:
             m.transform.ToWindow({document.x - m.scrollX, document.y - m.scrollY});
         return {p.x, p.y};
     }
-    QPoint PinCentre(const Pin* pin) {
-        s.view->Redraw();
-        for (const PinSpot& spot : s.view->model().pinSpots())
-            if (spot.pin == pin) return {spot.rect().Centre().x, spot.rect().Centre().y};
-        ADD_FAILURE() << "pin not drawn";
-        return {};
-    }
-    view::Point Corner(const Node* node) {
-        const auto corners = s.view->model().Corners();
-        for (size_t i = 0; i < graph().nodes.size(); ++i)
-            if (graph().nodes[i].get() == node) return corners[i];
-        return {};
-    }
     int Row(const char* name) {
         return s.nodeList->row(s.nodeList->findItems(name, Qt::MatchExactly).front());
     }
@@ -59,7 +46,7 @@ TEST_F(Nav, TabTypeEnterAddsTheNodeAtTheMouseAsOneStep) {
     ASSERT_EQ(graph().nodes.size(), 2u);
     Node* blur = graph().nodes[1].get();
     EXPECT_EQ(blur->name, "Blur");
-    EXPECT_EQ(Corner(blur), (view::Point{310 - 50, 120 - 50}));
+    EXPECT_EQ(s.view->model().Corners().at(1), (view::Point{310 - 50, 120 - 50}));
     EXPECT_EQ(s.view->model().selectedNodes, std::vector<Node*>{blur});
     w.Command(CMD_UNDO);
     EXPECT_EQ(graph().nodes.size(), 1u);
@@ -76,7 +63,7 @@ TEST_F(Nav, ADropFromTheListAddsTheTypeWhereItFalls) {
     QCoreApplication::sendEvent(s.view, &drop);
     ASSERT_EQ(graph().nodes.size(), 2u);
     EXPECT_EQ(graph().nodes[1]->name, "Mixer");
-    EXPECT_EQ(Corner(graph().nodes[1].get()), (view::Point{150, 100}));
+    EXPECT_EQ(s.view->model().Corners().at(1), (view::Point{150, 100}));
 }
 
 TEST_F(Nav, LeftDragFromAnOutputCablesOnlyAFreeInput) {

@@ -1,11 +1,13 @@
 // The node editor without a widget: geometry, hit tests, the cable drawing
-// state machine, box moving and the layout section.
+// state machine, box moving, groups and the layout section.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <string>
 
+#include "app/DocumentController.h"
+#include "app/EditorSelection.h"
 #include "controls/MessageIds.h"
 #include "engine/NodeGraph.h"
 #include "engine/NodeRegistry.h"
@@ -13,6 +15,7 @@
 #include "nodes/filters/DisplacementMap.h"
 #include "nodes/filters/Mixer.h"
 #include "nodes/generators/RawNoise.h"
+#include "support/TestSupport.h"
 #include "view/NodeSearch.h"
 #include "view/ViewModel.h"
 
@@ -25,6 +28,8 @@ class ViewModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         model.graph = &graph;
+        model.viewWidth = 480;
+        model.viewHeight = 320;
         model.drawCable = [this](Pin* first, Pin* second) { graph.Connect(first, second); };
     }
 
@@ -85,8 +90,6 @@ TEST_F(ViewModelTest, HitTestsCountEdgesAsInsideAndPreferTheBoxOnTop) {
     EXPECT_EQ(model.HitPin(spot.left, spot.top), 0);
     EXPECT_EQ(model.HitPin(spot.right, spot.bottom), 0);
     EXPECT_EQ(model.HitPin(spot.right + 1, spot.bottom), -1);
-    model.scrollX = 50;
-    EXPECT_EQ(model.HitNode(79 - 50, 100), 0);
 }
 
 TEST_F(ViewModelTest, CablesHitAtEvenSamplesSelectFirstAndDeleteAsksForTheNodeFirst) {
@@ -192,17 +195,17 @@ TEST_F(ViewModelTest, RubberBandFollowsTheMouseUntilItsStartPinDisappears) {
     EXPECT_EQ(model.rubberBandCount(), 0);
 }
 
-TEST_F(ViewModelTest, MiddleDragMovesABoxByTheMouseDisplacement) {
+// The displacement is the group tests'; a box dragged off the top left, the
+// navigation test's.
+TEST_F(ViewModelTest, AMoveStartsOnABoxAndEndsOnReleaseOrWithItsNode) {
     Node* noise = Add(RawNoise::kTypeId);
     Place({{300, 150}, {60, 40}});
     EXPECT_FALSE(model.BeginMove(kEmpty.x, kEmpty.y));
     ASSERT_TRUE(model.BeginMove(70, 50));
-    EXPECT_TRUE(model.MoveBox(5, 3));  // dragged out to the left and top
     model.EndMove();
     EXPECT_FALSE(model.MoveBox(200, 200));
-    EXPECT_EQ(model.Layout(), (std::vector<BoxPos>{{300, 150}, {-5, -7}}));
     // A box whose node went away mid-move ends the move.
-    ASSERT_TRUE(model.BeginMove(0, 0));
+    ASSERT_TRUE(model.BeginMove(70, 50));
     graph.RemoveNode(noise);
     model.Rebuild();
     EXPECT_FALSE(model.MoveBox(10, 10));
@@ -211,8 +214,6 @@ TEST_F(ViewModelTest, MiddleDragMovesABoxByTheMouseDisplacement) {
 
 TEST_F(ViewModelTest, ScrollRangeReachesEveryBoxWithAMargin) {
     Add(RawNoise::kTypeId);
-    model.viewWidth = 480;
-    model.viewHeight = 320;
     const struct {
         BoxPos far;
         int zoom;
@@ -249,20 +250,17 @@ TEST_F(ViewModelTest, ZoomMapsWindowPixelsAndHitTestsFollow) {
         {100, {57, -3}, {57, -3}}, {200, {101, 51}, {50, 25}}, {200, {-1, -1}, {-1, -1}},
         {25, {-1, 3}, {-4, 12}},   {25, {10, 10}, {40, 40}},
     };
+    // The window pixel of a model point maps back onto it, so every hit test
+    // finds at any zoom what it finds at 100%.
+    auto hit = [&](Point p) { return model.transform.ToModel(model.transform.ToWindow(p)); };
     for (const auto& row : kRows) {
+        SCOPED_TRACE(row.zoom);
         model.transform.SetZoom(row.zoom);
-        EXPECT_EQ(model.transform.ToModel(row.window), row.model) << row.zoom;
-        // The window pixel of a model point maps back onto it, so every hit
-        // test finds at any zoom what it finds at 100%.
-        const auto hit = [&](Point p) {
-            return model.transform.ToModel(model.transform.ToWindow(p));
-        };
-        const Point box = hit({60 - 20 + 1, 41});
-        EXPECT_EQ(model.HitNode(box.x, box.y), 1) << row.zoom;
-        const Point p = hit(pin);
+        EXPECT_EQ(model.transform.ToModel(row.window), row.model);
+        const Point box = hit({60 - 20 + 1, 41}), p = hit(pin), c = hit(sample);
+        EXPECT_EQ(model.HitNode(box.x, box.y), 1);
         EXPECT_EQ(model.pinSpots().at(model.HitPin(p.x, p.y)).pin, mixer->inputPins[1].get());
-        const Point c = hit(sample);
-        EXPECT_EQ(model.HitCable(c.x, c.y), 0) << row.zoom;
+        EXPECT_EQ(model.HitCable(c.x, c.y), 0);
     }
     // Zooming keeps the document point under the mouse; the ladder stops at its ends.
     model.transform.SetZoom(100);
@@ -283,8 +281,6 @@ TEST_F(ViewModelTest, ZoomMapsWindowPixelsAndHitTestsFollow) {
 
 TEST_F(ViewModelTest, FrameFitsTheBoxesOrTheSelectionAtMostAtFullSize) {
     Add(RawNoise::kTypeId);
-    model.viewWidth = 480;
-    model.viewHeight = 320;
     Place({{300, 150}, {-500, -30}});
     model.Frame(true);  // nothing selected: all
     EXPECT_EQ(model.transform.zoom(), 50);
@@ -313,9 +309,7 @@ TEST(NodeSearch, EveryQueryWordBeginsAWordOfTheName) {
         bool match;
     } kRows[] = {
         {"hsv", "Adjust HSV", true},
-        {"hsv", "RGB -> HSV", true},
         {"HSV", "HSV -> RGB", true},
-        {"blur", "Blur", true},
         {"lur", "Blur", false},
         {"", "Mixer", true},
         {"br con", "Brightness, Contrast", true},
@@ -354,6 +348,138 @@ TEST(ViewCurve, SampleCountsAndTheSag) {
     EXPECT_EQ(s[4], (Point{100, 61}));
     EXPECT_EQ(s[8], (Point{200, 0}));
     EXPECT_EQ((Rect{-13, -13, 0, 0}).Centre(), (Point{-6, -6}));  // rounds toward zero
+}
+
+// Several nodes at once: the selection rectangle, Ctrl toggling and group
+// moves in the view model; copy and paste of groups through the document.
+class NodeGroupTest : public ViewModelTest {
+protected:
+    void SetUp() override {
+        ViewModelTest::SetUp();
+        selection.Bind(&model);
+        document.refused = [this](const std::string& text) { refusals.push_back(text); };
+        // Store <- mixer <- (noise, noise2); the mixer's second input from noise2.
+        noise = Add(RawNoise::kTypeId);
+        noise2 = Add(RawNoise::kTypeId);
+        mixer = Add(Mixer::kTypeId);
+        noise->param(0).SetValue(77);
+        graph.Connect(mixer->outputPin.get(), graph.store()->inputPins[0].get());
+        graph.Connect(noise->outputPin.get(), mixer->inputPins[0].get());
+        graph.Connect(noise2->outputPin.get(), mixer->inputPins[1].get());
+        Place({{300, 150}, {30, 30}, {30, 200}, {160, 160}});
+    }
+    std::vector<uint8_t> Saved() {
+        const std::vector<BoxPos> layout = model.Layout();
+        return GraphBytes(graph, &layout);
+    }
+
+    EditorSelection selection;
+    DocumentController document{graph, model, selection, registry};
+    std::vector<std::string> refusals;
+    Node* noise;
+    Node* noise2;
+    Node* mixer;
+};
+
+TEST_F(NodeGroupTest, RectangleCtrlClicksAndGroupMoves) {
+    // From empty space over the Store's and the mixer's boxes, not the noises'.
+    EXPECT_EQ(model.Select(460, 300).message, MSG_SELECT_NONE);
+    ASSERT_TRUE(model.TrackBandSelect(140, 140));
+    EXPECT_EQ(model.selectedNodes, (std::vector<Node*>{graph.store(), mixer}));
+    EXPECT_EQ(model.EndBandSelect().message, MSG_SELECT_NODES);
+    // A click on empty space selects nothing and is no rectangle.
+    model.Select(460, 300);
+    EXPECT_EQ(model.EndBandSelect().message, 0);
+    model.selectedNodes = {graph.store(), mixer};
+    EXPECT_EQ(model.Select(50, 50, true).message, MSG_SELECT_NODES);    // noise in
+    EXPECT_EQ(model.Select(350, 200, true).message, MSG_SELECT_NODES);  // Store out
+    EXPECT_EQ(model.selectedNodes, (std::vector<Node*>{mixer, noise}));
+    // A Ctrl rectangle adds what it touches.
+    model.Select(20, 400, true);
+    model.TrackBandSelect(40, 280);
+    EXPECT_EQ(model.selectedNodes, (std::vector<Node*>{mixer, noise, noise2}));
+    model.EndBandSelect();
+    model.selectedNodes = {mixer, noise};
+    // A press on a selected box keeps the selection; dragging it moves the group.
+    EXPECT_EQ(model.Select(200, 200).message, 0);
+    ASSERT_TRUE(model.BeginMove(200, 200));
+    EXPECT_TRUE(model.MoveBox(210, 195));
+    model.EndMove();
+    EXPECT_EQ(model.Layout(), (std::vector<BoxPos>{{300, 150}, {40, 25}, {30, 200}, {170, 155}}));
+    // A box outside the selection moves alone; the one on top is the one hit.
+    model.SetLayout({{300, 150}, {30, 30}, {60, 60}, {160, 160}});
+    ASSERT_TRUE(model.BeginMove(100, 100));
+    model.MoveBox(101, 100);
+    EXPECT_EQ(model.Layout()[2], (BoxPos{61, 60}));
+    EXPECT_EQ(model.Layout()[1], (BoxPos{30, 30}));
+}
+
+TEST_F(NodeGroupTest, PastedNodesEqualTheOriginalsWithTheirInnerCablesOnly) {
+    // The Store and the second noise are left out: the Store never, the noise by choice.
+    const std::vector<uint8_t> bytes = document.CopyNodes({graph.store(), mixer, noise});
+    ASSERT_FALSE(bytes.empty());
+    const std::vector<Node*> added = document.PasteNodes(bytes, view::Point{30, 30}, "Paste");
+    ASSERT_EQ(added.size(), 2u);
+    EXPECT_EQ(added, (std::vector<Node*>{graph.nodes[4].get(), graph.nodes[5].get()}));
+    // Placed where the originals are: the same bytes, values, corners and inner cable.
+    EXPECT_EQ(document.CopyNodes(added), bytes);
+    EXPECT_EQ(graph.cables.size(), 4u);
+    // Without a place they land beside the originals.
+    document.PasteNodes(bytes, std::nullopt, "Paste");
+    EXPECT_EQ(model.Layout()[6], (BoxPos{50, 50}));
+    EXPECT_EQ(model.Layout()[7], (BoxPos{180, 180}));
+    EXPECT_TRUE(refusals.empty());
+}
+
+TEST_F(NodeGroupTest, PastesBeyondTheFileLimitsOrOfDamagedBytesChangeNothing) {
+    const std::vector<uint8_t> good = document.CopyNodes({noise, mixer});
+    const size_t cableAt = good.size() - (1 + 2 * 4) - 4;  // the one cable, before the layout
+    auto changed = [&good](size_t at, uint8_t value) {
+        std::vector<uint8_t> bytes = good;
+        bytes[at] = value;
+        return bytes;
+    };
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+    } kDamaged[] = {
+        {"not ours", {'h', 'e', 'l', 'l', 'o'}},
+        {"empty", {}},
+        {"truncated", std::vector<uint8_t>(good.begin(), good.begin() + cableAt + 2)},
+        {"unknown type", changed(6, 250)},
+        {"a Store", changed(6, StoreNode::kTypeId)},
+        {"bad pin", changed(cableAt + 3, 7)},
+    };
+    // The clip holds 2 nodes and 1 cable.
+    const struct {
+        size_t nodes;
+        size_t cables;
+        bool fits;
+    } kLimits[] = {{254, 3, false}, {4, 255, false}, {253, 254, true}};
+    const std::vector<uint8_t> before = Saved();
+    for (const auto& c : kDamaged) {
+        SCOPED_TRACE(c.what);
+        refusals.clear();
+        EXPECT_TRUE(document.PasteNodes(c.bytes, std::nullopt, "Paste").empty());
+        EXPECT_EQ(refusals.size(), 1u);
+        EXPECT_EQ(Saved(), before);
+    }
+    for (const auto& c : kLimits) {
+        SCOPED_TRACE(c.nodes);
+        while (graph.nodes.size() < c.nodes) graph.AddNode(registry.CreateNode(RawNoise::kTypeId));
+        graph.nodes.resize(c.nodes);  // the extra nodes have no cables
+        while (graph.cables.size() < c.cables)
+            graph.Connect(noise->outputPin.get(), mixer->inputPins[0].get());
+        while (graph.cables.size() > c.cables) graph.RemoveCable(graph.cables.back().get());
+        model.Rebuild();
+        const std::vector<uint8_t> limit = Saved();
+        refusals.clear();
+        EXPECT_EQ(document.PasteNodes(good, std::nullopt, "Paste").size(), c.fits ? 2u : 0u);
+        EXPECT_EQ(refusals.size(), c.fits ? 0u : 1u);
+        if (c.fits) document.Undo();
+        EXPECT_EQ(Saved(), limit);
+    }
+    EXPECT_EQ(document.history().RedoText(), "Paste");  // the only step
 }
 
 }  // namespace
