@@ -92,6 +92,11 @@ inline const GoldenCase kGoldenCases[] = {
     {14, {100, 1023, 1}, 3928657209784334973u, 7, 5},
     {14, {300, 200, 3}, 7867272484061229109u, 6, 9},
     {14, {}, 5558857559748466520u, 1, 1},
+    {14, {255, 1023, 3}, 15197169711997972020u, 1, 2},
+    {15, {1, 127, 4, 0, 6}, 13847738093930840933u, 4, 16},
+    // Radii clipped to the side: a one-wide image copies across; a 7-wide window on 4 columns.
+    {4, {9, 1}, 12424521248585956479u, 1, 3},
+    {4, {255, 200}, 16274944925255801125u, 4, 3},
     // Read while written: the node's own image on every input pin.
     {3, {100, 400, 2}, 2523339686120600125u, 32, 32, kInPlace},
     {4, {3, 7}, 14936798597976156627u, 32, 32, kInPlace},
