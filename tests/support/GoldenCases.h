@@ -108,4 +108,7 @@ inline const GoldenCase kGoldenCases[] = {
     {16, {3}, 12332041734747337508u, 32, 32, kInPlace},
     {17, {5}, 15524301411137462356u, 32, 32, kInPlace},
     {18, {-200, 100, 30, 255}, 1520669466844942027u, 32, 32, kInPlace},
+    // Rows rewritten while neighbouring bands read them: in order on any thread count.
+    {6, {555}, 7879741836722717969u, 64, 64, kInPlace},
+    {18, {-255, 255, 0, 255}, 2198300153498423063u, 64, 64, kInPlace},
 };
