@@ -35,20 +35,11 @@ inline Pixels Uniform(int count, Pixel p) {
     return Draw(count, 1, [p](int, int) { return p; });
 }
 
-inline Pixel Grey(int v, int fourth) {
-    return {uint8_t(v), uint8_t(v), uint8_t(v), uint8_t(fourth)};
-}
-
 inline Pixels RandomBytes(int count, unsigned seed) {
     std::mt19937 random(seed);
     Pixels bytes(4 * count);
     for (auto& b : bytes) b = static_cast<uint8_t>(random());
     return bytes;
-}
-
-inline Pixel At(const Pixels& bytes, int w, int x, int y) {
-    const uint8_t* p = &bytes[4 * (y * w + x)];
-    return {p[0], p[1], p[2], p[3]};
 }
 
 // Renders a fresh w x h filter of the given type, its parameters set in slot

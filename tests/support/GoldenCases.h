@@ -92,6 +92,11 @@ inline const GoldenCase kGoldenCases[] = {
     {14, {100, 1023, 1}, 3928657209784334973u, 7, 5},
     {14, {300, 200, 3}, 7867272484061229109u, 6, 9},
     {14, {}, 5558857559748466520u, 1, 1},
+    {14, {255, 1023, 3}, 15197169711997972020u, 1, 2},
+    {15, {1, 127, 4, 0, 6}, 13847738093930840933u, 4, 16},
+    // Radii clipped to the side: a one-wide image copies across; a 7-wide window on 4 columns.
+    {4, {9, 1}, 12424521248585956479u, 1, 3},
+    {4, {255, 200}, 16274944925255801125u, 4, 3},
     // Read while written: the node's own image on every input pin.
     {3, {100, 400, 2}, 2523339686120600125u, 32, 32, kInPlace},
     {4, {3, 7}, 14936798597976156627u, 32, 32, kInPlace},
@@ -103,4 +108,7 @@ inline const GoldenCase kGoldenCases[] = {
     {16, {3}, 12332041734747337508u, 32, 32, kInPlace},
     {17, {5}, 15524301411137462356u, 32, 32, kInPlace},
     {18, {-200, 100, 30, 255}, 1520669466844942027u, 32, 32, kInPlace},
+    // Rows rewritten while neighbouring bands read them: in order on any thread count.
+    {6, {555}, 7879741836722717969u, 64, 64, kInPlace},
+    {18, {-255, 255, 0, 255}, 2198300153498423063u, 64, 64, kInPlace},
 };
