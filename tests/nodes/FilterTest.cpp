@@ -8,6 +8,7 @@
 
 #include "nodes/filters/Blur.h"
 #include "nodes/filters/BrightnessContrast.h"
+#include "nodes/filters/Bump.h"
 #include "nodes/filters/ColorSpace.h"
 #include "nodes/filters/FromHSV.h"
 #include "nodes/filters/Mixer.h"
@@ -27,6 +28,17 @@ TEST(Mixer, HueAndSaturationStepsAreRoundedToSingle) {
     EXPECT_EQ(mix(1, 85, red, red), Px({{0, 255, 0, 0}}));
     // s = 0.5 + 51 x single(255 / 255 / 255) = 0.7.
     EXPECT_EQ(mix(2, 255, pink, Px({{0, 0, 51, 9}})), Px({{200, 60, 60, 0}}));
+}
+
+// A wrapped row of black, white and 180 lit from the left: at the white
+// pixel f = (1 - 180/255) x 255 is 75 on paper; the normal lands just below
+// it with a 64-bit significand and on it with 113 bits.
+TEST(Bump, TheLightingTieFollowsTheExtendedPrecision) {
+    const Pixels out =
+        Filtered(Bump::kTypeId, 3, 1, {Px({{0, 0, 0, 0}, {255, 255, 255, 0}, {180, 180, 180, 0}})},
+                 {-255, 0, 0, 1});
+    const uint8_t level = platform::kReferencePrecision ? 74 : 75;
+    EXPECT_EQ(Pixels(out.begin() + 4, out.begin() + 8), Px({{level, level, level, 0}}));
 }
 
 // Both passes multiply instead of looking up. The vertical multiplier agrees
