@@ -171,6 +171,11 @@ TEST_F(AppWindow, PanelRowsReachTheParameterTheLabelTheHistoryAndThePreview) {
               std::pair(3 * notch, notch));
     EXPECT_EQ(std::pair(s.view->model().scrollX, s.view->model().scrollY),
               std::pair(3 * notch, notch));
+    Wheel(s.view, {0, -120}, Qt::ControlModifier);  // zooms about the mouse
+    EXPECT_EQ(s.view->model().transform.zoom(), view::ViewTransform::StepOut(100));
+    QTest::keyClick(s.view, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(s.view->model().transform.zoom(), 100);
+    EXPECT_EQ(s.view->model().scrollX, 3 * notch);
 }
 
 TEST_F(AppWindow, ZoomScrollTiledAndTextureSizeCommands) {

@@ -93,12 +93,19 @@ TEST_F(Nav, LeftDragFromAnOutputCablesOnlyAFreeInput) {
     }
 }
 
+// Also: a middle drag on empty space pans; a box held past the edge scrolls.
 TEST_F(Nav, ABoxDraggedOffTheTopLeftStaysReachable) {
     const NodesViewModel& m = s.view->model();
+    const QPoint empty(s.view->width() - 5, s.view->height() - 5);
+    QTest::mousePress(s.view, Qt::MiddleButton, {}, empty);
+    QTest::mouseMove(s.view, empty - QPoint(30, 20));
+    QTest::mouseRelease(s.view, Qt::MiddleButton, {}, empty - QPoint(30, 20));
+    EXPECT_EQ(std::pair(m.scrollX, m.scrollY), std::pair(30, 20));
     const QPoint store = Window({m.boxes().at(0).left + 20, m.boxes().at(0).top + 20});
     QTest::mousePress(s.view, Qt::MiddleButton, {}, store);
     QTest::mouseMove(s.view, store - QPoint(400, 300));
     QTest::mouseMove(s.view, QPoint(-5, -5));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m.scrollX < 0; }, 5000));  // past the origin
     QTest::mouseRelease(s.view, Qt::MiddleButton, {}, QPoint(-5, -5));
     const view::Rect box = m.boxes().at(0).rect();
     ASSERT_LT(box.left, 0);
@@ -116,6 +123,11 @@ TEST_F(Nav, ABoxDraggedOffTheTopLeftStaysReachable) {
     EXPECT_FALSE(visible());
     QTest::keyClick(s.view, Qt::Key_Home);
     EXPECT_TRUE(visible());
+    s.viewHScroll->setValue(s.viewHScroll->maximum());
+    SendMessage(MSG_SELECT_NODE, 0);
+    QTest::keyClick(s.view, Qt::Key_F);  // frames the selected Store
+    EXPECT_TRUE(visible());
+    EXPECT_EQ(m.transform.zoom(), 100);
 }
 
 }  // namespace
