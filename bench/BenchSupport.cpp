@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include "engine/RowBands.h"
+#include "engine/TextureFile.h"
 #include "platform/Simd.h"
 
 void RenderGraphBenchmark(benchmark::State& state,
@@ -43,4 +44,13 @@ bool RegisterNodeBenchmark(const std::string& name, void (*fn)(benchmark::State&
         })->SWATCHER_SIDES;
     }
     return true;
+}
+
+bool LoadExample(benchmark::State& state, const std::string& path, int side, NodeGraph& graph) {
+    const NodeRegistry registry;
+    std::string error = path + ": cannot render at " + std::to_string(side);
+    if (LoadTextureFile(path, graph, registry, nullptr, &error) && graph.SetTextureSize(side, side))
+        return true;
+    state.SkipWithError(error.c_str());
+    return false;
 }

@@ -18,6 +18,10 @@ void RenderGraphBenchmark(benchmark::State& state,
 // Adds a node of the given type and returns it.
 Node* AddNodeOfType(NodeGraph& graph, const NodeRegistry& registry, uint8_t typeId);
 
+// Loads the texture file into `graph` at side x side; false, with the
+// benchmark skipped, when it cannot.
+bool LoadExample(benchmark::State& state, const std::string& path, int side, NodeGraph& graph);
+
 // Connects `from`'s output to input pin `pin` of `to`.
 void Feed(NodeGraph& graph, Node* from, Node* to, int pin = 0);
 

@@ -5,7 +5,6 @@
 
 #include "BenchSupport.h"
 #include "engine/RowBands.h"
-#include "engine/TextureFile.h"
 #include "platform/Simd.h"
 
 namespace {
@@ -17,14 +16,8 @@ void BM_StoreOnly(benchmark::State& state) {
 void BM_Example(benchmark::State& state, const std::string& path) {
     const int side = static_cast<int>(state.range(0));
     SetRowThreads(static_cast<int>(state.range(1)));
-    NodeRegistry registry;
     NodeGraph graph(1, 1);
-    std::string error;
-    if (!LoadTextureFile(path, graph, registry, nullptr, &error) ||
-        !graph.SetTextureSize(side, side)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
+    if (!LoadExample(state, path, side, graph)) return;
     // The first render maps the images' memory; the figures are for later ones.
     graph.Render();
     for (auto _ : state) {

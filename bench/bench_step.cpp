@@ -41,14 +41,8 @@ void RenderAsEditor(NodeGraph& graph, bool skip) {
 
 void BM_Step(benchmark::State& state, const std::string& path, Stepped which, bool skip) {
     const int side = static_cast<int>(state.range(0));
-    NodeRegistry registry;
     NodeGraph graph(1, 1);
-    std::string error;
-    if (!LoadTextureFile(path, graph, registry, nullptr, &error) ||
-        !graph.SetTextureSize(side, side)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
+    if (!LoadExample(state, path, side, graph)) return;
     Node* node = SteppedNode(graph, which);
     Param* param = node ? FirstNumber(*node) : nullptr;
     if (!param) {
