@@ -105,36 +105,77 @@ void AdjustPixel(const uint8_t* source, uint8_t* target, const Scale& scale, __m
 #endif
 
 #if defined(__x86_64__)
-// AdjustPixel with the four bytes in one register of doubles, and L worked out
-// here rather than read, so that only L^e (half the table) is read per pixel:
-// a random image's sums miss the cache less. Exact as AdjustPixel, lane by
-// lane: L is the same std::sqrt as the table's (L = 1 at sum 0, as there), and
-// vdivpd, vmulpd and vcvttpd2dq are divpd, mulpd and cvttpd2dq on four lanes.
-__attribute__((target("avx2"))) void AdjustPixelAvx2(const uint8_t* source, uint8_t* target,
-                                                     int sum, double power, __m128i bias) {
-    int32_t bytes;
-    std::memcpy(&bytes, source, 4);
-    const __m128i deviations =
-        _mm_sub_epi32(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(bytes)), _mm_set1_epi32(127));
-    const double length = sum == 0 ? 1.0 : std::sqrt(static_cast<double>(sum));
-    const __m256d scaled =
-        _mm256_mul_pd(_mm256_div_pd(_mm256_cvtepi32_pd(deviations), _mm256_set1_pd(length)),
-                      _mm256_set1_pd(power));
-    const __m128i levels = _mm_add_epi32(_mm256_cvttpd_epi32(scaled), bias);
-    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(levels, levels), levels);
-    bytes = _mm_cvtsi128_si32(packed);
-    std::memcpy(target, &bytes, 4);
+// Four pixels at a time, channel by channel in four double lanes (a lane a
+// pixel), reading only L^e per pixel from the table: half of it, so a random
+// image's sums miss the cache less. Exact as AdjustPixelPlain, lane by lane:
+// - L is vsqrtpd, correctly rounded as std::sqrt is; a sum of 0 takes L = 1, as
+//   the table does (its L^e is 0, and so are its deviations).
+// - deviation / L costs one division per four pixels: with R = 1 / L correctly
+//   rounded, the product q = deviation * R is within an ulp of the quotient, the
+//   fused residual deviation - q * L is exact, and q + residual * R rounded once
+//   is the correctly rounded quotient (Markstein's correction). A test checks
+//   this for every deviation and every sum.
+// - then vmulpd by L^e and vcvttpd2dq, as AdjustPixel does. The products
+//   are at most 2^16 in magnitude; packing them to words saturates beyond
+//   +-32767, and adding the bias (-128 .. 382) to those with saturation and
+//   packing to bytes limits every sum to 0 .. 255 as the clamp does.
+#define SWATCHER_AVX2_INLINE __attribute__((target("avx2,fma"), always_inline)) inline
+
+// One channel of four pixels: its levels to (deviation / L) * L^e, truncated.
+SWATCHER_AVX2_INLINE __m128i Scaled4(__m128i level, __m256d length, __m256d reciprocal,
+                                     __m256d power) {
+    const __m256d deviation = _mm256_cvtepi32_pd(_mm_sub_epi32(level, _mm_set1_epi32(127)));
+    const __m256d guess = _mm256_mul_pd(deviation, reciprocal);
+    const __m256d residual = _mm256_fnmadd_pd(guess, length, deviation);
+    const __m256d quotient = _mm256_fmadd_pd(residual, reciprocal, guess);
+    return _mm256_cvttpd_epi32(_mm256_mul_pd(quotient, power));
 }
 
-// Rows of pixels from source to target through AdjustPixelAvx2.
-__attribute__((target("avx2"))) void AdjustAvx2(const uint8_t* source, uint8_t* target,
-                                                const uint8_t* end, const double* powers,
-                                                int bias) {
-    const __m128i biases = _mm_set1_epi32(bias);
-    for (; target != end; source += 4, target += 4) {
-        const int sum = SquareSum(source);
-        AdjustPixelAvx2(source, target, sum, powers[sum], biases);
+SWATCHER_AVX2_INLINE __m128i AdjustPixels4(__m128i pixels, const double* powers, __m128i bias) {
+    const __m128i zero = _mm_setzero_si128(), mid = _mm_set1_epi16(127);
+    const __m128i low = _mm_sub_epi16(_mm_unpacklo_epi8(pixels, zero), mid);
+    const __m128i high = _mm_sub_epi16(_mm_unpackhi_epi8(pixels, zero), mid);
+    const __m128i sums = _mm_hadd_epi32(_mm_madd_epi16(low, low), _mm_madd_epi16(high, high));
+    const __m256d one = _mm256_set1_pd(1);
+    const __m256d length = _mm256_sqrt_pd(_mm256_max_pd(_mm256_cvtepi32_pd(sums), one));
+    const __m256d reciprocal = _mm256_div_pd(one, length);
+    const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+    const __m256d power = _mm256_mask_i32gather_pd(_mm256_setzero_pd(), powers, sums, all, 8);
+    const __m128i byte = _mm_set1_epi32(255);
+    const __m128i c0 = Scaled4(_mm_and_si128(pixels, byte), length, reciprocal, power);
+    const __m128i c1 =
+        Scaled4(_mm_and_si128(_mm_srli_epi32(pixels, 8), byte), length, reciprocal, power);
+    const __m128i c2 =
+        Scaled4(_mm_and_si128(_mm_srli_epi32(pixels, 16), byte), length, reciprocal, power);
+    const __m128i c3 = Scaled4(_mm_srli_epi32(pixels, 24), length, reciprocal, power);
+    // Channel by channel, then back to four bytes a pixel.
+    const __m128i packed = _mm_packus_epi16(_mm_adds_epi16(_mm_packs_epi32(c0, c1), bias),
+                                            _mm_adds_epi16(_mm_packs_epi32(c2, c3), bias));
+    return _mm_shuffle_epi8(packed,
+                            _mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
+}
+
+// Rows of pixels from source to target, four at a time; the last few through
+// the same kernel from a padded copy.
+__attribute__((target("avx2,fma"))) void AdjustAvx2(const uint8_t* source, uint8_t* target,
+                                                     const uint8_t* end, const double* powers,
+                                                     int bias) {
+    const __m128i biases = _mm_set1_epi16(static_cast<int16_t>(bias));
+#pragma GCC unroll 2
+    for (; end - target >= 16; source += 16, target += 16) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target),
+                         AdjustPixels4(pixels, powers, biases));
     }
+    if (target == end) return;
+    alignas(16) uint8_t tail[16] = {127, 127, 127, 127, 127, 127, 127, 127,
+                                    127, 127, 127, 127, 127, 127, 127, 127};
+    const size_t count = static_cast<size_t>(end - target);
+    std::memcpy(tail, source, count);
+    _mm_store_si128(reinterpret_cast<__m128i*>(tail),
+                    AdjustPixels4(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)), powers,
+                                  biases));
+    std::memcpy(target, tail, count);
 }
 #endif
 

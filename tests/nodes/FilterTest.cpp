@@ -101,6 +101,21 @@ TEST(BrightnessContrast, VectorPathMatchesThePlainLoop) {
     }
 }
 
+// The AVX2 path divides a deviation by L = sqrt(sum) as deviation * (1 / L)
+// corrected by its fused residual: the correctly rounded quotient for every
+// deviation and every sum.
+TEST(BrightnessContrast, CorrectedReciprocalDividesExactlyForEverySum) {
+    int wrong = 0;
+    for (int sum = 1; sum <= 4 * 128 * 128; ++sum) {
+        const double length = std::sqrt(static_cast<double>(sum)), reciprocal = 1 / length;
+        for (int d = -127; d <= 128; ++d) {
+            const double guess = d * reciprocal;
+            wrong += std::fma(std::fma(-guess, length, d), reciprocal, guess) != d / length;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
 using Hsv = std::array<float, 3>;
 using Rgb = std::array<int32_t, 3>;
 
