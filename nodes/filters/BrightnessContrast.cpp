@@ -158,23 +158,22 @@ SWATCHER_AVX2_INLINE __m128i AdjustPixels4(__m128i pixels, const double* powers,
 // Rows of pixels from source to target, four at a time; the last few through
 // the same kernel from a padded copy.
 __attribute__((target("avx2,fma"))) void AdjustAvx2(const uint8_t* source, uint8_t* target,
-                                                     const uint8_t* end, const double* powers,
-                                                     int bias) {
+                                                    const uint8_t* end, const double* powers,
+                                                    int bias) {
     const __m128i biases = _mm_set1_epi16(static_cast<int16_t>(bias));
 #pragma GCC unroll 2
     for (; end - target >= 16; source += 16, target += 16) {
         const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target),
-                         AdjustPixels4(pixels, powers, biases));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), AdjustPixels4(pixels, powers, biases));
     }
     if (target == end) return;
     alignas(16) uint8_t tail[16] = {127, 127, 127, 127, 127, 127, 127, 127,
                                     127, 127, 127, 127, 127, 127, 127, 127};
     const size_t count = static_cast<size_t>(end - target);
     std::memcpy(tail, source, count);
-    _mm_store_si128(reinterpret_cast<__m128i*>(tail),
-                    AdjustPixels4(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)), powers,
-                                  biases));
+    _mm_store_si128(
+        reinterpret_cast<__m128i*>(tail),
+        AdjustPixels4(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)), powers, biases));
     std::memcpy(target, tail, count);
 }
 #endif
