@@ -443,6 +443,26 @@ SWATCHER_AVX2 SureByte SureByteOf(__m256d x) {
     return {low, _mm_xor_si128(low, FloatByte(_mm256_add_pd(x, margin)))};
 }
 
+// SureByteOf in fewer steps for x in [0, 1024), leaving more lanes unsure:
+// every lane within 2^-14 below a whole number, which are rare where v is a
+// whole number. With k = floor(x + 2^-30), the extended value lies above
+// k - 2^-29, so it rounds to the float k at least (floats are at least 2^-24
+// apart below a whole k >= 1, and nothing lies below 0). While x + 2^-30 is not
+// within 2^-14 below k + 1, the value lies more than 2^-15 below k + 1, where
+// floats below 1024 are at most 2^-14 apart, so it rounds below k + 1.
+struct CoarseByte {
+    __m128i byte;
+    __m256d unsure;  // a lane mask
+};
+
+SWATCHER_AVX2 CoarseByte CoarseSureByteOf(__m256d x) {
+    const __m256d y = _mm256_add_pd(x, _mm256_set1_pd(0x1p-30));
+    const __m256d k = _mm256_floor_pd(y);
+    const __m256d close =
+        _mm256_cmp_pd(_mm256_sub_pd(y, k), _mm256_set1_pd(1 - 0x1p-14), _CMP_GT_OQ);
+    return {TruncatedByte(k), close};
+}
+
 // The components of four lanes, byte k of each lane from component
 // picks[sector][k] (0 v, 1 p, 2 q, 3 t) as ShadeSector picks them.
 SWATCHER_AVX2 __m128i Pick(__m128i sector, __m128i v, __m128i p, __m128i q, __m128i t) {
@@ -481,12 +501,17 @@ SWATCHER_AVX2 SureByte TruncatedProduct(__m256d a, __m256d v, __m128 s) {
 
 // ShadeSector in four double lanes, for s in [0, 1] and v in [0, 1023], greys
 // (s = 0) included. q, t and p are each within 2^-41 of their exact value in
-// double, as they are in extended precision, and reach their float bytes
-// through monotonic steps (rounding to float, truncating, limiting to 255):
-// when x moved 2^-34 either way gives one byte, the extended value gives it
-// too. p truncated straight has its edges on whole numbers, where p often
-// lands; it takes the exact product above. Other lanes are left to the plain
-// code.
+// double, as they are in extended precision, so the two lie within 2^-40 of
+// each other, as SureByteOf needs. p truncated straight has its edges on whole
+// numbers, where p often lands; it takes the exact product above. Other lanes
+// are left to the plain code.
+//
+// With kFromBytes, s is an S byte over 255 rounded to float and v a whole V
+// byte, as the HSV -> RGB node has them. Then 1 - s is a multiple of 2^-32
+// below 1 and p = (1 - s) v one below 256: exact in double as in extended
+// precision, so p truncates and rounds to float as the plain code's does, with
+// no guard; every lane is in range; and q and t take the coarse check.
+template <bool kFromBytes>
 SWATCHER_AVX2 inline __attribute__((always_inline)) Shades4 ShadesOf4(__m128i sector, __m256d f,
                                                                       __m128 s, __m128 v) {
     const __m256d one = _mm256_set1_pd(1), sd = _mm256_cvtps_pd(s), vd = _mm256_cvtps_pd(v);
@@ -494,23 +519,32 @@ SWATCHER_AVX2 inline __attribute__((always_inline)) Shades4 ShadesOf4(__m128i se
     const __m256d q = _mm256_mul_pd(_mm256_sub_pd(one, _mm256_mul_pd(f, sd)), vd);
     const __m256d t =
         _mm256_mul_pd(_mm256_sub_pd(one, _mm256_mul_pd(_mm256_sub_pd(one, f), sd)), vd);
-    const SureByte pt = TruncatedProduct(_mm256_sub_pd(one, sd), vd, s);
-    const SureByte ps = SureByteOf(p), qs = SureByteOf(q), ts = SureByteOf(t);
+    __m128i pt, ps, qb, tb;
+    int sure;
+    if constexpr (kFromBytes) {
+        pt = _mm256_cvttpd_epi32(p);
+        ps = _mm_cvttps_epi32(_mm256_cvtpd_ps(p));
+        const CoarseByte qc = CoarseSureByteOf(q), tc = CoarseSureByteOf(t);
+        qb = qc.byte, tb = tc.byte;
+        sure = ~_mm256_movemask_pd(_mm256_or_pd(qc.unsure, tc.unsure));
+    } else {
+        const SureByte pts = TruncatedProduct(_mm256_sub_pd(one, sd), vd, s);
+        const SureByte pss = SureByteOf(p), qs = SureByteOf(q), ts = SureByteOf(t);
+        pt = pts.byte, ps = pss.byte, qb = qs.byte, tb = ts.byte;
+        const __m128 inRange = _mm_and_ps(
+            _mm_and_ps(_mm_cmpge_ps(s, _mm_setzero_ps()), _mm_cmple_ps(s, _mm_set1_ps(1))),
+            _mm_and_ps(_mm_cmpge_ps(v, _mm_setzero_ps()), _mm_cmple_ps(v, _mm_set1_ps(1023))));
+        const __m128i differs = _mm_or_si128(_mm_or_si128(pts.differs, pss.differs),
+                                             _mm_or_si128(qs.differs, ts.differs));
+        sure = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(differs, _mm_setzero_si128()))) &
+               _mm_movemask_ps(inRange);
+    }
     const __m128i vb = _mm_min_epi32(_mm_cvttps_epi32(v), _mm_set1_epi32(255));
     const __m128 grey = _mm_cmpeq_ps(s, _mm_setzero_ps());
-    const __m128 inRange = _mm_and_ps(
-        _mm_and_ps(_mm_cmpge_ps(s, _mm_setzero_ps()), _mm_cmple_ps(s, _mm_set1_ps(1))),
-        _mm_and_ps(_mm_cmpge_ps(v, _mm_setzero_ps()), _mm_cmple_ps(v, _mm_set1_ps(1023))));
-    const __m128i differs =
-        _mm_or_si128(_mm_or_si128(pt.differs, ps.differs), _mm_or_si128(qs.differs, ts.differs));
-    const int sure =
-        _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(differs, _mm_setzero_si128()))) &
-        _mm_movemask_ps(inRange);
     // p is truncated straight in sectors 0 and 1, through a float in the others;
     // greys are v throughout.
-    const __m128i pByte =
-        _mm_blendv_epi8(ps.byte, pt.byte, _mm_cmplt_epi32(sector, _mm_set1_epi32(2)));
-    const __m128i shaded = Pick(sector, vb, pByte, qs.byte, ts.byte);
+    const __m128i pByte = _mm_blendv_epi8(ps, pt, _mm_cmplt_epi32(sector, _mm_set1_epi32(2)));
+    const __m128i shaded = Pick(sector, vb, pByte, qb, tb);
     const __m128i grey3 = _mm_mullo_epi32(vb, _mm_set1_epi32(0x010101));
     return {_mm_blendv_epi8(shaded, grey3, _mm_castps_si128(grey)),
             ~(sure | _mm_movemask_ps(grey)) & 15};
@@ -524,7 +558,7 @@ SWATCHER_AVX2 void StoreShades4(const Shades4& c, __m128i keep, uint8_t* dst) {
 // HSVToRGBBytes's bytes in four lanes; greys need no sector.
 SWATCHER_AVX2 Shades4 HSVShades4(__m128 h, __m128 s, __m128 v) {
     const Sectors4 hue = SectorsOf4(h);
-    Shades4 c = ShadesOf4(hue.sector, hue.f, s, v);
+    Shades4 c = ShadesOf4<false>(hue.sector, hue.f, s, v);
     c.unsure |= hue.unsure & ~_mm_movemask_ps(_mm_cmpeq_ps(s, _mm_setzero_ps()));
     return c;
 }
@@ -553,9 +587,9 @@ SWATCHER_AVX2 void RGBBytesRowAvx2(const uint8_t* src, uint8_t* dst, size_t coun
         // byte; the saturation the S byte stands for: a byte times a float is
         // exact in extended precision, so rounding it once is the float product.
         const Sectors4 hue = SectorsOfBytes4(hues, part[0]);
-        const Shades4 c = ShadesOf4(hue.sector, hue.f,
-                                    _mm_mul_ps(_mm_cvtepi32_ps(part[1]), _mm_set1_ps(kOneOver255)),
-                                    _mm_cvtepi32_ps(part[2]));
+        const Shades4 c = ShadesOf4<true>(
+            hue.sector, hue.f, _mm_mul_ps(_mm_cvtepi32_ps(part[1]), _mm_set1_ps(kOneOver255)),
+            _mm_cvtepi32_ps(part[2]));
         // The unsure pixels come from a copy: dst may be src.
         alignas(16) uint8_t copy[16];
         _mm_store_si128(reinterpret_cast<__m128i*>(copy), pixels);
