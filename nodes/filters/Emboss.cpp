@@ -162,12 +162,29 @@ private:
 };
 
 #if defined(__x86_64__)
+// Shaded(a, 128 + d) in eight 32-bit lanes. With dark = d < 0, Shaded takes
+// a - (m * a) / 127 with m = -1 - d = ~d, or else a + (m * (255 - a)) / 127
+// with m = d, and limits it to a byte. The numerators are whole numbers below
+// 300 * 255; their float product with the float nearest 1/127 truncates to
+// the integer quotient for each of them, which a test checks.
+__attribute__((target("avx2"))) __m256i ShadedLevels(__m256i a, __m256i d) {
+    const __m256i dark = _mm256_cmpgt_epi32(_mm256_setzero_si256(), d);
+    const __m256i m = _mm256_xor_si256(d, dark);
+    const __m256i base = _mm256_xor_si256(a, _mm256_andnot_si256(dark, _mm256_set1_epi32(255)));
+    const __m256 numerator = _mm256_cvtepi32_ps(_mm256_mullo_epi32(m, base));
+    const __m256i q =
+        _mm256_cvttps_epi32(_mm256_mul_ps(numerator, _mm256_set1_ps(emboss::kOneOver127)));
+    const __m256i level = _mm256_add_epi32(a, _mm256_sub_epi32(_mm256_xor_si256(q, dark), dark));
+    return _mm256_min_epi32(_mm256_max_epi32(level, _mm256_setzero_si256()),
+                            _mm256_set1_epi32(255));
+}
+
 // Eight shaded pixels from x on, none at an edge, as FourPixels shades them:
-// the reliefs of two FourReliefs, their sums of squares in 32-bit lanes, then
-// the strength and the three shaded levels each by one gather of bytes (32-bit
-// loads, the low byte kept). The alpha byte is the centre's first byte.
-__attribute__((target("avx2"))) void EightShaded(const Neighbourhood& n, int x,
-                                                 const ShadeLevels& levels,
+// the reliefs of two FourReliefs, their sums of squares in 32-bit lanes, the
+// strength by one gather of bytes (32-bit loads, the low byte kept), then
+// d = ((shade / 2) * (strength - 128)) / 128 truncated toward zero, and the
+// three shaded levels. The alpha byte is the centre's first byte.
+__attribute__((target("avx2"))) void EightShaded(const Neighbourhood& n, int x, int shade,
                                                  const uint8_t* strengths, uint8_t* out) {
     const __m256i relief = _mm256_setr_m128i(FourReliefs(n, x), FourReliefs(n, x + 4));
     const __m256i byte = _mm256_set1_epi32(255);
@@ -178,15 +195,16 @@ __attribute__((target("avx2"))) void EightShaded(const Neighbourhood& n, int x,
     }
     const __m256i strength = _mm256_and_si256(
         _mm256_i32gather_epi32(reinterpret_cast<const int*>(strengths), sum, 1), byte);
-    const __m256i row = _mm256_slli_epi32(strength, 8);
+    const __m256i product = _mm256_mullo_epi32(_mm256_set1_epi32(shade / 2),
+                                               _mm256_sub_epi32(strength, _mm256_set1_epi32(128)));
+    const __m256i towardZero =
+        _mm256_and_si256(_mm256_srai_epi32(product, 31), _mm256_set1_epi32(127));
+    const __m256i d = _mm256_srai_epi32(_mm256_add_epi32(product, towardZero), 7);
     const __m256i centre = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(n.rows[1] + 4 * x));
     __m256i shaded = _mm256_slli_epi32(centre, 24);
-    const int* table = reinterpret_cast<const int*>(levels[0]);
     for (int c = 0; c < 3; ++c) {
         const __m256i a = _mm256_and_si256(_mm256_srli_epi32(centre, 8 * c), byte);
-        const __m256i level =
-            _mm256_and_si256(_mm256_i32gather_epi32(table, _mm256_add_epi32(row, a), 1), byte);
-        shaded = _mm256_or_si256(shaded, _mm256_slli_epi32(level, 8 * c));
+        shaded = _mm256_or_si256(shaded, _mm256_slli_epi32(ShadedLevels(a, d), 8 * c));
     }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * x), shaded);
 }
@@ -246,7 +264,7 @@ void Render(const Image& source, Image& target, int shade) {
 #if defined(__SSE2__)
 #if defined(__x86_64__)
             if (avx2 && levels)
-                for (; x + 8 < w; x += 8) EightShaded(n, x, *levels, strengths->data(), out);
+                for (; x + 8 < w; x += 8) EightShaded(n, x, shade, strengths->data(), out);
 #endif
             if (vector)
                 for (; x + 4 < w; x += 4) FourPixels(n, x, levels.get(), out);  // up to pixel x + 4

@@ -14,6 +14,10 @@ protected:
 };
 
 namespace emboss {
+// The float nearest 1/127: a whole number below 300 * 255 times it, rounded
+// to float and truncated, is that number / 127.
+constexpr float kOneOver127 = 1.0f / 127;
+
 // Target from source (the same size, different images), in row bands: four
 // pixels at a time where nothing wraps, shading through tables.
 void Render(const Image& source, Image& target, int shade);

@@ -9,6 +9,7 @@
 #include "nodes/filters/Blur.h"
 #include "nodes/filters/BrightnessContrast.h"
 #include "nodes/filters/Bump.h"
+#include "nodes/filters/Emboss.h"
 #include "nodes/filters/ColorSpace.h"
 #include "nodes/filters/FromHSV.h"
 #include "nodes/filters/Mixer.h"
@@ -113,6 +114,14 @@ TEST(BrightnessContrast, CorrectedReciprocalDividesExactlyForEverySum) {
             wrong += std::fma(std::fma(-guess, length, d), reciprocal, guess) != d / length;
         }
     }
+    EXPECT_EQ(wrong, 0);
+}
+
+// The shading's quotients by 127, taken in float for every numerator it meets.
+TEST(Emboss, FloatReciprocalOf127TruncatesToTheIntegerQuotient) {
+    int wrong = 0;
+    for (int x = 0; x < 300 * 255; ++x)
+        wrong += platform::TruncSingleToInt(static_cast<float>(x) * emboss::kOneOver127) != x / 127;
     EXPECT_EQ(wrong, 0);
 }
 
