@@ -4,6 +4,11 @@
 #include <iterator>
 
 #include "engine/RowBands.h"
+#include "platform/Simd.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -20,6 +25,64 @@ OffsetTable Offsets(int amount) {
 int Wrap(int shifted, int size) {
     return shifted < size ? shifted : shifted % size;
 }
+
+// One row's pixels from x on, through the offset tables: the byte loop below,
+// which the vector path finishes.
+struct RowJob {
+    const uint32_t* source;
+    const uint8_t *mapX, *mapY;  // the row's first pixel
+    int xChannel, yChannel;
+    const int *xOffsets, *yOffsets;
+    int w, h, y;
+    uint32_t* out;  // the row's first pixel
+};
+
+void DisplaceFrom(const RowJob& r, int x) {
+    for (; x < r.w; ++x) {
+        const int sy = Wrap(r.yOffsets[r.mapY[4 * x + r.yChannel]] + r.y, r.h);
+        const int sx = Wrap(r.xOffsets[r.mapX[4 * x + r.xChannel]] + x, r.w);
+        r.out[x] = r.source[sy * r.w + sx];
+    }
+}
+
+#if defined(__x86_64__)
+// Eight pixels at a time, for sides of at least 256: an offset (at most 255)
+// plus a position then wraps at most once, so one conditional subtraction is
+// Wrap. The offsets and the source pixels are gathered, the same integers the
+// byte loop reads; the source is never this node's own image here, so reading
+// eight before writing eight changes nothing.
+// Wrap for shifted < 2 size.
+__attribute__((target("avx2"))) __m256i WrapOnce(__m256i shifted, __m256i size) {
+    const __m256i below = _mm256_cmpgt_epi32(size, shifted);
+    return _mm256_sub_epi32(shifted, _mm256_andnot_si256(below, size));
+}
+
+// The map levels of eight pixels from x on.
+__attribute__((target("avx2"))) __m256i Levels(const uint8_t* map, int x, int channel) {
+    const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(map + 4 * x));
+    return _mm256_and_si256(_mm256_srl_epi32(pixels, _mm_cvtsi32_si128(8 * channel)),
+                            _mm256_set1_epi32(255));
+}
+
+__attribute__((target("avx2"))) void DisplaceRowAvx2(const RowJob& r) {
+    const __m256i w = _mm256_set1_epi32(r.w);
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    int x = 0;
+    for (; x + 8 <= r.w; x += 8) {
+        const __m256i ox = _mm256_i32gather_epi32(r.xOffsets, Levels(r.mapX, x, r.xChannel), 4);
+        const __m256i oy = _mm256_i32gather_epi32(r.yOffsets, Levels(r.mapY, x, r.yChannel), 4);
+        const __m256i sx =
+            WrapOnce(_mm256_add_epi32(ox, _mm256_add_epi32(lanes, _mm256_set1_epi32(x))), w);
+        const __m256i sy =
+            WrapOnce(_mm256_add_epi32(oy, _mm256_set1_epi32(r.y)), _mm256_set1_epi32(r.h));
+        const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(sy, w), sx);
+        const __m256i pixels =
+            _mm256_i32gather_epi32(reinterpret_cast<const int*>(r.source), index, 4);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.out + x), pixels);
+    }
+    DisplaceFrom(r, x);
+}
+#endif
 
 constexpr const char* kMapChannelOptions[] = {"Red", "Green", "Blue"};
 enum Slot { kAmountX, kXChannel, kAmountY, kYChannel, kSlotCount };
@@ -54,13 +117,29 @@ void DisplacementMap::Compute() {
     const uint8_t* mapY = inputImages[2]->bytes();
     const int w = image->width;
     const int h = image->height;
+    [[maybe_unused]] const bool vector = platform::ActiveSimd() == platform::SimdLevel::Avx2 &&
+                                         w >= 256 && h >= 256 && source != image->pixels;
     ForEachRow(h, NeighbourhoodRowOrder(), [&](int y0, int y1) {
-        for (int y = y0, i = y0 * w; y < y1; ++y) {
-            for (int x = 0; x < w; ++x, ++i) {
-                const int sy = Wrap(yOffsets[mapY[4 * i + yChannel]] + y, h);
-                const int sx = Wrap(xOffsets[mapX[4 * i + xChannel]] + x, w);
-                image->pixels[i] = source[sy * w + sx];
+        for (int y = y0; y < y1; ++y) {
+            const size_t first = static_cast<size_t>(y) * w;
+            const RowJob row{source,
+                             mapX + 4 * first,
+                             mapY + 4 * first,
+                             xChannel,
+                             yChannel,
+                             xOffsets.data(),
+                             yOffsets.data(),
+                             w,
+                             h,
+                             y,
+                             image->pixels + first};
+#if defined(__x86_64__)
+            if (vector) {
+                DisplaceRowAvx2(row);
+                continue;
             }
+#endif
+            DisplaceFrom(row, 0);
         }
     });
 }

@@ -11,6 +11,7 @@
 #include "nodes/filters/Blur.h"
 #include "nodes/filters/BrightnessContrast.h"
 #include "nodes/filters/Bump.h"
+#include "nodes/filters/DisplacementMap.h"
 #include "nodes/filters/ColorSpace.h"
 #include "nodes/filters/Emboss.h"
 #include "nodes/filters/EnvMap.h"
@@ -191,6 +192,8 @@ const Case kCases[] = {
     {Bump::kTypeId, 513, 512, 1, {-200, 90, 30, 255}},  // more pixels than gradients
     {Bump::kTypeId, 1, 5, 1, {-200, 90, 30, 255}},
     {Bump::kTypeId, 9, 1, 1, {40, -255, 0, 3}},
+    {DisplacementMap::kTypeId, 300, 257, 3, {255, 0, 255, 1}},  // wraps on both axes
+    {DisplacementMap::kTypeId, 257, 256, 3, {17, 2, 0, 0}},
     {EnvMap::kTypeId, 301, 257, 0, {255, 700, 3}},
     {EnvMap::kTypeId, 67, 33, 0, {1, 0, 1}},
     {SinePlasma::kTypeId, 67, 33, 0, {}},
