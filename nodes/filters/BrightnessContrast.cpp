@@ -20,9 +20,10 @@ namespace {
 
 constexpr double kPerLevel = 0.00392156862745098;  // the double nearest 1/255
 constexpr int kMaxSquareSum = 4 * 128 * 128;       // four deviations of at most 128
+constexpr int kSums = kMaxSquareSum + 1;
 
 // The deviation vector's length L and L^e, both doubles, for one integer sum of
-// squares. Adjacent, so one load fetches both.
+// squares; adjacent, so one load fetches both.
 struct Scale {
     double length;
     double power;
@@ -43,24 +44,41 @@ Scale ScaleOf(int sum, double exponent) {
     return {length, std::pow(length, exponent)};
 }
 
-// L and L^e for every sum the source can hold, worked out before the bands run
-// so that they only read it. A source with fewer pixels than sums only needs
-// its own.
-std::vector<Scale> ScalesFor(const Image& source, double exponent) {
-    std::vector<Scale> scales(kMaxSquareSum + 1);
-    if (source.pixelCount > kMaxSquareSum) {
-        // Each entry is its own: filled on every core, as the pixels are.
-        ForEachRow(kMaxSquareSum + 1, RowOrder::kAnyOrder, [&](int s0, int s1) {
-            for (int sum = s0; sum < s1; ++sum) scales[sum] = ScaleOf(sum, exponent);
-        });
-        return scales;
+}  // namespace
+
+struct BrightnessContrast::ScaleTable {
+    explicit ScaleTable(double e) : exponent(e), values(2 * kSums) {}
+    void Set(int sum) {
+        const Scale scale = ScaleOf(sum, exponent);
+        values[sum] = scale.length, values[kSums + sum] = scale.power;
     }
+    Scale operator[](int sum) const { return {values[sum], values[kSums + sum]}; }
+    const double* powers() const { return &values[kSums]; }
+
+    double exponent;
+    std::vector<double> values;  // L by sum of squares, then L^e by sum: one block
+};
+
+namespace {
+
+using ScaleTable = BrightnessContrast::ScaleTable;
+
+// L and L^e for every sum of squares, each entry its own: filled on every
+// core, as the pixels are.
+std::shared_ptr<const ScaleTable> CompleteTable(double exponent) {
+    auto table = std::make_shared<ScaleTable>(exponent);
+    ForEachRow(kSums, RowOrder::kAnyOrder, [&](int s0, int s1) {
+        for (int sum = s0; sum < s1; ++sum) table->Set(sum);
+    });
+    return table;
+}
+
+// A source with fewer pixels than sums only needs its own.
+std::shared_ptr<const ScaleTable> TableFor(const Image& source, double exponent) {
+    auto table = std::make_shared<ScaleTable>(exponent);
     const uint8_t* pixel = source.bytes();
-    for (int i = 0; i < source.pixelCount; ++i, pixel += 4) {
-        const int sum = SquareSum(pixel);
-        scales[sum] = ScaleOf(sum, exponent);
-    }
-    return scales;
+    for (int i = 0; i < source.pixelCount; ++i, pixel += 4) table->Set(SquareSum(pixel));
+    return table;
 }
 
 // One pixel in the double chain: (deviation / L) * L^e, truncated, plus
@@ -198,13 +216,18 @@ void BrightnessContrast::Compute() {
     const int brightness = value(kBrightness);
     const double exponent = (value(kContrast) + 255) * kPerLevel;
     const Image& src = *inputImages[0];
-    const std::vector<Scale> scales = ScalesFor(src, exponent);
+    // The complete table depends on Contrast alone; it is worked out before
+    // the bands run, so that they only read it.
+    std::shared_ptr<const ScaleTable> table;
+    if (src.pixelCount >= kSums) {
+        if (!complete_ || complete_->exponent != exponent) complete_ = CompleteTable(exponent);
+        table = complete_;
+    } else {
+        table = TableFor(src, exponent);
+    }
+    const ScaleTable& scales = *table;
     const int bias = brightness + 127;
-    const platform::SimdLevel level = platform::ActiveSimd();
-    [[maybe_unused]] const bool vector = level != platform::SimdLevel::Plain;
-    std::vector<double> powers;
-    if (level == platform::SimdLevel::Avx2)
-        for (const Scale& scale : scales) powers.push_back(scale.power);
+    [[maybe_unused]] const platform::SimdLevel level = platform::ActiveSimd();
     // Each pixel depends on the same pixel of the source only, read whole before
     // it is written (the source may be this image).
     ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
@@ -212,10 +235,11 @@ void BrightnessContrast::Compute() {
         uint8_t* target = image->pixel(0, y0);
         const uint8_t* end = image->pixel(0, y1);
 #if defined(__x86_64__)
-        if (!powers.empty()) return AdjustAvx2(source, target, end, powers.data(), bias);
+        if (level == platform::SimdLevel::Avx2)
+            return AdjustAvx2(source, target, end, scales.powers(), bias);
 #endif
 #if defined(__SSE2__)
-        if (vector) {
+        if (level != platform::SimdLevel::Plain) {
             const __m128i biases = _mm_set1_epi32(bias);
             for (; target != end; source += 4, target += 4)
                 AdjustPixel(source, target, scales[SquareSum(source)], biases);

@@ -102,6 +102,25 @@ TEST(BrightnessContrast, VectorPathMatchesThePlainLoop) {
     }
 }
 
+// One node kept across renders at a size whose table covers every sum: each
+// Contrast takes its own table, also when it comes back.
+TEST(BrightnessContrast, EachContrastRendersWithItsOwnTable) {
+    const int w = 257, h = 256;
+    const Pixels source = RandomBytes(w * h, 5);
+    NodeRegistry registry;
+    NodeGraph graph(w, h);
+    Node* filter = graph.AddNode(registry.CreateNode(BrightnessContrast::kTypeId));
+    Node* input = graph.AddNode(std::make_unique<StoreNode>(w, h));
+    std::ranges::copy(source, input->image->bytes());
+    graph.Connect(input->outputPin.get(), filter->inputPins[0].get());
+    for (int contrast : {60, -100, 60}) {
+        filter->param(1).SetValue(static_cast<int16_t>(contrast));
+        input->visited = 1, filter->visited = 0;
+        filter->Update();
+        EXPECT_EQ(Bytes(*filter->image), PlainBrightnessContrast(source, 0, contrast)) << contrast;
+    }
+}
+
 // The AVX2 path divides a deviation by L = sqrt(sum) as deviation * (1 / L)
 // corrected by its fused residual: the correctly rounded quotient for every
 // deviation and every sum.
