@@ -33,6 +33,7 @@ struct RowJob {
     const uint8_t *mapX, *mapY;  // the row's first pixel
     int xChannel, yChannel;
     const int *xOffsets, *yOffsets;
+    int amountX, amountY;
     int w, h, y;
     uint32_t* out;  // the row's first pixel
 };
@@ -46,31 +47,36 @@ void DisplaceFrom(const RowJob& r, int x) {
 }
 
 #if defined(__x86_64__)
-// Eight pixels at a time, for sides of at least 256: an offset (at most 255)
-// plus a position then wraps at most once, so one conditional subtraction is
-// Wrap. The offsets and the source pixels are gathered, the same integers the
-// byte loop reads; the source is never this node's own image here, so reading
-// eight before writing eight changes nothing.
 // Wrap for shifted < 2 size.
 __attribute__((target("avx2"))) __m256i WrapOnce(__m256i shifted, __m256i size) {
     const __m256i below = _mm256_cmpgt_epi32(size, shifted);
     return _mm256_sub_epi32(shifted, _mm256_andnot_si256(below, size));
 }
 
-// The map levels of eight pixels from x on.
-__attribute__((target("avx2"))) __m256i Levels(const uint8_t* map, int x, int channel) {
+// The offsets of eight pixels from x on: (level * amount) / 255, as the table
+// holds them, by a product and a shift.
+__attribute__((target("avx2"))) __m256i Offsets8(const uint8_t* map, int x, int channel,
+                                                 int amount) {
+    using namespace displacement;
     const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(map + 4 * x));
-    return _mm256_and_si256(_mm256_srl_epi32(pixels, _mm_cvtsi32_si128(8 * channel)),
-                            _mm256_set1_epi32(255));
+    const __m256i level = _mm256_and_si256(_mm256_srl_epi32(pixels, _mm_cvtsi32_si128(8 * channel)),
+                                           _mm256_set1_epi32(255));
+    const __m256i product = _mm256_mullo_epi32(level, _mm256_set1_epi32(amount));
+    return _mm256_srli_epi32(_mm256_mullo_epi32(product, _mm256_set1_epi32(kBy255Multiplier)),
+                             kBy255Shift);
 }
 
+// Eight pixels at a time, for sides of at least 256: an offset (at most 255)
+// plus a position then wraps at most once, so one conditional subtraction is
+// Wrap. The source pixels are gathered; the source is never this node's own
+// image here, so reading eight before writing eight changes nothing.
 __attribute__((target("avx2"))) void DisplaceRowAvx2(const RowJob& r) {
     const __m256i w = _mm256_set1_epi32(r.w);
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     int x = 0;
     for (; x + 8 <= r.w; x += 8) {
-        const __m256i ox = _mm256_i32gather_epi32(r.xOffsets, Levels(r.mapX, x, r.xChannel), 4);
-        const __m256i oy = _mm256_i32gather_epi32(r.yOffsets, Levels(r.mapY, x, r.yChannel), 4);
+        const __m256i ox = Offsets8(r.mapX, x, r.xChannel, r.amountX);
+        const __m256i oy = Offsets8(r.mapY, x, r.yChannel, r.amountY);
         const __m256i sx =
             WrapOnce(_mm256_add_epi32(ox, _mm256_add_epi32(lanes, _mm256_set1_epi32(x))), w);
         const __m256i sy =
@@ -110,8 +116,9 @@ DisplacementMap::DisplacementMap(int width, int height)
 void DisplacementMap::Compute() {
     const int xChannel = value(kXChannel);
     const int yChannel = value(kYChannel);
-    const OffsetTable xOffsets = Offsets(value(kAmountX));
-    const OffsetTable yOffsets = Offsets(value(kAmountY));
+    const int amountX = value(kAmountX), amountY = value(kAmountY);
+    const OffsetTable xOffsets = Offsets(amountX);
+    const OffsetTable yOffsets = Offsets(amountY);
     const uint32_t* source = inputImages[0]->pixels;
     const uint8_t* mapX = inputImages[1]->bytes();
     const uint8_t* mapY = inputImages[2]->bytes();
@@ -129,6 +136,8 @@ void DisplacementMap::Compute() {
                              yChannel,
                              xOffsets.data(),
                              yOffsets.data(),
+                             amountX,
+                             amountY,
                              w,
                              h,
                              y,

@@ -12,3 +12,10 @@ public:
 protected:
     void Compute() override;
 };
+
+namespace displacement {
+// level * amount / 255 for levels and amounts of 0 .. 255 as a product and a
+// shift: (x * kBy255Multiplier) >> kBy255Shift is x / 255 for every such x.
+constexpr int kBy255Multiplier = 32897;
+constexpr int kBy255Shift = 23;
+}  // namespace displacement

@@ -9,8 +9,9 @@
 #include "nodes/filters/Blur.h"
 #include "nodes/filters/BrightnessContrast.h"
 #include "nodes/filters/Bump.h"
-#include "nodes/filters/Emboss.h"
 #include "nodes/filters/ColorSpace.h"
+#include "nodes/filters/DisplacementMap.h"
+#include "nodes/filters/Emboss.h"
 #include "nodes/filters/FromHSV.h"
 #include "nodes/filters/Mixer.h"
 #include "nodes/filters/ToHSV.h"
@@ -141,6 +142,13 @@ TEST(Emboss, FloatReciprocalOf127TruncatesToTheIntegerQuotient) {
     int wrong = 0;
     for (int x = 0; x < 300 * 255; ++x)
         wrong += platform::TruncSingleToInt(static_cast<float>(x) * emboss::kOneOver127) != x / 127;
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(DisplacementMap, ProductAndShiftDivideEveryOffsetNumeratorBy255) {
+    using namespace displacement;
+    int wrong = 0;
+    for (int x = 0; x <= 255 * 255; ++x) wrong += (x * kBy255Multiplier) >> kBy255Shift != x / 255;
     EXPECT_EQ(wrong, 0);
 }
 
