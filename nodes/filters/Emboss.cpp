@@ -179,14 +179,31 @@ __attribute__((target("avx2"))) __m256i ShadedLevels(__m256i a, __m256i d) {
                             _mm256_set1_epi32(255));
 }
 
+// FourReliefs for eight pixels from x on, none at an edge: 128 plus the right
+// column less the left, row by row, the same integers within 16 bits. Unpacking
+// and packing both work within 128-bit halves, so the order is kept.
+__attribute__((target("avx2"))) __m256i EightReliefs(const Neighbourhood& n, int x) {
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i low = _mm256_set1_epi16(128), high = low;
+    for (const uint8_t* row : n.rows) {
+        const __m256i left = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 4 * x - 4));
+        const __m256i right = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 4 * x + 4));
+        low = _mm256_sub_epi16(_mm256_add_epi16(low, _mm256_unpacklo_epi8(right, zero)),
+                               _mm256_unpacklo_epi8(left, zero));
+        high = _mm256_sub_epi16(_mm256_add_epi16(high, _mm256_unpackhi_epi8(right, zero)),
+                                _mm256_unpackhi_epi8(left, zero));
+    }
+    return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(0x00FFFFFF));
+}
+
 // Eight shaded pixels from x on, none at an edge, as FourPixels shades them:
-// the reliefs of two FourReliefs, their sums of squares in 32-bit lanes, the
+// the reliefs, their sums of squares in 32-bit lanes, the
 // strength by one gather of bytes (32-bit loads, the low byte kept), then
 // d = ((shade / 2) * (strength - 128)) / 128 truncated toward zero, and the
 // three shaded levels. The alpha byte is the centre's first byte.
 __attribute__((target("avx2"))) void EightShaded(const Neighbourhood& n, int x, int shade,
                                                  const uint8_t* strengths, uint8_t* out) {
-    const __m256i relief = _mm256_setr_m128i(FourReliefs(n, x), FourReliefs(n, x + 4));
+    const __m256i relief = EightReliefs(n, x);
     const __m256i byte = _mm256_set1_epi32(255);
     __m256i sum = _mm256_setzero_si256();
     for (int c = 0; c < 3; ++c) {
