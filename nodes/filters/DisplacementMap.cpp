@@ -26,23 +26,22 @@ int Wrap(int shifted, int size) {
     return shifted < size ? shifted : shifted % size;
 }
 
-// One row's pixels from x on, through the offset tables: the byte loop below,
-// which the vector path finishes.
-struct RowJob {
+// What one update reads and writes.
+struct Displacement {
     const uint32_t* source;
-    const uint8_t *mapX, *mapY;  // the row's first pixel
-    int xChannel, yChannel;
-    const int *xOffsets, *yOffsets;
-    int amountX, amountY;
-    int w, h, y;
-    uint32_t* out;  // the row's first pixel
+    const uint8_t *mapX, *mapY;
+    int xChannel, yChannel, amountX, amountY;
+    const int *xOffsets, *yOffsets;  // by map level
+    int w, h;
+    uint32_t* target;
 };
 
-void DisplaceFrom(const RowJob& r, int x) {
-    for (; x < r.w; ++x) {
-        const int sy = Wrap(r.yOffsets[r.mapY[4 * x + r.yChannel]] + r.y, r.h);
-        const int sx = Wrap(r.xOffsets[r.mapX[4 * x + r.xChannel]] + x, r.w);
-        r.out[x] = r.source[sy * r.w + sx];
+// Row y's pixels from x on, through the offset tables, in order.
+void DisplaceRow(const Displacement& d, int y, int x) {
+    for (int i = y * d.w + x; x < d.w; ++x, ++i) {
+        const int sy = Wrap(d.yOffsets[d.mapY[4 * i + d.yChannel]] + y, d.h);
+        const int sx = Wrap(d.xOffsets[d.mapX[4 * i + d.xChannel]] + x, d.w);
+        d.target[i] = d.source[sy * d.w + sx];
     }
 }
 
@@ -70,23 +69,26 @@ __attribute__((target("avx2"))) __m256i Offsets8(const uint8_t* map, int x, int 
 // plus a position then wraps at most once, so one conditional subtraction is
 // Wrap. The source pixels are gathered; the source is never this node's own
 // image here, so reading eight before writing eight changes nothing.
-__attribute__((target("avx2"))) void DisplaceRowAvx2(const RowJob& r) {
-    const __m256i w = _mm256_set1_epi32(r.w);
+__attribute__((target("avx2"))) void DisplaceRowAvx2(const Displacement& d, int y) {
+    const __m256i w = _mm256_set1_epi32(d.w);
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const uint8_t* mapX = d.mapX + 4 * static_cast<size_t>(y) * d.w;
+    const uint8_t* mapY = d.mapY + 4 * static_cast<size_t>(y) * d.w;
+    uint32_t* target = d.target + static_cast<size_t>(y) * d.w;
     int x = 0;
-    for (; x + 8 <= r.w; x += 8) {
-        const __m256i ox = Offsets8(r.mapX, x, r.xChannel, r.amountX);
-        const __m256i oy = Offsets8(r.mapY, x, r.yChannel, r.amountY);
+    for (; x + 8 <= d.w; x += 8) {
+        const __m256i ox = Offsets8(mapX, x, d.xChannel, d.amountX);
+        const __m256i oy = Offsets8(mapY, x, d.yChannel, d.amountY);
         const __m256i sx =
             WrapOnce(_mm256_add_epi32(ox, _mm256_add_epi32(lanes, _mm256_set1_epi32(x))), w);
         const __m256i sy =
-            WrapOnce(_mm256_add_epi32(oy, _mm256_set1_epi32(r.y)), _mm256_set1_epi32(r.h));
+            WrapOnce(_mm256_add_epi32(oy, _mm256_set1_epi32(y)), _mm256_set1_epi32(d.h));
         const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(sy, w), sx);
         const __m256i pixels =
-            _mm256_i32gather_epi32(reinterpret_cast<const int*>(r.source), index, 4);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.out + x), pixels);
+            _mm256_i32gather_epi32(reinterpret_cast<const int*>(d.source), index, 4);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(target + x), pixels);
     }
-    DisplaceFrom(r, x);
+    DisplaceRow(d, y, x);
 }
 #endif
 
@@ -114,41 +116,32 @@ DisplacementMap::DisplacementMap(int width, int height)
 // An input that is this node's own image is read while writing, in row
 // order, and gives what that order gives.
 void DisplacementMap::Compute() {
-    const int xChannel = value(kXChannel);
-    const int yChannel = value(kYChannel);
     const int amountX = value(kAmountX), amountY = value(kAmountY);
     const OffsetTable xOffsets = Offsets(amountX);
     const OffsetTable yOffsets = Offsets(amountY);
-    const uint32_t* source = inputImages[0]->pixels;
-    const uint8_t* mapX = inputImages[1]->bytes();
-    const uint8_t* mapY = inputImages[2]->bytes();
-    const int w = image->width;
-    const int h = image->height;
+    const Displacement d{inputImages[0]->pixels,
+                         inputImages[1]->bytes(),
+                         inputImages[2]->bytes(),
+                         value(kXChannel),
+                         value(kYChannel),
+                         amountX,
+                         amountY,
+                         xOffsets.data(),
+                         yOffsets.data(),
+                         image->width,
+                         image->height,
+                         image->pixels};
     [[maybe_unused]] const bool vector = platform::ActiveSimd() == platform::SimdLevel::Avx2 &&
-                                         w >= 256 && h >= 256 && source != image->pixels;
-    ForEachRow(h, NeighbourhoodRowOrder(), [&](int y0, int y1) {
+                                         d.w >= 256 && d.h >= 256 && d.source != d.target;
+    ForEachRow(d.h, NeighbourhoodRowOrder(), [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
-            const size_t first = static_cast<size_t>(y) * w;
-            const RowJob row{source,
-                             mapX + 4 * first,
-                             mapY + 4 * first,
-                             xChannel,
-                             yChannel,
-                             xOffsets.data(),
-                             yOffsets.data(),
-                             amountX,
-                             amountY,
-                             w,
-                             h,
-                             y,
-                             image->pixels + first};
 #if defined(__x86_64__)
             if (vector) {
-                DisplaceRowAvx2(row);
+                DisplaceRowAvx2(d, y);
                 continue;
             }
 #endif
-            DisplaceFrom(row, 0);
+            DisplaceRow(d, y, 0);
         }
     });
 }
