@@ -35,7 +35,8 @@ void Feed(NodeGraph& graph, Node* from, Node* to, int pin) {
 bool RegisterNodeBenchmark(const std::string& name, void (*fn)(benchmark::State&)) {
     using platform::SimdLevel;
     const SimdLevel top = platform::DetectedSimd();
-    for (SimdLevel level : {SimdLevel::Plain, SimdLevel::Sse2, SimdLevel::Avx2}) {
+    for (SimdLevel level :
+         {SimdLevel::Plain, SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512}) {
         if (level > top || (level == SimdLevel::Plain && top != SimdLevel::Plain)) continue;
         const std::string row = name + "/" + platform::SimdName(level);
         benchmark::RegisterBenchmark(row.c_str(), [fn, level](benchmark::State& state) {

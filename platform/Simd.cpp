@@ -9,8 +9,11 @@ namespace {
 SimdLevel CpuLevel() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return SimdLevel::Avx2;
-    return SimdLevel::Sse2;
+    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return SimdLevel::Sse2;
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl"))
+        return SimdLevel::Avx512;
+    return SimdLevel::Avx2;
 #else
     return SimdLevel::Plain;
 #endif
@@ -22,13 +25,14 @@ SimdLevel Lower(SimdLevel a, SimdLevel b) {
 
 SimdLevel RequestedLevel() {
     const char* env = std::getenv("SWATCHER_SIMD");
-    if (env == nullptr) return SimdLevel::Avx2;
+    if (env == nullptr) return SimdLevel::Avx512;
     if (std::strcmp(env, "plain") == 0) return SimdLevel::Plain;
     if (std::strcmp(env, "sse2") == 0) return SimdLevel::Sse2;
-    return SimdLevel::Avx2;
+    if (std::strcmp(env, "avx2") == 0) return SimdLevel::Avx2;
+    return SimdLevel::Avx512;
 }
 
-SimdLevel override_ = SimdLevel::Avx2;
+SimdLevel override_ = SimdLevel::Avx512;
 bool overridden_ = false;
 
 }  // namespace
@@ -50,6 +54,8 @@ const char* SimdName(SimdLevel level) {
             return "sse2";
         case SimdLevel::Avx2:
             return "avx2";
+        case SimdLevel::Avx512:
+            return "avx512";
     }
     return "plain";
 }

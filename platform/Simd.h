@@ -7,20 +7,21 @@
 namespace platform {
 
 enum class SimdLevel {
-    Plain,  // portable code only (any CPU, and the reference)
-    Sse2,   // x86-64 baseline
-    Avx2,   // x86-64 with AVX2 and FMA
+    Plain,   // portable code only (any CPU, and the reference)
+    Sse2,    // x86-64 baseline
+    Avx2,    // x86-64 with AVX2 and FMA
+    Avx512,  // and AVX-512 F, BW, DQ and VL; kernels without a wider path use their AVX2 one
 };
 
 // The level the CPU supports, lowered by SWATCHER_SIMD ("plain", "sse2",
-// "avx2"); read once, on first use.
+// "avx2", "avx512"); read once, on first use.
 SimdLevel DetectedSimd();
 
 // The level kernels dispatch on: DetectedSimd() unless a ScopedSimdLevel is
 // active. Read it once per node update, not per pixel.
 SimdLevel ActiveSimd();
 
-// "plain", "sse2" or "avx2", for benchmark and test names.
+// "plain", "sse2", "avx2" or "avx512", for benchmark and test names.
 const char* SimdName(SimdLevel level);
 
 // Lowers the active level for the scope's lifetime (never raises it above

@@ -292,7 +292,7 @@ void BlurColumns(Image& image, int r, [[maybe_unused]] float factor, const uint8
         std::memcpy(&ring[count * (y % ringRows)], out, count);
         size_t i = 0;
 #if defined(__x86_64__)
-        if (level == platform::SimdLevel::Avx2)
+        if (level >= platform::SimdLevel::Avx2)
             i = BlurRowBytesAvx2(entering, leaving, sum.data(), out, count, m);
 #endif
 #if defined(__SSE2__)
@@ -354,7 +354,7 @@ void Blur::Compute() {
         };
         int y = y0;
 #if defined(__x86_64__)
-        if (multiply && level == platform::SimdLevel::Avx2)
+        if (multiply && level >= platform::SimdLevel::Avx2)
             for (; y + 2 <= y1; y += 2)
                 BlurTwoRowsMultiplying(sourceRow(y, 0), sourceRow(y + 1, 1), image->pixel(0, y),
                                        image->pixel(0, y + 1), width, rh, mh);

@@ -283,7 +283,7 @@ void Bump::Compute() {
     // The plain level keeps the per-pixel loop as the reference.
     const bool plain =
         &source == image.get() || platform::ActiveSimd() == platform::SimdLevel::Plain;
-    const bool fill = !plain && platform::ActiveSimd() == platform::SimdLevel::Avx2 &&
+    const bool fill = !plain && platform::ActiveSimd() >= platform::SimdLevel::Avx2 &&
                       source.pixelCount > 511 * 511;
     if (fill) factor.FillAll();
     const uint16_t* filled = fill ? factor.Filled() : nullptr;

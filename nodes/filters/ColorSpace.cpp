@@ -632,7 +632,7 @@ SWATCHER_AVX2 void HSVToRGBBatchAvx2(const HSVPlanes& hsv, int count, uint8_t* p
 }
 
 bool Avx2() {
-    return platform::ActiveSimd() == platform::SimdLevel::Avx2;
+    return platform::ActiveSimd() >= platform::SimdLevel::Avx2;
 }
 
 #endif

@@ -131,7 +131,7 @@ void DisplacementMap::Compute() {
                          image->width,
                          image->height,
                          image->pixels};
-    [[maybe_unused]] const bool vector = platform::ActiveSimd() == platform::SimdLevel::Avx2 &&
+    [[maybe_unused]] const bool vector = platform::ActiveSimd() >= platform::SimdLevel::Avx2 &&
                                          d.w >= 256 && d.h >= 256 && d.source != d.target;
     ForEachRow(d.h, NeighbourhoodRowOrder(), [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {

@@ -271,7 +271,7 @@ void Render(const Image& source, Image& target, int shade) {
         shade > 0 ? std::make_unique<ShadeLevels>(shade) : nullptr;
     const int w = target.width;
     [[maybe_unused]] const bool vector = platform::ActiveSimd() != platform::SimdLevel::Plain;
-    [[maybe_unused]] const bool avx2 = platform::ActiveSimd() == platform::SimdLevel::Avx2;
+    [[maybe_unused]] const bool avx2 = platform::ActiveSimd() >= platform::SimdLevel::Avx2;
     ForEachRow(target.height, RowOrder::kAnyOrder, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const Neighbourhood n(source, y);

@@ -146,7 +146,7 @@ void EnvMap::Compute() {
     const int cy = image->height / 2;
     const int h = image->height;
     // rmax 0 has no distance scale: the plain code's case.
-    const bool avx2 = platform::ActiveSimd() == platform::SimdLevel::Avx2 && spot.rmax != 0;
+    const bool avx2 = platform::ActiveSimd() >= platform::SimdLevel::Avx2 && spot.rmax != 0;
     // Every pixel depends on its squared distance from the centre only: rows
     // cy - d and cy + d are the same row, so each band step d writes both from
     // one row of levels.

@@ -100,7 +100,7 @@ void RowAvx2(Shift shift, const uint8_t* src, uint8_t* dst, size_t count) {
 
 void Row(Shift shift, const uint8_t* src, uint8_t* dst, size_t count) {
 #if defined(__x86_64__)
-    if (platform::ActiveSimd() == platform::SimdLevel::Avx2) return RowAvx2(shift, src, dst, count);
+    if (platform::ActiveSimd() >= platform::SimdLevel::Avx2) return RowAvx2(shift, src, dst, count);
 #endif
     for (size_t i = 0; i < count; ++i) Pixel(shift, src + 4 * i, dst + 4 * i);
 }

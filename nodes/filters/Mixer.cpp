@@ -116,7 +116,7 @@ void MixAtActiveLevel(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t cou
                       uint32_t ampB) {
 #if defined(__SSE2__)
     const platform::SimdLevel level = platform::ActiveSimd();
-    if (level == platform::SimdLevel::Avx2)
+    if (level >= platform::SimdLevel::Avx2)
         return MixBytesAvx2<kMultiply>(a, b, d, count, ampA, ampB);
     if (level == platform::SimdLevel::Sse2) return MixBytes<kMultiply>(a, b, d, count, ampA, ampB);
 #endif
@@ -242,7 +242,7 @@ __attribute__((target("avx2"))) void AdjustByLength4(bool rotate, float k, const
 // RGBToHSVBatch gives RGBToHSV's floats.
 void HSVMode::Row(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count) const {
 #if defined(__x86_64__)
-    if (platform::ActiveSimd() == platform::SimdLevel::Avx2) return RowAvx2(a, b, d, count);
+    if (platform::ActiveSimd() >= platform::SimdLevel::Avx2) return RowAvx2(a, b, d, count);
 #endif
     for (size_t i = 0; i < count; ++i) (*this)(a + 4 * i, b + 4 * i, d + 4 * i);
 }

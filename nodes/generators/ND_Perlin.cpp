@@ -350,7 +350,7 @@ void AddOctave(const Lattice& lattice, int cell, float amp, int W, int H, float*
         const Column<long double>& c = columns[x];
         narrow[x] = {platform::dbl(c.f), platform::dbl(c.s), c.fMinus1, c.c0, c.c1};
     }
-    if (platform::ActiveSimd() != platform::SimdLevel::Avx2)
+    if (platform::ActiveSimd() < platform::SimdLevel::Avx2)
         return AddRows(lattice, narrow, nullptr, cell, amp, W, H, acc);
     const ColumnPlanes planes = PlanesOf(narrow);
     AddRows(lattice, narrow, &planes, cell, amp, W, H, acc);
@@ -445,7 +445,7 @@ void ND_Perlin::Compute() {
         cell /= 2;
     }
 
-    [[maybe_unused]] const bool avx2 = platform::ActiveSimd() == platform::SimdLevel::Avx2;
+    [[maybe_unused]] const bool avx2 = platform::ActiveSimd() >= platform::SimdLevel::Avx2;
     ForEachRow(H, RowOrder::kAnyOrder, [&](int y0, int y1) {
         size_t i = static_cast<size_t>(y0) * W;
         const size_t end = static_cast<size_t>(y1) * W;

@@ -93,7 +93,7 @@ void RawNoise::Compute() {
     // so any banding draws exactly the serial sequence.
     const platform::RandStream start(platform::RandState());
     const uint64_t rowDraws = 4 * static_cast<uint64_t>(image->width);
-    [[maybe_unused]] const bool avx2 = platform::ActiveSimd() == platform::SimdLevel::Avx2;
+    [[maybe_unused]] const bool avx2 = platform::ActiveSimd() >= platform::SimdLevel::Avx2;
     ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
         const platform::RandStream stream = start.Skipped(rowDraws * static_cast<uint64_t>(y0));
         uint8_t* bytes = image->pixel(0, y0);

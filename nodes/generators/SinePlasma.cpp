@@ -150,7 +150,7 @@ void SinePlasma::Compute() {
     const Wave wy = WaveTerms(H, value(kAmpY), fy, py, py2);
     const int64_t wh = static_cast<int64_t>(W) * H;
     [[maybe_unused]] const bool avx2 =
-        platform::ActiveSimd() == platform::SimdLevel::Avx2 && wh <= kMaxVectorPixels;
+        platform::ActiveSimd() >= platform::SimdLevel::Avx2 && wh <= kMaxVectorPixels;
     // Each pixel depends on its position only.
     ForEachRow(H, RowOrder::kAnyOrder, [&](int yBegin, int yEnd) {
         std::vector<uint8_t> levels(W);

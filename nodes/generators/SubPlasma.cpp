@@ -209,7 +209,7 @@ void SubPlasma::Compute() {
     std::vector<CubicWeights> weights;  // by offset from the seed to the left
     for (int o = 0; o < std::min(step, W); ++o)
         weights.emplace_back(static_cast<long double>(o) / step);
-    const bool avx2 = platform::ActiveSimd() == platform::SimdLevel::Avx2;
+    const bool avx2 = platform::ActiveSimd() >= platform::SimdLevel::Avx2;
     WeightPlanes planes;
     for (const CubicWeights& w : weights) {
         planes.t3.push_back(platform::dbl(w.t3));
@@ -254,7 +254,7 @@ void subplasma::CubicRow(const uint8_t* a, const uint8_t* b, const uint8_t* c, c
     const CubicWeights w(t);
     int x = 0;
 #if defined(__x86_64__)
-    if (platform::ActiveSimd() == platform::SimdLevel::Avx2)
+    if (platform::ActiveSimd() >= platform::SimdLevel::Avx2)
         x = CubicRowAvx2(a, b, c, d, w, width, out);
 #endif
     for (; x < width; ++x) out[x] = Cubic(a[x], b[x], c[x], d[x], w);

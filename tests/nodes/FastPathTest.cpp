@@ -31,7 +31,8 @@ namespace {
 using platform::ScopedSimdLevel;
 using platform::SimdLevel;
 
-constexpr SimdLevel kLevels[] = {SimdLevel::Plain, SimdLevel::Sse2, SimdLevel::Avx2};
+constexpr SimdLevel kLevels[] = {SimdLevel::Plain, SimdLevel::Sse2, SimdLevel::Avx2,
+                                 SimdLevel::Avx512};
 
 // A row of pixels of A and B, written to d; and one pixel of each, the plain way.
 using Row = std::function<void(const uint8_t* a, const uint8_t* b, uint8_t* d, size_t count)>;
