@@ -194,16 +194,17 @@ __attribute__((target("avx2,fma"))) void AdjustAvx2(const uint8_t* source, uint8
         AdjustPixels4(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)), powers, biases));
     std::memcpy(target, tail, count);
 }
-// AdjustPixels4 for eight pixels in eight double lanes: the same operations
-// lane by lane, so the same bytes. The 256-bit unpacks, horizontal adds and
-// packs work within 128-bit halves, pixels 0 .. 3 in the low half and 4 .. 7
-// in the high one, as the lanes of the sums and of the packed results are.
+
 // GCC 12's AVX-512 intrinsics start from an undefined register, which it then
 // warns about.
 #if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
+// AdjustPixels4 for eight pixels in eight double lanes: the same operations
+// lane by lane, so the same bytes. The 256-bit unpacks, horizontal adds and
+// packs work within 128-bit halves, pixels 0 .. 3 in the low half and 4 .. 7
+// in the high one, as the lanes of the sums and of the packed results are.
 __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl"))) void AdjustAvx512(
     const uint8_t* source, uint8_t* target, const uint8_t* end, const double* powers, int bias) {
     const __m256i zero = _mm256_setzero_si256(), mid = _mm256_set1_epi16(127);

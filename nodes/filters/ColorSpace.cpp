@@ -501,8 +501,10 @@ SWATCHER_AVX2 SureByte TruncatedProduct(__m256d a, __m256d v, __m128 s) {
 
 // ShadeSector in four double lanes, for s in [0, 1] and v in [0, 1023], greys
 // (s = 0) included. q, t and p are each within 2^-41 of their exact value in
-// double, as they are in extended precision, so the two lie within 2^-40 of
-// each other, as SureByteOf needs. p truncated straight has its edges on whole
+// double, as they are in extended precision (so within 2^-40 of each other),
+// and reach their float bytes through monotonic steps (rounding to float,
+// truncating, limiting to 255): when x moved 2^-34 either way gives one byte,
+// the extended value gives it too. p truncated straight has its edges on whole
 // numbers, where p often lands; it takes the exact product above. Other lanes
 // are left to the plain code.
 //

@@ -197,10 +197,10 @@ __attribute__((target("avx2"))) __m256i EightReliefs(const Neighbourhood& n, int
 }
 
 // Eight shaded pixels from x on, none at an edge, as FourPixels shades them:
-// the reliefs, their sums of squares in 32-bit lanes, the
-// strength by one gather of bytes (32-bit loads, the low byte kept), then
-// d = ((shade / 2) * (strength - 128)) / 128 truncated toward zero, and the
-// three shaded levels. The alpha byte is the centre's first byte.
+// the reliefs, their sums of squares in 32-bit lanes, the strength by one
+// gather of bytes (32-bit loads, the low byte kept), then d = ((shade / 2) *
+// (strength - 128)) / 128 truncated toward zero, and the three shaded levels.
+// The alpha byte is the centre's first byte.
 __attribute__((target("avx2"))) void EightShaded(const Neighbourhood& n, int x, int shade,
                                                  const uint8_t* strengths, uint8_t* out) {
     const __m256i relief = EightReliefs(n, x);

@@ -19,7 +19,8 @@ namespace emboss {
 constexpr float kOneOver127 = 1.0f / 127;
 
 // Target from source (the same size, different images), in row bands: four
-// pixels at a time where nothing wraps, shading through tables.
+// pixels at a time where nothing wraps (eight with AVX2), shading through
+// tables.
 void Render(const Image& source, Image& target, int shade);
 namespace plain {
 // The per-pixel loop; source may be target, read while it is written.
