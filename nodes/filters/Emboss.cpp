@@ -267,11 +267,15 @@ void plain::Rows(const Image& source, Image& target, int shade, int y0, int y1) 
 
 void Render(const Image& source, Image& target, int shade) {
     const std::vector<uint8_t>* strengths = StrengthsFor(shade);
-    const std::unique_ptr<ShadeLevels> levels =
-        shade > 0 ? std::make_unique<ShadeLevels>(shade) : nullptr;
     const int w = target.width;
     [[maybe_unused]] const bool vector = platform::ActiveSimd() != platform::SimdLevel::Plain;
     [[maybe_unused]] const bool avx2 = platform::ActiveSimd() >= platform::SimdLevel::Avx2;
+    // The AVX2 steps shade without the tables and leave the last pixels of a
+    // row to the plain loop, so only SSE2 builds the tables.
+    const bool eightShaded = avx2 && shade > 0;
+    const std::unique_ptr<ShadeLevels> levels =
+        shade > 0 && vector && !eightShaded ? std::make_unique<ShadeLevels>(shade) : nullptr;
+    [[maybe_unused]] const bool fourPixels = vector && (shade == 0 || levels);
     ForEachRow(target.height, RowOrder::kAnyOrder, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const Neighbourhood n(source, y);
@@ -280,10 +284,10 @@ void Render(const Image& source, Image& target, int shade) {
             Pixel(n, w, x++, strengths, shade, out);
 #if defined(__SSE2__)
 #if defined(__x86_64__)
-            if (avx2 && levels)
+            if (eightShaded)
                 for (; x + 8 < w; x += 8) EightShaded(n, x, shade, strengths->data(), out);
 #endif
-            if (vector)
+            if (fourPixels)
                 for (; x + 4 < w; x += 4) FourPixels(n, x, levels.get(), out);  // up to pixel x + 4
 #endif
             for (; x < w; ++x) Pixel(n, w, x, strengths, shade, out + 4 * x);
