@@ -35,9 +35,9 @@ void Feed(NodeGraph& graph, Node* from, Node* to, int pin = 0);
         ->Unit(benchmark::kMillisecond) \
         ->UseRealTime()
 
-// Registers fn once per SIMD level the machine runs (the x86-64 baseline and
-// the detected level, or the plain level elsewhere), as "name/level" with
-// SWATCHER_SIDES, each run under that level.
+// Registers fn once per SIMD level the machine runs (each from the x86-64
+// baseline up to the detected level, or the plain level elsewhere), as
+// "name/level" with SWATCHER_SIDES, each run under that level.
 bool RegisterNodeBenchmark(const std::string& name, void (*fn)(benchmark::State&));
 
 #define SWATCHER_CONCAT_(a, b) a##b
