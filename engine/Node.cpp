@@ -7,6 +7,7 @@
 #include "engine/RenderCancel.h"
 #include "engine/RenderContext.h"
 #include "engine/RenderListener.h"
+#include "engine/RowBands.h"
 
 Image* NullImage = nullptr;
 
@@ -207,6 +208,11 @@ std::unique_ptr<Node> StoreNode::Clone() const {
 void StoreNode::Compute() {
     const Image* source = inputImages[0];
     // Sizes always agree inside a graph; the guard keeps a stray image harmless.
-    if (source && source->pixelCount == image->pixelCount)
-        std::memcpy(image->pixels, source->pixels, image->byteCount());
+    if (!source || source->pixelCount != image->pixelCount) return;
+    // Copied in row bands: one thread alone does not fill the memory bus.
+    const size_t rowBytes = 4 * static_cast<size_t>(image->width);
+    ForEachRow(image->height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        std::memcpy(image->bytes() + y0 * rowBytes, source->bytes() + y0 * rowBytes,
+                    (y1 - y0) * rowBytes);
+    });
 }
