@@ -252,14 +252,68 @@ int WrapRow(int y, int height) {
     return (y + 2 * height) % height;
 }
 
+// The horizontal pass's settings for one image.
+struct HorizontalPass {
+    int width, r;
+    const uint8_t* scale;
+    uint32_t m;
+    bool multiply;  // (sum × m) >> 32 gives every entry of the table
+    platform::SimdLevel level;
+
+    // Row src to dst, another row.
+    void Row(const uint8_t* src, uint8_t* dst) const {
+        // A radius of 0 has a factor of 1: each byte its own sum.
+        if (r == 0) {
+            std::memcpy(dst, src, 4 * static_cast<size_t>(width));
+            return;
+        }
+#if defined(__SSE2__)
+        if (multiply) return BlurRowMultiplying(src, dst, width, r, m);
+#endif
+        BlurRow(src, dst, width, r, scale);
+    }
+
+    // Two rows at once where AVX2 runs, the same bytes as one at a time.
+    void TwoRows(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0, uint8_t* dst1) const {
+#if defined(__x86_64__)
+        if (multiply && level >= platform::SimdLevel::Avx2)
+            return BlurTwoRowsMultiplying(src0, src1, dst0, dst1, width, r, m);
+#endif
+        Row(src0, dst0);
+        Row(src1, dst1);
+    }
+};
+
+// One row of the vertical pass over `count` bytes: every running sum takes its
+// byte of `entering` in and of `leaving` out, and out gets the scaled sums.
+// Above the plain level, 32 or 16 bytes at a time run in vector registers (see
+// BlurThirtyTwo and BlurSixteen), reading each byte before writing it.
+void VerticalRow(const uint8_t* entering, const uint8_t* leaving, int32_t* sum, uint8_t* out,
+                 size_t count, [[maybe_unused]] uint32_t m, const uint8_t* scale,
+                 [[maybe_unused]] platform::SimdLevel level) {
+    size_t i = 0;
+#if defined(__x86_64__)
+    if (level >= platform::SimdLevel::Avx2) i = BlurRowBytesAvx2(entering, leaving, sum, out, count, m);
+#endif
+#if defined(__SSE2__)
+    if (level != platform::SimdLevel::Plain) {
+        const __m128i multiplier = _mm_set1_epi64x(m);
+        for (; i + 16 <= count; i += 16)
+            BlurSixteen(entering + i, leaving + i, &sum[i], out + i, multiplier);
+    }
+#endif
+    for (; i < count; ++i) {
+        sum[i] += entering[i] - leaving[i];
+        out[i] = scale[sum[i]];
+    }
+}
+
 // The vertical pass over bytes [i0, i1) of every row, all rows, in place. It
 // keeps one running sum per byte column and walks the rows in memory order,
 // which gives the same sums as walking each column; each column's sum is its
-// own, so a slab of columns needs only its own window primed once. Above the
-// plain level, 32 or 16 bytes at a time run in vector registers (see
-// BlurThirtyTwo and BlurSixteen), reading each byte before writing it.
-void BlurColumns(Image& image, int r, [[maybe_unused]] float factor, const uint8_t* scale,
-                 size_t i0, size_t i1, [[maybe_unused]] platform::SimdLevel level) {
+// own, so a slab of columns needs only its own window primed once.
+void BlurColumns(Image& image, int r, float factor, const uint8_t* scale, size_t i0, size_t i1,
+                 platform::SimdLevel level) {
     // A radius of 0 has a factor of 1: each byte its own sum.
     if (r == 0) return;
     const int height = image.height;
@@ -278,10 +332,7 @@ void BlurColumns(Image& image, int r, [[maybe_unused]] float factor, const uint8
     const int ringRows = r + 2;
     std::vector<uint8_t> first(count * r), ring(count * ringRows);
     for (int y = 0; y < r; ++y) std::memcpy(&first[count * y], row(y), count);
-    [[maybe_unused]] const uint32_t m = blur::VerticalMultiplier(factor);
-#if defined(__SSE2__)
-    const __m128i multiplier = _mm_set1_epi64x(m);
-#endif
+    const uint32_t m = blur::VerticalMultiplier(factor);
     for (int y = 0; y < height; ++y) {
         const int leavingRow = y - r - 1, enteringRow = y + r;
         const uint8_t* leaving =
@@ -290,21 +341,62 @@ void BlurColumns(Image& image, int r, [[maybe_unused]] float factor, const uint8
             enteringRow < height ? row(enteringRow) : &first[count * (enteringRow - height)];
         uint8_t* out = row(y);
         std::memcpy(&ring[count * (y % ringRows)], out, count);
-        size_t i = 0;
-#if defined(__x86_64__)
-        if (level >= platform::SimdLevel::Avx2)
-            i = BlurRowBytesAvx2(entering, leaving, sum.data(), out, count, m);
-#endif
-#if defined(__SSE2__)
-        if (level != platform::SimdLevel::Plain)
-            for (; i + 16 <= count; i += 16)
-                BlurSixteen(entering + i, leaving + i, &sum[i], out + i, multiplier);
-#endif
-        for (; i < count; ++i) {
-            sum[i] += entering[i] - leaving[i];
-            out[i] = scale[sum[i]];
-        }
+        VerticalRow(entering, leaving, sum.data(), out, count, m, scale, level);
     }
+}
+
+// Both passes for rows [y0, y1) of the image from another image. The
+// horizontal rows that the vertical window needs, r above the band to r
+// below, go through a ring of 2 r + 3 rows rather than the image, so each
+// byte crosses the memory bus once each way. The window sums are sums of
+// the same integers as in the two whole passes, primed over the same 2 r + 1
+// wrapped rows before the band's first, so the bytes are theirs.
+void BlurBand(const Image& source, Image& image, const HorizontalPass& h, int r, float factor,
+              const uint8_t* scale, int y0, int y1) {
+    const int height = image.height;
+    const size_t rowBytes = 4 * static_cast<size_t>(image.width);
+    const int ringRows = 2 * r + 3;  // rows y - r - 1 .. y + r + 1, two computed at a time
+    std::vector<uint8_t> ring(ringRows * rowBytes);
+    const int first = y0 - r - 1, last = y1 + r - 1;
+    const auto slot = [&](int j) { return &ring[(j - first) % ringRows * rowBytes]; };
+    const auto sourceRow = [&](int j) { return source.pixel(0, WrapRow(j, height)); };
+    int next = first;  // the next horizontal row to compute
+    const auto computeThrough = [&](int j) {
+        for (; next <= j; ++next) {
+            if (next < last) {
+                h.TwoRows(sourceRow(next), sourceRow(next + 1), slot(next), slot(next + 1));
+                ++next;
+            } else {
+                h.Row(sourceRow(next), slot(next));
+            }
+        }
+    };
+    std::vector<int32_t> sum(rowBytes, 0);
+    computeThrough(y0 + r - 1);
+    for (int j = first; j < y0 + r; ++j) {
+        const uint8_t* p = slot(j);
+        for (size_t i = 0; i < rowBytes; ++i) sum[i] += p[i];
+    }
+    const uint32_t m = blur::VerticalMultiplier(factor);
+    for (int y = y0; y < y1; ++y) {
+        computeThrough(y + r);
+        VerticalRow(slot(y + r), slot(y - r - 1), sum.data(), image.pixel(0, y), rowBytes, m,
+                    scale, h.level);
+    }
+}
+
+// Vertical radii up to this take the one-pass bands; a wider window would
+// cost more in horizontal rows computed twice than the pass saves.
+constexpr int kMaxBandRadius = 32;
+
+// Rows per band of the one-pass blur: bands of at least 16 (r + 1) and 64
+// rows keep the horizontal rows computed twice to an eighth, and a count of
+// bands that the threads divide gives each thread the same share.
+int BandRows(int height, int r) {
+    const int threads = RowThreads();
+    int bands = std::max(1, height / std::max(64, 16 * (r + 1)));
+    bands = std::min(height, (bands + threads - 1) / threads * threads);
+    return (height + bands - 1) / bands;
 }
 
 // A multiple of 16, for the vector steps.
@@ -335,16 +427,26 @@ void Blur::Compute() {
     const float fv = platform::single(1.0L / (2 * rv + 1));
     const Image& source = *inputImages[0];
     const std::vector<uint8_t> scaleH = blur::ScaleTable(rh, fh);
-    const uint32_t mh = rh > 0 ? blur::HorizontalMultiplier(rh) : 0;
+    const std::vector<uint8_t> scaleV = blur::ScaleTable(rv, fv);
     const platform::SimdLevel level = platform::ActiveSimd();
+    const uint32_t mh = rh > 0 ? blur::HorizontalMultiplier(rh) : 0;
     const bool vector = level != platform::SimdLevel::Plain;
-    [[maybe_unused]] const bool multiply =
-        vector && rh > 0 && blur::MultipliesLikeTable(scaleH, mh);
+    const HorizontalPass h{width, rh, scaleH.data(), mh,
+                           vector && rh > 0 && blur::MultipliesLikeTable(scaleH, mh), level};
+    const bool ownImage = &source == image.get();
+    if (vector && !ownImage && rv >= 1 && rv <= kMaxBandRadius) {
+        const int blockRows = BandRows(height, rv);
+        const int blocks = (height + blockRows - 1) / blockRows;
+        ForEachRow(blocks, RowOrder::kAnyOrder, [&](int b0, int b1) {
+            BlurBand(source, *image, h, rv, fv, scaleV.data(), b0 * blockRows,
+                     std::min(height, b1 * blockRows));
+        });
+        return;
+    }
     // The horizontal pass writes this image, each row from the same row of the
     // source, so the rows are independent; a source that is this image itself
     // is read through a copy of the rows at hand.
     const size_t rowBytes = 4 * static_cast<size_t>(width);
-    const bool ownImage = &source == image.get();
     ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
         std::vector<uint8_t> copies(ownImage ? 2 * rowBytes : 0);
         const auto sourceRow = [&](int y, int k) -> const uint8_t* {
@@ -353,27 +455,11 @@ void Blur::Compute() {
             return &copies[k * rowBytes];
         };
         int y = y0;
-#if defined(__x86_64__)
-        if (multiply && level >= platform::SimdLevel::Avx2)
-            for (; y + 2 <= y1; y += 2)
-                BlurTwoRowsMultiplying(sourceRow(y, 0), sourceRow(y + 1, 1), image->pixel(0, y),
-                                       image->pixel(0, y + 1), width, rh, mh);
-#endif
-        for (; y < y1; ++y) {
-            uint8_t* dst = image->pixel(0, y);
-            // A radius of 0 has a factor of 1: each byte its own sum.
-            if (rh == 0) {
-                if (!ownImage) std::memcpy(dst, source.pixel(0, y), rowBytes);
-            }
-#if defined(__SSE2__)
-            else if (multiply)
-                BlurRowMultiplying(sourceRow(y, 0), dst, width, rh, mh);
-#endif
-            else
-                BlurRow(sourceRow(y, 0), dst, width, rh, scaleH.data());
-        }
+        for (; y + 2 <= y1; y += 2)
+            h.TwoRows(sourceRow(y, 0), sourceRow(y + 1, 1), image->pixel(0, y),
+                      image->pixel(0, y + 1));
+        if (y < y1) h.Row(sourceRow(y, 0), image->pixel(0, y));
     });
-    const std::vector<uint8_t> scaleV = blur::ScaleTable(rv, fv);
     // The vertical pass goes by slabs of columns rather than bands of rows,
     // so that a wide window is not primed again for every band.
     const int slabs = static_cast<int>((rowBytes + kSlabBytes - 1) / kSlabBytes);

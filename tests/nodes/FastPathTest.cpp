@@ -179,6 +179,8 @@ const Case kCases[] = {
     {Blur::kTypeId, 300, 5, 1, {100, 2}},
     {Blur::kTypeId, 5, 300, 1, {2, 100}},
     {Blur::kTypeId, 9, 4, 1, {30, 30}},
+    {Blur::kTypeId, 40, 150, 1, {3, 5}},
+    {Blur::kTypeId, 20, 600, 1, {0, 32}},
     {BrightnessContrast::kTypeId, kColourSide, kColourSide, -1, {-40, -170}},
     {BrightnessContrast::kTypeId, 257, 255, 1, {0, 0}},
     {BrightnessContrast::kTypeId, 257, 255, 1, {-40, -170}},
