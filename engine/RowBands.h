@@ -39,9 +39,9 @@ void RunInOrder(int height, BandFunction band, void* context, RenderCancel* canc
 // share mutable state. In a cancellable render every band is a checkpoint.
 //
 // Splitting in-order work into consecutive bands gives the same bytes: every
-// in-order user (the Perlin lattice, the Subplasma seed rows, the self-fed
-// neighbourhood filters) is a plain loop over its rows with nothing set up per
-// call, so bands [a, b) then [b, c) run exactly the statements of [a, c).
+// in-order user (the Perlin lattice, the self-fed neighbourhood filters) is a
+// plain loop over its rows with nothing set up per call, so bands [a, b) then
+// [b, c) run exactly the statements of [a, c).
 template <class F>
 void ForEachRow(int height, RowOrder order, F&& rowBand) {
     if (height <= 0) return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 #include "engine/RowBands.h"
@@ -124,6 +125,17 @@ __attribute__((target("avx2"))) size_t BlurRowBytesAvx2(const uint8_t* entering,
     size_t i = 0;
     for (; i + 32 <= count; i += 32)
         BlurThirtyTwo(entering + i, leaving + i, sum + i, out + i, multiplier);
+    return i;
+}
+
+// Adds bytes [0, count) of a row to their sums in AVX2; returns how many it did.
+__attribute__((target("avx2"))) size_t AddRowAvx2(const uint8_t* row, int32_t* sum, size_t count) {
+    size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        __m256i* lanes = reinterpret_cast<__m256i*>(sum + i);
+        _mm256_storeu_si256(lanes,
+                            _mm256_add_epi32(_mm256_loadu_si256(lanes), WidenEight(row + i)));
+    }
     return i;
 }
 #endif
@@ -284,6 +296,16 @@ struct HorizontalPass {
     }
 };
 
+// Adds a row's bytes to the vertical sums, priming the window.
+void AddRow(const uint8_t* row, int32_t* sum, size_t count,
+            [[maybe_unused]] platform::SimdLevel level) {
+    size_t i = 0;
+#if defined(__x86_64__)
+    if (level >= platform::SimdLevel::Avx2) i = AddRowAvx2(row, sum, count);
+#endif
+    for (; i < count; ++i) sum[i] += row[i];
+}
+
 // One row of the vertical pass over `count` bytes: every running sum takes its
 // byte of `entering` in and of `leaving` out, and out gets the scaled sums.
 // Above the plain level, 32 or 16 bytes at a time run in vector registers (see
@@ -293,7 +315,8 @@ void VerticalRow(const uint8_t* entering, const uint8_t* leaving, int32_t* sum, 
                  [[maybe_unused]] platform::SimdLevel level) {
     size_t i = 0;
 #if defined(__x86_64__)
-    if (level >= platform::SimdLevel::Avx2) i = BlurRowBytesAvx2(entering, leaving, sum, out, count, m);
+    if (level >= platform::SimdLevel::Avx2)
+        i = BlurRowBytesAvx2(entering, leaving, sum, out, count, m);
 #endif
 #if defined(__SSE2__)
     if (level != platform::SimdLevel::Plain) {
@@ -320,10 +343,7 @@ void BlurColumns(Image& image, int r, float factor, const uint8_t* scale, size_t
     const size_t count = i1 - i0;
     const auto row = [&](int y) { return image.pixel(0, y) + i0; };
     std::vector<int32_t> sum(count, 0);
-    for (int j = -1 - r; j < r; ++j) {
-        const uint8_t* p = row(WrapRow(j, height));
-        for (size_t i = 0; i < count; ++i) sum[i] += p[i];
-    }
+    for (int j = -1 - r; j < r; ++j) AddRow(row(WrapRow(j, height)), sum.data(), count, level);
     // Rows are rewritten top to bottom, but the window still takes each row's
     // old bytes out r + 1 rows later, and the first r rows' in again past the
     // bottom: those are kept, the last r + 2 rows in a ring, the first r apart.
@@ -356,7 +376,8 @@ void BlurBand(const Image& source, Image& image, const HorizontalPass& h, int r,
     const int height = image.height;
     const size_t rowBytes = 4 * static_cast<size_t>(image.width);
     const int ringRows = 2 * r + 3;  // rows y - r - 1 .. y + r + 1, two computed at a time
-    std::vector<uint8_t> ring(ringRows * rowBytes);
+    // Left unset: every slot is written before it is read.
+    const std::unique_ptr<uint8_t[]> ring(new uint8_t[ringRows * rowBytes]);
     const int first = y0 - r - 1, last = y1 + r - 1;
     const auto slot = [&](int j) { return &ring[(j - first) % ringRows * rowBytes]; };
     const auto sourceRow = [&](int j) { return source.pixel(0, WrapRow(j, height)); };
@@ -373,15 +394,12 @@ void BlurBand(const Image& source, Image& image, const HorizontalPass& h, int r,
     };
     std::vector<int32_t> sum(rowBytes, 0);
     computeThrough(y0 + r - 1);
-    for (int j = first; j < y0 + r; ++j) {
-        const uint8_t* p = slot(j);
-        for (size_t i = 0; i < rowBytes; ++i) sum[i] += p[i];
-    }
+    for (int j = first; j < y0 + r; ++j) AddRow(slot(j), sum.data(), rowBytes, h.level);
     const uint32_t m = blur::VerticalMultiplier(factor);
     for (int y = y0; y < y1; ++y) {
         computeThrough(y + r);
-        VerticalRow(slot(y + r), slot(y - r - 1), sum.data(), image.pixel(0, y), rowBytes, m,
-                    scale, h.level);
+        VerticalRow(slot(y + r), slot(y - r - 1), sum.data(), image.pixel(0, y), rowBytes, m, scale,
+                    h.level);
     }
 }
 
@@ -431,8 +449,9 @@ void Blur::Compute() {
     const platform::SimdLevel level = platform::ActiveSimd();
     const uint32_t mh = rh > 0 ? blur::HorizontalMultiplier(rh) : 0;
     const bool vector = level != platform::SimdLevel::Plain;
-    const HorizontalPass h{width, rh, scaleH.data(), mh,
-                           vector && rh > 0 && blur::MultipliesLikeTable(scaleH, mh), level};
+    const HorizontalPass h{
+        width, rh, scaleH.data(), mh, vector && rh > 0 && blur::MultipliesLikeTable(scaleH, mh),
+        level};
     const bool ownImage = &source == image.get();
     if (vector && !ownImage && rv >= 1 && rv <= kMaxBandRadius) {
         const int blockRows = BandRows(height, rv);

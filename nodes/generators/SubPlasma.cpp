@@ -157,15 +157,15 @@ Neighbours NeighboursOf(int p0, int step, int size) {
             static_cast<int>((static_cast<int64_t>(p0) + 2 * static_cast<int64_t>(step)) % size)};
 }
 
-// Draws the seeds of one seed row and interpolates between them along the row.
-// Lookups that land on columns without a seed (sides not a multiple of the
-// spacing) read 0.
+// Draws the seeds of one seed row from `stream` and interpolates between them
+// along the row. Lookups that land on columns without a seed (sides not a
+// multiple of the spacing) read 0.
 void SeedRow(int step, const std::vector<CubicWeights>& weights,
-             [[maybe_unused]] const WeightPlanes* planes, std::vector<uint8_t>& seeds,
-             uint8_t* out) {
+             [[maybe_unused]] const WeightPlanes* planes, platform::RandStream& stream,
+             std::vector<uint8_t>& seeds, uint8_t* out) {
     const int W = static_cast<int>(seeds.size());
     std::fill(seeds.begin(), seeds.end(), 0);
-    for (int x = 0; x < W; x += step) seeds[x] = static_cast<uint8_t>(platform::rand() % 255);
+    for (int x = 0; x < W; x += step) seeds[x] = static_cast<uint8_t>(stream.Next() % 255);
     const int span = static_cast<int>(weights.size());
     for (int x0 = 0; x0 < W; x0 += step) {
         const Neighbours n = NeighboursOf(x0, step, W);
@@ -205,7 +205,6 @@ void SubPlasma::Compute() {
     // Horizontal pass: the seed rows (every step-th row), drawn in row-major order.
     const int seedRows = static_cast<int>((H + static_cast<int64_t>(step) - 1) / step);
     std::vector<uint8_t> levels(static_cast<size_t>(seedRows) * W);
-    std::vector<uint8_t> seeds(W);
     std::vector<CubicWeights> weights;  // by offset from the seed to the left
     for (int o = 0; o < std::min(step, W); ++o)
         weights.emplace_back(static_cast<long double>(o) / step);
@@ -216,11 +215,18 @@ void SubPlasma::Compute() {
         planes.t2.push_back(platform::dbl(w.t2));
         planes.t1.push_back(platform::dbl(w.t1));
     }
-    ForEachRow(seedRows, RowOrder::kInOrder, [&](int j0, int j1) {
+    // Every seed row draws the same number of seeds, so each band starts its
+    // own stretch of the sequence where the rows above it leave off.
+    const platform::RandStream start(platform::RandState());
+    const uint64_t rowDraws = (static_cast<uint64_t>(W) + step - 1) / step;
+    ForEachRow(seedRows, RowOrder::kAnyOrder, [&](int j0, int j1) {
+        platform::RandStream stream = start.Skipped(rowDraws * static_cast<uint64_t>(j0));
+        std::vector<uint8_t> seeds(W);
         for (int j = j0; j < j1; ++j)
-            SeedRow(step, weights, avx2 ? &planes : nullptr, seeds,
+            SeedRow(step, weights, avx2 ? &planes : nullptr, stream, seeds,
                     &levels[static_cast<size_t>(j) * W]);
     });
+    platform::SetRandState(start.Skipped(rowDraws * static_cast<uint64_t>(seedRows)).state());
 
     // Vertical pass. Rows between seed rows read 0 wherever a lookup misses a seed row.
     const std::vector<uint8_t> zeros(W);
