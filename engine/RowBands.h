@@ -9,8 +9,8 @@ class RenderCancel;
 // Whether the bands of one image may run at once, in any order, or must run
 // top to bottom. In order: a neighbourhood filter whose source is its own
 // image through a self-loop reads rows it has already rewritten, so those stay
-// serial; generators that draw platform::rand in a fixed order either stay in
-// order or start each band with its own jumped-ahead stream.
+// serial. Generators that draw platform::rand in a fixed order start each
+// band with its own jumped-ahead stream instead.
 enum class RowOrder { kInOrder, kAnyOrder };
 
 // Threads that kAnyOrder bands may use: SWATCHER_THREADS when set to a
@@ -39,9 +39,9 @@ void RunInOrder(int height, BandFunction band, void* context, RenderCancel* canc
 // share mutable state. In a cancellable render every band is a checkpoint.
 //
 // Splitting in-order work into consecutive bands gives the same bytes: every
-// in-order user (the Perlin lattice, the self-fed neighbourhood filters) is a
-// plain loop over its rows with nothing set up per call, so bands [a, b) then
-// [b, c) run exactly the statements of [a, c).
+// in-order user (the self-fed neighbourhood filters) is a plain loop over its
+// rows with nothing set up per call, so bands [a, b) then [b, c) run exactly
+// the statements of [a, c).
 template <class F>
 void ForEachRow(int height, RowOrder order, F&& rowBand) {
     if (height <= 0) return;

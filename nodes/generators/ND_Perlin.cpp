@@ -26,25 +26,25 @@ constexpr float kF255 = 1.0f / 255.0f;
 // first ones, so each octave has period n - 1 cells.
 class Lattice {
 public:
-    // Draws for the entries in memory order, only entries that are not copies
-    // drawing; then turns each pair of draws into its gradient, entries being
-    // independent of each other, on every core; then fills the copies.
+    // Every entry that is not a copy draws twice, in memory order, and its
+    // gradient depends on its own draws alone; so each band of rows, on any
+    // core, starts its own stretch of the sequence where the rows above it
+    // leave off. The copies of the first row and column follow.
     explicit Lattice(int n) : n_(n), entries_(static_cast<size_t>(n) * n) {
         const int last = n - 1;
-        ForEachRow(last, RowOrder::kInOrder, [&](int r0, int r1) {
-            for (int r = r0; r < r1; ++r)
-                for (int c = 0; c < last; ++c) entries_[Index(r, c)] = Draw();
-        });
+        const platform::RandStream start(platform::RandState());
+        const uint64_t rowDraws = 2 * static_cast<uint64_t>(last);
         ForEachRow(last, RowOrder::kAnyOrder, [&](int r0, int r1) {
+            platform::RandStream stream = start.Skipped(rowDraws * static_cast<uint64_t>(r0));
             for (int r = r0; r < r1; ++r)
                 for (int c = 0; c < last; ++c) {
-                    Gradient& g = entries_[Index(r, c)];
-                    g = perlin::GradientOf(g.x, g.y);
+                    const float a = Drawn(stream), b = Drawn(stream);
+                    entries_[Index(r, c)] = perlin::GradientOf(a, b);
                 }
         });
-        for (int r = 0; r < n; ++r)
-            for (int c = 0; c < n; ++c)
-                if (r == last || c == last) entries_[Index(r, c)] = Copied(r, c);
+        platform::SetRandState(start.Skipped(rowDraws * static_cast<uint64_t>(last)).state());
+        for (int r = 0; r <= last; ++r) entries_[Index(r, last)] = Copied(r, last);
+        for (int c = 0; c < last; ++c) entries_[Index(last, c)] = Copied(last, c);
     }
 
     // Lattice row r and the index of column c within it, for any r, c >= 0: indices
@@ -56,11 +56,9 @@ public:
 private:
     size_t Index(int r, int c) const { return static_cast<size_t>(r) * n_ + c; }
 
-    // The two draws of an entry, held where its gradient will be.
-    static Gradient Draw() {
-        const float a = static_cast<float>(platform::rand() % 10000 - 5000);
-        const float b = static_cast<float>(platform::rand() % 10000 - 5000);
-        return {a, b};
+    // One of an entry's two draws.
+    static float Drawn(platform::RandStream& stream) {
+        return static_cast<float>(stream.Next() % 10000 - 5000);
     }
 
     // An entry of the last row or column: a copy of the first column or row.
