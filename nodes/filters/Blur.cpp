@@ -21,10 +21,14 @@
 std::vector<uint8_t> blur::ScaleTable(int radius, double factor) {
     const int maxSum = 255 * (2 * radius + 1);
     std::vector<uint8_t> table(maxSum + 1);
-    for (int sum = 0; sum <= maxSum; ++sum) {
-        const double product = platform::dbl(static_cast<long double>(sum) * factor);
-        table[sum] = static_cast<uint8_t>(platform::TruncToInt(product));
-    }
+    // Wide radii have over 10^5 entries, each its own: filled in bands of 1024.
+    constexpr int kChunk = 1024;
+    ForEachRow((maxSum + kChunk) / kChunk, RowOrder::kAnyOrder, [&](int c0, int c1) {
+        for (int sum = c0 * kChunk; sum <= std::min(maxSum, c1 * kChunk - 1); ++sum) {
+            const double product = platform::dbl(static_cast<long double>(sum) * factor);
+            table[sum] = static_cast<uint8_t>(platform::TruncToInt(product));
+        }
+    });
     return table;
 }
 
