@@ -271,14 +271,22 @@ void TextSurface::DrawText(const std::string& text) {
     std::unique_ptr<uint8_t[]> coverage(new (std::nothrow) uint8_t[count]());
     if (!coverage) return;
     font_->Rasterise(text, coverage.get(), w, h);
+    // Each channel's level at every coverage, looked up rather than divided
+    // per pixel.
+    uint8_t r[256], g[256], b[256];
+    for (int a = 0; a < 256; ++a) {
+        r[a] = Scale(textColour_.r, a);
+        g[a] = Scale(textColour_.g, a);
+        b[a] = Scale(textColour_.b, a);
+    }
     // Opaque: coverage 0 paints the black background.
     for (int y = 0; y < h; ++y) {
         uint8_t* p = &pixels_[3 * static_cast<size_t>(y) * width_];
         const uint8_t* a = &coverage[static_cast<size_t>(y) * w];
         for (int x = 0; x < w; ++x, p += 3) {
-            p[0] = Scale(textColour_.r, a[x]);
-            p[1] = Scale(textColour_.g, a[x]);
-            p[2] = Scale(textColour_.b, a[x]);
+            p[0] = r[a[x]];
+            p[1] = g[a[x]];
+            p[2] = b[a[x]];
         }
     }
 }

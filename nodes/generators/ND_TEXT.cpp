@@ -5,6 +5,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "engine/RowBands.h"
+
 namespace {
 
 enum Slot { kPosX, kPosY, kHeight, kWeight, kText, kColor, kFont, kSlotCount };
@@ -45,16 +47,19 @@ void ND_TEXT::PrepareSurface() {
 }
 
 void ND_TEXT::CopyRectangle(int x0, int y0, int x1, int y1) {
-    for (int y = y0; y <= y1; ++y) {
-        uint8_t* p = image->pixel(x0, y);
-        for (int x = x0; x <= x1; ++x, p += 4) {
-            const platform::Rgb c = surface->GetPixel(x - x0, y - y0);
-            p[0] = c.r;
-            p[1] = c.g;
-            p[2] = c.b;
-            p[3] = 255;
+    // Rows apart: the surface is only read.
+    ForEachRow(y1 - y0 + 1, RowOrder::kAnyOrder, [&](int r0, int r1) {
+        for (int y = y0 + r0; y < y0 + r1; ++y) {
+            uint8_t* p = image->pixel(x0, y);
+            for (int x = x0; x <= x1; ++x, p += 4) {
+                const platform::Rgb c = surface->GetPixel(x - x0, y - y0);
+                p[0] = c.r;
+                p[1] = c.g;
+                p[2] = c.b;
+                p[3] = 255;
+            }
         }
-    }
+    });
 }
 
 void ND_TEXT::Compute() {
