@@ -300,6 +300,29 @@ struct HorizontalPass {
     }
 };
 
+// The horizontal pass over the whole image, each row from the same row of the
+// source, so the rows are independent; a source that is the image itself is
+// read through a copy of the rows at hand, and with a radius of 0 it already
+// holds the pass's bytes.
+void HorizontalPassOver(const Image& source, Image& image, const HorizontalPass& h) {
+    const bool ownImage = &source == &image;
+    if (ownImage && h.r == 0) return;
+    const size_t rowBytes = 4 * static_cast<size_t>(image.width);
+    ForEachRow(image.height, RowOrder::kAnyOrder, [&](int y0, int y1) {
+        std::vector<uint8_t> copies(ownImage ? 2 * rowBytes : 0);
+        const auto sourceRow = [&](int y, int k) -> const uint8_t* {
+            if (!ownImage) return source.pixel(0, y);
+            std::memcpy(&copies[k * rowBytes], source.pixel(0, y), rowBytes);
+            return &copies[k * rowBytes];
+        };
+        int y = y0;
+        for (; y + 2 <= y1; y += 2)
+            h.TwoRows(sourceRow(y, 0), sourceRow(y + 1, 1), image.pixel(0, y),
+                      image.pixel(0, y + 1));
+        if (y < y1) h.Row(sourceRow(y, 0), image.pixel(0, y));
+    });
+}
+
 // Adds a row's bytes to the vertical sums, priming the window.
 void AddRow(const uint8_t* row, int32_t* sum, size_t count,
             [[maybe_unused]] platform::SimdLevel level) {
@@ -466,23 +489,8 @@ void Blur::Compute() {
         });
         return;
     }
-    // The horizontal pass writes this image, each row from the same row of the
-    // source, so the rows are independent; a source that is this image itself
-    // is read through a copy of the rows at hand.
+    HorizontalPassOver(source, *image, h);
     const size_t rowBytes = 4 * static_cast<size_t>(width);
-    ForEachRow(height, RowOrder::kAnyOrder, [&](int y0, int y1) {
-        std::vector<uint8_t> copies(ownImage ? 2 * rowBytes : 0);
-        const auto sourceRow = [&](int y, int k) -> const uint8_t* {
-            if (!ownImage) return source.pixel(0, y);
-            std::memcpy(&copies[k * rowBytes], source.pixel(0, y), rowBytes);
-            return &copies[k * rowBytes];
-        };
-        int y = y0;
-        for (; y + 2 <= y1; y += 2)
-            h.TwoRows(sourceRow(y, 0), sourceRow(y + 1, 1), image->pixel(0, y),
-                      image->pixel(0, y + 1));
-        if (y < y1) h.Row(sourceRow(y, 0), image->pixel(0, y));
-    });
     // The vertical pass goes by slabs of columns rather than bands of rows,
     // so that a wide window is not primed again for every band.
     const int slabs = static_cast<int>((rowBytes + kSlabBytes - 1) / kSlabBytes);
