@@ -48,6 +48,19 @@ bool blur::MultipliesLikeTable(const std::vector<uint8_t>& table, uint32_t m) {
     return true;
 }
 
+std::optional<std::array<uint32_t, 8>> blur::QuotientsRoundedDown(const std::vector<uint8_t>& table,
+                                                                  int radius) {
+    const uint64_t n = 2 * static_cast<uint64_t>(radius) + 1;
+    std::array<uint32_t, 8> bits{};
+    for (uint64_t sum = 0; sum < table.size(); ++sum) {
+        const uint64_t k = sum / n;
+        if (table[sum] == k) continue;
+        if (sum % n != 0 || table[sum] + uint64_t{1} != k) return std::nullopt;
+        bits[k / 32] |= 1u << (k % 32);
+    }
+    return bits;
+}
+
 namespace {
 
 #if defined(__SSE2__)
@@ -239,15 +252,34 @@ __attribute__((target("avx2"))) void StoreTwoRows(const __m256i scaled[4], uint8
 // the same integer sums and products per row, so the same bytes. The packs
 // work within halves, which leaves four pixels of the first row in the low
 // half and of the second in the high half.
+// ScaleEight's quotients of a radius that QuotientsRoundedDown corrects: one
+// less where the sum is the multiple k n and bit k is set. The quotients are
+// floor(sum / n) <= 255 (HorizontalMultiplier), so k n == sum tells the
+// multiples and k / 32 picks one of the eight words.
+__attribute__((target("avx2"))) __m256i RoundedDown(__m256i quotients, __m256i sums, __m256i n,
+                                                    __m256i bits) {
+    const __m256i multiple = _mm256_cmpeq_epi32(_mm256_mullo_epi32(quotients, n), sums);
+    const __m256i word = _mm256_permutevar8x32_epi32(bits, _mm256_srli_epi32(quotients, 5));
+    const __m256i bit = _mm256_srlv_epi32(word, _mm256_and_si256(quotients, _mm256_set1_epi32(31)));
+    const __m256i one = _mm256_and_si256(_mm256_and_si256(bit, multiple), _mm256_set1_epi32(1));
+    return _mm256_sub_epi32(quotients, one);
+}
+
+template <bool kRoundedDown>
 __attribute__((target("avx2"))) void BlurTwoRowsMultiplying(const uint8_t* src0,
                                                             const uint8_t* src1, uint8_t* dst0,
                                                             uint8_t* dst1, int width, int r,
-                                                            uint32_t m) {
+                                                            uint32_t m,
+                                                            const uint32_t* roundedDown) {
     __m256i sum = _mm256_setzero_si256();
     for (int j = width - 1 - r; j < width; ++j)
         sum = _mm256_add_epi32(sum, WidenTwo(src0, src1, j));
     for (int j = 0; j < r; ++j) sum = _mm256_add_epi32(sum, WidenTwo(src0, src1, j));
     const __m256i multiplier = _mm256_set1_epi64x(m);
+    const __m256i n = _mm256_set1_epi32(2 * r + 1);
+    const __m256i bits = kRoundedDown
+                             ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(roundedDown))
+                             : _mm256_setzero_si256();
     __m256i scaled[4];
     for (int x = 0; x < width; ++x) {
         const int leaving = x <= r ? x - r - 1 + width : x - r - 1;
@@ -255,6 +287,7 @@ __attribute__((target("avx2"))) void BlurTwoRowsMultiplying(const uint8_t* src0,
         sum = _mm256_add_epi32(
             sum, _mm256_sub_epi32(WidenTwo(src0, src1, entering), WidenTwo(src0, src1, leaving)));
         scaled[x % 4] = ScaleEight(sum, multiplier);
+        if constexpr (kRoundedDown) scaled[x % 4] = RoundedDown(scaled[x % 4], sum, n, bits);
         if (x % 4 == 3) StoreTwoRows(scaled, dst0 + 4 * (x - 3), dst1 + 4 * (x - 3), 4);
     }
     // The last pixels short of four, in the first lanes of the packed rows.
@@ -275,6 +308,8 @@ struct HorizontalPass {
     uint32_t m;
     bool multiply;  // (sum × m) >> 32 gives every entry of the table
     platform::SimdLevel level;
+    // Where the multiplier needs QuotientsRoundedDown's correction instead.
+    std::optional<std::array<uint32_t, 8>> roundedDown;
 
     // Row src to dst, another row.
     void Row(const uint8_t* src, uint8_t* dst) const {
@@ -292,8 +327,13 @@ struct HorizontalPass {
     // Two rows at once where AVX2 runs, the same bytes as one at a time.
     void TwoRows(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0, uint8_t* dst1) const {
 #if defined(__x86_64__)
-        if (multiply && level >= platform::SimdLevel::Avx2)
-            return BlurTwoRowsMultiplying(src0, src1, dst0, dst1, width, r, m);
+        if (level >= platform::SimdLevel::Avx2) {
+            if (multiply)
+                return BlurTwoRowsMultiplying<false>(src0, src1, dst0, dst1, width, r, m, nullptr);
+            if (roundedDown)
+                return BlurTwoRowsMultiplying<true>(src0, src1, dst0, dst1, width, r, m,
+                                                    roundedDown->data());
+        }
 #endif
         Row(src0, dst0);
         Row(src1, dst1);
@@ -476,9 +516,11 @@ void Blur::Compute() {
     const platform::SimdLevel level = platform::ActiveSimd();
     const uint32_t mh = rh > 0 ? blur::HorizontalMultiplier(rh) : 0;
     const bool vector = level != platform::SimdLevel::Plain;
-    const HorizontalPass h{
+    HorizontalPass h{
         width, rh, scaleH.data(), mh, vector && rh > 0 && blur::MultipliesLikeTable(scaleH, mh),
-        level};
+        level, {}};
+    if (level >= platform::SimdLevel::Avx2 && rh > 0 && !h.multiply)
+        h.roundedDown = blur::QuotientsRoundedDown(scaleH, rh);
     const bool ownImage = &source == image.get();
     if (vector && !ownImage && rv >= 1 && rv <= kMaxBandRadius) {
         const int blockRows = BandRows(height, rv);

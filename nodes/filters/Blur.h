@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "engine/Node.h"
@@ -19,6 +21,12 @@ uint32_t HorizontalMultiplier(int radius);
 
 // Whether (sum × m) >> 32 equals the table's entry for every sum.
 bool MultipliesLikeTable(const std::vector<uint8_t>& table, uint32_t m);
+
+// Bit k of 256 set where the horizontal table holds k - 1 at the multiple
+// k (2 r + 1): the double nearest 1 / (2 r + 1) lies below it, and the product
+// can round to just under k. Nullopt if any other entry is not the quotient.
+std::optional<std::array<uint32_t, 8>> QuotientsRoundedDown(const std::vector<uint8_t>& table,
+                                                            int radius);
 }  // namespace blur
 
 class Blur : public Node {

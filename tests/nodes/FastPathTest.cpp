@@ -181,6 +181,7 @@ const Case kCases[] = {
     {Blur::kTypeId, 9, 4, 1, {30, 30}},
     {Blur::kTypeId, 40, 150, 1, {3, 5}},
     {Blur::kTypeId, 20, 600, 1, {0, 32}},
+    {Blur::kTypeId, 260, 9, 1, {251, 1}},
     {BrightnessContrast::kTypeId, kColourSide, kColourSide, -1, {-40, -170}},
     {BrightnessContrast::kTypeId, 257, 255, 1, {0, 0}},
     {BrightnessContrast::kTypeId, 257, 255, 1, {-40, -170}},

@@ -46,8 +46,8 @@ TEST(Bump, TheLightingTieFollowsTheExtendedPrecision) {
 // Both passes multiply instead of looking up. The vertical multiplier agrees
 // with its table on every sum of every radius. The horizontal table is
 // trunc(sum × the double nearest 1/n); rounding keeps it at floor(sum / n)
-// except for 21 radii, which keep the table; everywhere else the multiplier
-// reproduces it.
+// except for 21 radii, where some multiples of n get one less, and the
+// multiplier corrected at those multiples reproduces it.
 TEST(Blur, MultipliersMatchTheTablesWhereverTheyServe) {
     int tableRadii = 0;
     for (int r = 1; r <= 255; ++r) {
@@ -67,6 +67,11 @@ TEST(Blur, MultipliersMatchTheTablesWhereverTheyServe) {
         EXPECT_EQ(blur::MultipliesLikeTable(horizontal, blur::HorizontalMultiplier(r)), quotient)
             << "radius " << r;
         tableRadii += !quotient;
+        const auto roundedDown = blur::QuotientsRoundedDown(horizontal, r);
+        ASSERT_TRUE(roundedDown) << "radius " << r;
+        int multiples = 0;
+        for (uint32_t word : *roundedDown) multiples += __builtin_popcount(word);
+        EXPECT_EQ(multiples == 0, quotient) << "radius " << r;
     }
     EXPECT_EQ(tableRadii, 21);
 }
