@@ -45,7 +45,8 @@ void BM_BlurDefault(benchmark::State& s) {
 void BM_BlurRadius1(benchmark::State& s) {
     FilterBenchmark(s, Blur::kTypeId, {{0, 1}, {1, 1}});
 }
-// 8 and 32 compare with the peer box blurs; 24 is a radius that keeps the table.
+// 8 and 32 compare with the peer box blurs; 24 is a radius whose table rounds
+// some multiples down, which the multiplier corrects.
 void BM_BlurRadius8(benchmark::State& s) {
     FilterBenchmark(s, Blur::kTypeId, {{0, 8}, {1, 8}});
 }
