@@ -23,10 +23,10 @@ def pattern(name):
     return "^" + re.sub(r"([.^$*+?()[\]{}|\\])", r"\\\1", name) + "$"
 
 
-def run(bench, name, extra_time):
+def run(bench, name, min_time):
     """Starts one run of the row `name`; returns the process."""
     return subprocess.Popen(
-        [bench, f"--benchmark_filter={pattern(name)}", f"--benchmark_min_time={extra_time}",
+        [bench, f"--benchmark_filter={pattern(name)}", f"--benchmark_min_time={min_time}",
          "--benchmark_format=csv"],
         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
 
